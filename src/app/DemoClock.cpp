@@ -1,0 +1,87 @@
+#include "app/DemoClock.h"
+
+#include "platform/timer/PeriodicTimer.h"
+
+#include <cmath>
+#include <new>
+
+namespace cm {
+
+namespace {
+// The multimedia timer's resolution request; our timer sleeps to absolute deadlines anyway.
+constexpr std::uint32_t kTimerResolutionMs = 7;
+}  // namespace
+
+DemoClock::~DemoClock() {
+    // The timer goes first so no tick can arrive while the clock is half destroyed.
+    KillTimer();
+}
+
+std::uint32_t DemoClock::TickPeriodMs(float rate) {
+    if (!std::isfinite(rate) || rate <= 0.0f) return 0;
+    // Divided in float like the original rate, then truncated; checked in range before the
+    // conversion, which would be undefined for values an unsigned int cannot hold.
+    const float period = 1000.0f / rate;
+    if (!(period >= 1.0f) || period > static_cast<float>(kTimerMaxDelayMs)) return 0;
+    return static_cast<std::uint32_t>(period);
+}
+
+bool DemoClock::Start(float newRate) {
+    KillTimer();
+    rate = newRate;
+    const std::uint32_t period = TickPeriodMs(newRate);
+    const std::uint32_t id = period == 0
+        ? 0
+        : TimerSetEvent(period, kTimerResolutionMs, &DemoClock::Tick, reinterpret_cast<std::uintptr_t>(this),
+                        kTimePeriodic);
+    timerId.store(id, std::memory_order_relaxed);
+    if (id == 0) return false;
+    Reset();
+    return true;
+}
+
+void DemoClock::Tick(std::uint32_t id, std::uint32_t /*msg*/, std::uintptr_t user, std::uintptr_t /*reserved1*/,
+                     std::uintptr_t /*reserved2*/) {
+    auto* clock = reinterpret_cast<DemoClock*>(user);
+    if (clock == nullptr || id != clock->timerId.load(std::memory_order_relaxed)) return;
+    clock->runningTime.fetch_add(kTickStep, std::memory_order_relaxed);
+}
+
+void DemoClock::Update() {
+    // One read serves both the delta and the new previous time, so a tick landing in between
+    // is counted in the next frame instead of being lost.
+    const float now = runningTime.load(std::memory_order_relaxed);
+    frameDelta = now - previousTime;
+    if (frameDelta > 0.0f) previousTime = now;
+    // By index: a callback may add events (the table grows) or reset the clock.
+    for (std::size_t i = 0; i < events.size(); ++i) events[i]->Check(runningTime.load(std::memory_order_relaxed));
+}
+
+void DemoClock::Reset() {
+    frameDelta = 0.0f;
+    runningTime.store(0.0f, std::memory_order_relaxed);
+    previousTime = 0.0f;
+    for (auto& event : events) event->ClearDone();
+}
+
+bool DemoClock::AddEvent(std::unique_ptr<TimedEvent> event) {
+    if (!event) return false;
+    try {
+        events.push_back(std::move(event));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+const TimedEvent* DemoClock::GetEvent(int index) const {
+    if (index < 0 || index >= GetEventCount()) return nullptr;
+    return events[static_cast<std::size_t>(index)].get();
+}
+
+void DemoClock::KillTimer() {
+    const std::uint32_t id = timerId.exchange(0, std::memory_order_relaxed);
+    if (id != 0) TimerKillEvent(id);
+}
+
+}  // namespace cm
