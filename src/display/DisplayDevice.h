@@ -1,0 +1,87 @@
+// The display: owns the one window of the show (or, headless, a frame sink given by the caller),
+// the d3dx context with its device, and the screen vertex buffer, and publishes them through
+// the accessors of Registry.h. It also turns key presses into the last virtual-key code.
+//
+// Units: width and height in pixels; key codes are Windows virtual-key codes (Escape = 27).
+// Errors: Create returns false and leaves what it made for Destroy, which copes with any
+// partial state; nothing is reported to the user.
+#pragma once
+
+#include "display/RenderObject.h"
+#include "math/Color4.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace cm {
+
+class D3DXContext;
+class Device;
+class DirectDraw;
+class Direct3D;
+class FrameSink;
+class VertexBuffer;
+class Window;
+
+enum DisplayFlags : uint32_t {
+    FullScreen = 0x01,    // desktop full screen, the picture letterboxed to 4:3
+    FramedWindow = 0x04,  // a captioned window
+    ShowCursor = 0x08,    // leave the mouse cursor visible over the window
+    WaitVSync = 0x10,     // Present waits for vertical sync
+};
+
+inline constexpr uint32_t kVirtualKeyEscape = 27;
+inline constexpr int kScreenVertexCount = 300;
+
+class DisplayDevice : public RenderObject {
+public:
+    DisplayDevice() = default;
+    ~DisplayDevice();
+    DisplayDevice(const DisplayDevice&) = delete;
+    DisplayDevice& operator=(const DisplayDevice&) = delete;
+
+    // Opens the window and the context. False without a display server (or without window
+    // support in this build), or when any step fails.
+    bool Create(int width, int height, uint32_t flags, const char* title);
+    // The same without a window: frames go to sink (null: dropped). For tests and the recorder.
+    bool CreateHeadless(int width, int height, uint32_t flags, const char* title, FrameSink* sink);
+
+    // Dispatches waiting window events, then returns the last key code and resets it to 0.
+    // A request to close the window counts as Escape. Alt+Enter toggles full screen.
+    uint32_t PumpMessages();
+    // Clears colour (packed ARGB from color) and depth.
+    void BeginFrame(const Color4& color);
+    void Present();
+    // Releases everything Create made; safe to call more than once.
+    void Destroy();
+
+    // As a WM_KEYDOWN would: the key becomes the last key. Used by the window's event handling
+    // and by headless runs that script their keys.
+    void KeyDown(uint32_t virtualKey) { lastKey = virtualKey; }
+
+    uint32_t GetFlags() const { return flags; }
+    const std::string& GetTitle() const { return title; }
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
+    Window* GetWindow() const { return window.get(); }
+
+private:
+    bool CreateContext(FrameSink* sink);
+
+    uint32_t flags = 0;
+    std::string title;
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<Window> window;
+    uint32_t lastKey = 0;
+
+    D3DXContext* context = nullptr;
+    Device* device = nullptr;
+    DirectDraw* directDraw = nullptr;
+    Direct3D* direct3D = nullptr;
+    VertexBuffer* screenVertexBuffer = nullptr;
+    bool initialized = false;
+};
+
+}  // namespace cm

@@ -1,0 +1,117 @@
+#include "platform/window/Window.h"
+
+#include <SDL.h>
+
+namespace cm {
+
+struct Window::Impl {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0;
+    int textureHeight = 0;
+    bool vsync = false;
+    bool cursorShown = true;
+
+    ~Impl() {
+        if (texture) SDL_DestroyTexture(texture);
+        if (renderer) SDL_DestroyRenderer(renderer);
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
+    if (options.width < 1 || options.height < 1) return nullptr;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    auto impl = std::make_unique<Impl>();  // from here on, its destructor undoes the init
+
+    Uint32 windowFlags = SDL_WINDOW_SHOWN;
+    if (options.fullScreen) windowFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    else if (!options.framed) windowFlags |= SDL_WINDOW_BORDERLESS;
+    impl->window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    options.width, options.height, windowFlags);
+    if (!impl->window) return nullptr;
+    impl->vsync = options.vsync;
+    impl->renderer = SDL_CreateRenderer(impl->window, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (!impl->renderer) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+    if (!impl->renderer) return nullptr;
+    // The picture keeps its 4:3 shape at any window size: black bars fill the rest.
+    SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
+    impl->cursorShown = options.showCursor;
+    SDL_ShowCursor(options.showCursor ? SDL_ENABLE : SDL_DISABLE);
+    SDL_RaiseWindow(impl->window);
+
+    SDL_SetRenderDrawColor(impl->renderer, 0, 0, 0, 255);
+    SDL_RenderClear(impl->renderer);
+    SDL_RenderPresent(impl->renderer);
+    return std::unique_ptr<Window>(new Window(std::move(impl)));
+}
+
+Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Window::~Window() {
+    if (impl_ && !impl_->cursorShown) SDL_ShowCursor(SDL_ENABLE);
+}
+
+void Window::ShowFrame(const uint32_t* pixels, int width, int height, bool waitVSync) {
+    Impl& w = *impl_;
+    if (!pixels || width < 1 || height < 1) return;
+    if (!w.texture || w.textureWidth != width || w.textureHeight != height) {
+        if (w.texture) SDL_DestroyTexture(w.texture);
+        // ARGB8888 is a packed 32-bit format with blue in the low byte: the target's layout.
+        w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width,
+                                      height);
+        if (!w.texture) return;
+        w.textureWidth = width;
+        w.textureHeight = height;
+    }
+    if (waitVSync != w.vsync) {
+        SDL_RenderSetVSync(w.renderer, waitVSync ? 1 : 0);
+        w.vsync = waitVSync;
+    }
+    SDL_UpdateTexture(w.texture, nullptr, pixels, width * 4);
+    SDL_RenderClear(w.renderer);
+    SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+    SDL_RenderPresent(w.renderer);
+}
+
+bool Window::PollEvent(WindowEvent& event) {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT ||
+            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) {
+            event.kind = WindowEvent::Close;
+            event.virtualKey = 0;
+            return true;
+        }
+        if (e.type != SDL_KEYDOWN) continue;
+        if (e.key.keysym.mod & KMOD_ALT) {
+            // Alt combinations are system keys: they never reach the show as key presses.
+            if (e.key.keysym.sym == SDLK_RETURN && !e.key.repeat) SetFullScreen(!IsFullScreen());
+            continue;
+        }
+        const uint32_t vk = VirtualKeyFromSdlKey(e.key.keysym.sym);
+        if (vk == 0) continue;
+        event.kind = WindowEvent::KeyDown;
+        event.virtualKey = vk;
+        return true;
+    }
+    return false;
+}
+
+void Window::SetFullScreen(bool on) {
+    SDL_SetWindowFullscreen(impl_->window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+bool Window::IsFullScreen() const {
+    return (SDL_GetWindowFlags(impl_->window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+void Window::GetClientSize(int& width, int& height) const { SDL_GetWindowSize(impl_->window, &width, &height); }
+
+void Window::GetPosition(int& x, int& y) const { SDL_GetWindowPosition(impl_->window, &x, &y); }
+
+bool Window::IsCursorShown() const { return impl_->cursorShown; }
+
+}  // namespace cm

@@ -1,0 +1,63 @@
+// The show's window, on SDL2: a 640 x 480 picture shown either in a captioned window centred on
+// the desktop, or desktop full screen scaled to fit with its 4:3 shape kept (black bars). It is
+// the frame sink of the d3dx context. This header does not need SDL; builds without SDL get a
+// window that never opens.
+//
+// Units: pixels; keys are Windows virtual-key codes. Errors: Open returns null (no display
+// server, no SDL, or any SDL failure) and leaves SDL as it found it.
+#pragma once
+
+#include "platform/d3dx/FrameSink.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace cm {
+
+struct WindowOptions {
+    int width = 640;
+    int height = 480;
+    bool framed = true;       // caption and frame
+    bool fullScreen = false;  // desktop full screen, letterboxed
+    bool showCursor = true;
+    bool vsync = false;
+    std::string title = "Cold Meridian";
+};
+
+struct WindowEvent {
+    enum Kind : uint8_t { KeyDown, Close };
+    Kind kind = KeyDown;
+    uint32_t virtualKey = 0;  // KeyDown only
+};
+
+class Window final : public FrameSink {
+public:
+    struct Impl;
+
+    static std::unique_ptr<Window> Open(const WindowOptions& options);
+    ~Window() override;
+
+    // Frames are scaled to the window; width x height X8R8G8B8 pixels.
+    void ShowFrame(const uint32_t* pixels, int width, int height, bool waitVSync) override;
+    // Takes the next waiting event, translated; false when none is waiting. Alt+Enter is handled
+    // here (full screen toggled) and not reported; other keys with Alt held are system keys
+    // and are not reported either.
+    bool PollEvent(WindowEvent& event);
+    void SetFullScreen(bool on);
+    bool IsFullScreen() const;
+    // Size of the drawable area in pixels.
+    void GetClientSize(int& width, int& height) const;
+    // Position of the window's top-left corner on the desktop.
+    void GetPosition(int& x, int& y) const;
+    bool IsCursorShown() const;
+
+private:
+    explicit Window(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// Translates an SDL key code (SDL_Keycode) into a Windows virtual-key code; 0 when it has none.
+uint32_t VirtualKeyFromSdlKey(int32_t sdlKey);
+
+}  // namespace cm
