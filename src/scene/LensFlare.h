@@ -26,7 +26,7 @@ public:
     const Matrix4& GetBillboard() const { return billboard; }
 
     // Draws the quad in its own device scene; without a material nothing happens.
-    void Draw() const;
+    void Draw();
 
 private:
     float size = 1.0f;

@@ -2,11 +2,15 @@
 
 #include <new>
 
+#include "platform/device/Device.h"
+#include "display/Registry.h"
+#include "scene/TextureBinding.h"
+
 namespace cm {
 
 namespace {
 
-ColourValue ToColourValue(const Color4& c) { return ColourValue{c.r, c.g, c.b, c.a}; }
+D3DColorValue ToColourValue(const Color4& c) { return D3DColorValue{c.r, c.g, c.b, c.a}; }
 
 }  // namespace
 
@@ -54,8 +58,28 @@ bool Material::SetPower(float p) {
 }
 
 Color4 Material::GetDiffuse() const {
-    const ColourValue& d = d3dMaterial.diffuse;
+    const D3DColorValue& d = d3dMaterial.diffuse;
     return Color4(d.r, d.g, d.b, d.a);
+}
+
+void Material::Apply() {
+    Device* device = GetDevice();
+    if (device != nullptr) device->SetMaterial(&d3dMaterial);
+    if (flags & kMaterialTwoSided) {
+        DisableCulling();
+    } else {
+        EnableCulling();
+    }
+    if (flags & kMaterialAdditive) {
+        EnableAdditiveBlend();
+    } else {
+        DisableBlend();
+    }
+    // Only stage 0's texture changes: the stage states stay as the caller set them. A textured
+    // flag without a loaded map binds nothing rather than a stale texture.
+    TextureSurface* surface = nullptr;
+    if ((flags & kMaterialTextured) && textureMap != nullptr) surface = SurfaceOf(textureMap->GetTexture());
+    if (device != nullptr) device->SetTexture(0, surface);
 }
 
 }  // namespace cm

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "math/Color4.h"
+#include "platform/device/D3DTypes.h"
 #include "scene/SceneNode.h"
 #include "scene/TextureMap.h"
 
@@ -20,24 +21,6 @@ enum MaterialFlags : int32_t {
     kMaterialTwoSided = 0x200,      // Apply turns culling off, else culls counter-clockwise
     kMaterialVertexUV = 0x400,      // DrawMesh keeps the vertices' u, v instead of the face's
 };
-
-// The device material block, red, green, blue, alpha per colour, in the device's field order.
-struct ColourValue {
-    float r = 0.0f;
-    float g = 0.0f;
-    float b = 0.0f;
-    float a = 0.0f;
-};
-
-struct MaterialBlock {
-    ColourValue diffuse;
-    ColourValue ambient;
-    ColourValue specular;
-    ColourValue emissive;
-    float power = 0.0f;
-};
-
-static_assert(sizeof(MaterialBlock) == 68, "the device reads the material block as 17 floats");
 
 class Material : public SceneNode {
 public:
@@ -63,17 +46,17 @@ public:
     bool SetEmissive(const Color4& c);
     bool SetPower(float p);
     Color4 GetDiffuse() const;
-    const MaterialBlock& GetBlock() const { return d3dMaterial; }
+    const D3DMaterial7& GetBlock() const { return d3dMaterial; }
 
     // Sets the device state for drawing with this material: material block, culling, blending,
     // stage-0 texture. Touches nothing else.
-    void Apply() const;
+    void Apply();
 
 private:
     int32_t flags = 1;
     TextureMap* textureMap = nullptr;
     TextureMap* secondMap = nullptr;
-    MaterialBlock d3dMaterial;
+    D3DMaterial7 d3dMaterial;  // handed to the device unchanged
     std::vector<std::unique_ptr<TextureMap>> ownedMaps_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "display/RenderObject.h"
 #include "math/Matrix4.h"
 #include "scene/Camera.h"
 #include "scene/KeyChannel.h"
@@ -23,7 +24,7 @@ enum RenderFlags : int32_t {
     kRenderLighting = 2,  // draw with device lighting (Gouraud)
 };
 
-class SceneGraph {
+class SceneGraph : public RenderObject {
 public:
     SceneGraph() = default;
     ~SceneGraph();

@@ -13,6 +13,7 @@
 #include "math/Matrix4.h"
 #include "math/Quaternion.h"
 #include "math/Vector3.h"
+#include "display/RenderObject.h"
 #include "scene/PointerList.h"
 
 namespace cm {
@@ -28,7 +29,7 @@ enum NodeKind : int32_t {
     kNodeFlare = 32,
 };
 
-class SceneNode {
+class SceneNode : public RenderObject {
 public:
     virtual ~SceneNode() = default;
     SceneNode(const SceneNode&) = delete;
