@@ -1,0 +1,142 @@
+#include "resources/JpegDecoder.h"
+#include "resources/JpegTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace cm {
+namespace {
+
+using test::EncodeJpeg;
+using test::JpegRecipe;
+using test::ReadFileBytes;
+using test::ReferenceDecode;
+
+std::vector<uint8_t> RealJpeg(const char* name) {
+    return ReadFileBytes(std::string(CM_REALDATA_DIR) + "/jpg/" + name);
+}
+
+void ExpectSamePixels(const DecodedImage& expected, const DecodedImage& actual) {
+    ASSERT_EQ(expected.width, actual.width);
+    ASSERT_EQ(expected.height, actual.height);
+    ASSERT_EQ(expected.pixels.size(), actual.pixels.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < expected.pixels.size(); ++i) differing += expected.pixels[i] != actual.pixels[i];
+    EXPECT_EQ(differing, 0u);
+}
+
+// The one-byte source, its skips and restart handling must give exactly the pixels the
+// library's own memory source gives: baseline, restart intervals, progressive, big markers.
+TEST(JpegDecoder, MatchesTheLibraryOnRealAndGeneratedFiles) {
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+        int width, height;
+    };
+    std::vector<Case> cases = {
+        {"flower", RealJpeg("flower.jpg"), 480, 360},
+        {"testorig", RealJpeg("testorig.jpg"), 227, 149},
+        {"restarts", RealJpeg("restarts.jpg"), 33, 33},
+        {"progressive", RealJpeg("jpg-progressive.jpg"), 32, 32},
+        {"comment marker skipped", EncodeJpeg({.width = 40, .height = 24, .commentBytes = 60000}), 40, 24},
+        {"190 scans", EncodeJpeg({.width = 24, .height = 16, .progressive = true, .acScansPerComponent = 1}), 24,
+         16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecodedImage image;
+        std::string error;
+        ASSERT_TRUE(DecodeJpeg(c.file, image, error)) << error;
+        EXPECT_EQ(image.width, c.width);
+        EXPECT_EQ(image.height, c.height);
+        ExpectSamePixels(ReferenceDecode(c.file), image);
+        for (uint32_t pixel : image.pixels) ASSERT_EQ(pixel >> 24, 0xFFu);
+    }
+}
+
+TEST(JpegDecoder, ExpandsGreyToGreyRgb) {
+    for (const auto& file : {RealJpeg("jpg-gray.jpg"), EncodeJpeg({.width = 19, .height = 7, .components = 1})}) {
+        DecodedImage image;
+        std::string error;
+        ASSERT_TRUE(DecodeJpeg(file, image, error)) << error;
+        ExpectSamePixels(ReferenceDecode(file), image);
+        bool allGrey = true, someShade = false;
+        for (uint32_t p : image.pixels) {
+            const uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            allGrey = allGrey && r == g && g == b;
+            someShade = someShade || (r != 0 && r != 255);
+        }
+        EXPECT_TRUE(allGrey);
+        EXPECT_TRUE(someShade);
+    }
+}
+
+void ExpectRefused(const std::vector<uint8_t>& file, const std::string& messagePart = "") {
+    DecodedImage image;
+    image.width = 5;
+    std::string error;
+    EXPECT_FALSE(DecodeJpeg(file, image, error));
+    EXPECT_EQ(image.width, 0);
+    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_FALSE(error.empty());
+    if (!messagePart.empty()) {
+        EXPECT_NE(error.find(messagePart), std::string::npos) << error;
+    }
+}
+
+TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
+    ExpectRefused(RealJpeg("truncated_jpeg.jpg"), "Premature end");
+    ExpectRefused({});
+    // Baseline and progressive, cut anywhere from inside the header to just before the final
+    // marker byte: never a read past the data, never an image made up of padding.
+    for (const auto& whole : {RealJpeg("testorig.jpg"), RealJpeg("jpg-progressive.jpg")}) {
+        for (size_t length = 1; length < whole.size(); length += length < 700 ? 1 : 97) {
+            SCOPED_TRACE(length);
+            ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.begin() + length));
+        }
+        ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.end() - 1));
+    }
+}
+
+TEST(JpegDecoder, SurvivesCorruptBytesAndRefusesBadHeaders) {
+    const std::vector<uint8_t> whole = RealJpeg("testorig.jpg");
+    // Any outcome is allowed for damaged entropy data except a crash, a read out of bounds (the
+    // sanitizer build watches) or an image of the wrong size.
+    for (size_t at = 2; at < whole.size(); at += 37) {
+        std::vector<uint8_t> damaged = whole;
+        damaged[at] ^= 0x5A;
+        DecodedImage image;
+        std::string error;
+        if (DecodeJpeg(damaged, image, error)) {
+            EXPECT_EQ(image.pixels.size(), static_cast<size_t>(image.width) * image.height);
+        }
+    }
+    // A comment marker whose length runs past the end of the file.
+    std::vector<uint8_t> longComment = {0xFF, 0xD8, 0xFF, 0xFE, 0xFF, 0xF0, 'x', 'y'};
+    ExpectRefused(longComment);
+    ExpectRefused({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}, "Not a JPEG");
+}
+
+TEST(JpegDecoder, RefusesHugeSizesCmykAndEndlessScans) {
+    // Patch the frame header's height and width (bytes 5..8 after the SOF marker) to 20000.
+    std::vector<uint8_t> huge = EncodeJpeg({});
+    const size_t sof = test::FindMarker(huge, 0xC0);
+    ASSERT_NE(sof, std::string::npos);
+    for (size_t i : {sof + 5, sof + 7}) {
+        huge[i] = 20000 >> 8;
+        huge[i + 1] = 20000 & 0xFF;
+    }
+    ExpectRefused(huge, "16384");
+    std::vector<uint8_t> zero = huge;
+    zero[sof + 5] = zero[sof + 6] = 0;
+    ExpectRefused(zero);
+
+    ExpectRefused(RealJpeg("jpg-cmyk-1.jpg"), "color conversion");
+    // 1 DC scan + 3 components x 63 bands x 2 passes = 379 scans.
+    ExpectRefused(EncodeJpeg({.progressive = true, .acScansPerComponent = 2}), "scans");
+}
+
+}  // namespace
+}  // namespace cm

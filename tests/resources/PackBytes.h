@@ -1,0 +1,64 @@
+// Builds pack archives byte by byte, sound or damaged, and scratch folders to put them in.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace cm::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// One header (name copied raw, up to 128 bytes, no terminator added when it fills the field)
+// followed by data.
+inline void AddEntry(Bytes& pack, const std::string& name, const std::string& data, std::uint32_t flags = 0) {
+    const std::size_t at = pack.size();
+    pack.resize(at + 144, 0);
+    std::memcpy(pack.data() + at, name.data(), name.size() < 128 ? name.size() : 128);
+    PutU32(pack, at + 128, static_cast<std::uint32_t>(data.size()));
+    PutU32(pack, at + 132, static_cast<std::uint32_t>(data.size()));
+    PutU32(pack, at + 136, flags);
+    PutU32(pack, at + 140, static_cast<std::uint32_t>(at));
+    pack.insert(pack.end(), data.begin(), data.end());
+}
+
+inline void AddCount(Bytes& pack, std::uint32_t count) {
+    pack.resize(pack.size() + 4);
+    PutU32(pack, pack.size() - 4, count);
+}
+
+// A fresh folder named after the running test, removed again when it goes out of scope.
+class ScratchDir {
+public:
+    ScratchDir() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        path = std::filesystem::temp_directory_path() /
+               ("cm_" + std::string(info->test_suite_name()) + "_" + info->name());
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    std::string Write(const std::string& name, const Bytes& bytes) const {
+        const std::filesystem::path file = path / name;
+        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        return file.string();
+    }
+    std::filesystem::path path;
+};
+
+inline std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+}  // namespace cm::test
