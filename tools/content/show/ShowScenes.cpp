@@ -1,0 +1,151 @@
+// The show's scenes: which objects each part loads, and how its camera moves.
+//
+// Cameras always look at a null object (the show's cameras take their view from a target only).
+// Paths are sampled from a function of the frame into keys every few frames, with one extra key
+// before and after each shown stretch, because the show's channels hold still in their first and
+// last segments.
+#include <cmath>
+#include <functional>
+
+#include "show/Show.h"
+
+namespace cm::content {
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+struct Pose {
+    Vector3 eye, at;
+};
+using PathFn = std::function<Pose(float frame)>;
+
+float Smooth(float x) {
+    x = std::fmin(1.0f, std::fmax(0.0f, x));
+    return x * x * (3 - 2 * x);
+}
+
+Vector3 Lerp(const Vector3& a, const Vector3& b, float t) {
+    return Vector3(a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t);
+}
+
+// Keys for camera and target over [from, to], every `step` frames, padded by one step each side.
+void SamplePath(const PathFn& path, int from, int to, int step, std::vector<LwsKey>& eye, std::vector<LwsKey>& at) {
+    for (int f = from - step; f <= to + step; f += step) {
+        const Pose p = path(float(f));
+        eye.push_back(PositionKey(f, p.eye.x, p.eye.y, p.eye.z));
+        at.push_back(PositionKey(f, p.at.x, p.at.y, p.at.z));
+    }
+}
+
+std::vector<LwsKey> Still(float x, float y, float z) { return {PositionKey(0, x, y, z)}; }
+
+// Intro: the camera drifts in from 1.1 to 0.62 units off the shells' centre at the world origin,
+// swinging from above-left to nearly level, and settles there: the tunnel that follows is seen
+// through this last pose, from inside its tubes around the origin.
+LwsWriter IntroScene() {
+    LwsWriter s(0, 160);
+    const PathFn path = [](float f) {
+        const float k = Smooth(f / 110.0f);
+        const float dist = 1.1f - 0.48f * k;
+        const float yaw = (28.0f - 33.0f * k) * kPi / 180.0f, pitch = (22.0f - 18.0f * k) * kPi / 180.0f;
+        const Vector3 eye(dist * std::cos(pitch) * std::sin(yaw), dist * std::sin(pitch),
+                          -dist * std::cos(pitch) * std::cos(yaw));
+        return Pose{eye, Vector3(0, 0, 0)};
+    };
+    std::vector<LwsKey> eye, at;
+    SamplePath(path, 0, 160, 10, eye, at);
+    s.AddObject("data\\introGlobe.lwo", Still(0, 0, 0));
+    s.AddObject("data\\introCage.lwo", Still(0, 0, 0));
+    const int target = s.AddNull(at);
+    s.AddCamera(eye, target);
+    return s;
+}
+
+// Room: three stretches of one animation, each a different view of the hall.
+//   200..620   (sequence index 4): high along the near wall, looking down across the hall;
+//   1500..2550 (index 2): a circle around the pedestal and its spark fountain, then a glide down
+//              the side aisle between the pedestal and the pillars;
+//   2820..3330 (index 6): from beside the pillars on one side, low, rising across the hall.
+Pose RoomHighWall(float f) {
+    const float k = Smooth((f - 200.0f) / 420.0f);
+    return Pose{Lerp(Vector3(-1.0f, 2.2f, -2.3f), Vector3(1.3f, 1.9f, -2.3f), k),
+                Lerp(Vector3(0.6f, 0.5f, 0.8f), Vector3(-0.6f, 0.7f, 0.6f), k)};
+}
+
+Pose RoomCircleAndGlide(float f) {
+    // Circle: radius 1.1 around the pedestal, 1.2 high, once round in 600 frames.
+    const float a = (f - 1500.0f) / 600.0f * 2 * kPi - kPi / 2;
+    const Pose circle{Vector3(1.1f * std::cos(a), 1.2f - 0.15f * std::sin(0.5f * a), 1.1f * std::sin(a)),
+                      Vector3(0, 1.0f, 0)};
+    // Glide: along x = 0.85 from the near wall toward the far one, looking ahead, then turning
+    // back toward the hall's far side as it slows.
+    const float g = Smooth((f - 2080.0f) / 470.0f);
+    const float z = -2.1f + 3.4f * g;
+    const Pose glide{Vector3(0.85f, 0.9f + 0.5f * g, z),
+                     Lerp(Vector3(0.2f, 1.1f, z + 2.0f), Vector3(-1.6f, 0.9f, 0.6f), g * g)};
+    const float blend = Smooth((f - 2040.0f) / 100.0f);
+    return Pose{Lerp(circle.eye, glide.eye, blend), Lerp(circle.at, glide.at, blend)};
+}
+
+Pose RoomCorner(float f) {
+    const float k = Smooth((f - 2820.0f) / 510.0f);
+    return Pose{Lerp(Vector3(2.25f, 0.45f, 0.85f), Vector3(2.25f, 1.9f, -0.85f), k),
+                Lerp(Vector3(-1.2f, 1.0f, 0.2f), Vector3(-1.0f, 0.6f, -0.3f), k)};
+}
+
+LwsWriter RoomScene() {
+    LwsWriter s(0, 3400);
+    std::vector<LwsKey> eye, at;
+    SamplePath(RoomHighWall, 200, 620, 30, eye, at);
+    SamplePath(RoomCircleAndGlide, 1500, 2550, 25, eye, at);
+    SamplePath(RoomCorner, 2820, 3330, 30, eye, at);
+    s.AddObject("data\\roomHall.lwo", Still(0, 0, 0));
+    s.AddObject("data\\roomPillars.lwo", Still(0, 0, 0));
+    s.AddObject("data\\roomPedestal.lwo", Still(0, 0, 0));
+    const int target = s.AddNull(at);
+    s.AddNull(Still(0, 0.9f, 0));  // the spark fountain's anchor, on the pedestal's top
+    s.AddCamera(eye, target);
+    return s;
+}
+
+// A blob scene: the blob at the origin (the part moves it), a null at the origin as the camera's
+// target, and a camera that drifts slowly at `distance` units.
+LwsWriter BlobScene(const char* object, float distance, float drift, int lastFrame) {
+    LwsWriter s(0, lastFrame);
+    const PathFn path = [=](float f) {
+        const float a = f * 0.004f;
+        const Vector3 eye(drift * std::sin(a * 3.0f), 0.1f * distance + drift * 0.5f * std::sin(a * 2.0f),
+                          -distance);
+        return Pose{eye, Vector3(0, 0, 0)};
+    };
+    std::vector<LwsKey> eye, at;
+    SamplePath(path, 0, lastFrame, 20, eye, at);
+    s.AddObject(object, Still(0, 0, 0));
+    const int target = s.AddNull(at);
+    s.AddCamera(eye, target);
+    return s;
+}
+
+// Rotoball: two engraved rings at the origin, 0.7 units in front of the camera, so that the
+// breathing fog (ending between 0.65 and 0.95) swallows and frees their far halves.
+LwsWriter RotoballScene() {
+    LwsWriter s(0, 200);
+    s.AddObject("data\\rotoRingOuter.lwo", Still(0, 0, 0));
+    s.AddObject("data\\rotoRingInner.lwo", Still(0, 0, 0));
+    const int target = s.AddNull(Still(0, 0, 0));
+    s.AddCamera({PositionKey(0, 0, 0.05f, -0.7f)}, target);
+    return s;
+}
+
+}  // namespace
+
+void BuildScenes(ShowData& show) {
+    show.scenes.emplace("data\\introScene.lws", IntroScene());
+    show.scenes.emplace("data\\roomScene.lws", RoomScene());
+    show.scenes.emplace("data\\distort.lws", BlobScene("data\\distortBlob.lwo", 3.4f, 0.5f, 200));
+    show.scenes.emplace("data\\glassScene.lws", BlobScene("data\\glassBlob.lwo", 3.0f, 0.4f, 300));
+    show.scenes.emplace("data\\rotoballScene.lws", RotoballScene());
+    show.scenes.emplace("data\\roto2.lws", BlobScene("data\\rotoBlob.lwo", 4.5f, 0.3f, 200));
+}
+
+}  // namespace cm::content
