@@ -16,6 +16,7 @@
 #pragma once
 
 #include "scene/Camera.h"
+#include "scene/HelperNode.h"
 #include "scene/KeyChannel.h"
 #include "scene/LensFlare.h"
 #include "scene/LwsItem.h"

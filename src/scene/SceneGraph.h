@@ -10,6 +10,7 @@
 #include "display/RenderObject.h"
 #include "math/Matrix4.h"
 #include "scene/Camera.h"
+#include "scene/HelperNode.h"
 #include "scene/KeyChannel.h"
 #include "scene/LensFlare.h"
 #include "scene/Material.h"

@@ -83,10 +83,4 @@ private:
     PointerList<SceneNode> children_;
 };
 
-// A null object: positions its children and serves as a look-at target.
-class HelperNode : public SceneNode {
-public:
-    HelperNode() : SceneNode(kNodeHelper, "default_helper") {}
-};
-
 }  // namespace cm
