@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "scene/KeyChannel.h"
-#include "scene/LwsMotion.h"
 
 namespace cm {
 namespace {
@@ -193,26 +192,6 @@ TEST(KeyChannelInsert, KeysFollowTheChannelWidth) {
     EXPECT_EQ(c.output, (std::vector<float>{2, 0, 0}));
     EXPECT_FALSE(c.Init(-1));
     EXPECT_EQ(c.GetValueCount(), 3);
-}
-
-TEST(LwsRecords, MotionMakesKeysAndRefusesBadCountsAndIndices) {
-    LwsMotion m;
-    EXPECT_EQ(m.GetEndBehavior(), 1);
-    ASSERT_TRUE(m.Init(4, 3));
-    EXPECT_EQ(m.GetKeyCount(), 4);
-    ASSERT_NE(m.GetKey(3), nullptr);
-    EXPECT_EQ(m.GetKey(3)->GetValueCount(), 3);
-    EXPECT_EQ(m.GetKey(4), nullptr);
-    EXPECT_EQ(m.GetKey(-1), nullptr);
-    EXPECT_FALSE(m.Init(-1, 3));
-    EXPECT_FALSE(m.Init(2, 1 << 30));
-    EXPECT_EQ(m.GetKeyCount(), 4);
-
-    LwsKey* k = m.GetKey(0);
-    EXPECT_TRUE(k->SetValue(2, 5.0f));
-    EXPECT_FALSE(k->SetValue(3, 5.0f));
-    EXPECT_EQ(k->GetValue(2), 5.0f);
-    EXPECT_EQ(k->GetValue(9), 0.0f);
 }
 
 }  // namespace
