@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -17,14 +18,14 @@ std::vector<uint8_t> RealTga(const char* name) {
 // An 18-byte header of the given type, size and depth followed by the packet bytes.
 std::vector<uint8_t> Tga(int width, int height, std::initializer_list<uint8_t> packets, uint8_t type = 10,
                          uint8_t bits = 24) {
-    std::vector<uint8_t> file(18, 0);
+    std::vector<uint8_t> file(18 + packets.size(), 0);
+    std::copy(packets.begin(), packets.end(), file.begin() + 18);
     file[2] = type;
     file[12] = width & 0xFF;
     file[13] = width >> 8;
     file[14] = height & 0xFF;
     file[15] = height >> 8;
     file[16] = bits;
-    file.insert(file.end(), packets);
     return file;
 }
 
@@ -115,12 +116,11 @@ TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
 }
 
 TEST(TgaDecoder, SkipsIdFieldAndColourMap) {
-    std::vector<uint8_t> file = Tga(1, 1, {});
-    file[0] = 3;                  // ID field of 3 bytes
-    file[1] = 1;                  // colour map present...
-    file[5] = 2;                  // ...with 2 entries...
-    file[7] = 15;                 // ...of 15 bits, stored in 2 bytes each
-    file.insert(file.end(), {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
+    std::vector<uint8_t> file = Tga(1, 1, {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
+    file[0] = 3;   // ID field of 3 bytes
+    file[1] = 1;   // colour map present...
+    file[5] = 2;   // ...with 2 entries...
+    file[7] = 15;  // ...of 15 bits, stored in 2 bytes each
     EXPECT_EQ(Decode(file).pixels, std::vector<uint32_t>{0xFF112233});
 }
 

@@ -1,0 +1,66 @@
+// A stand-in for the audio library that records every call, for the music player tests. It
+// exports only the entry points the player uses; built with CM_STANDIN_NO_CHANNEL_STOP it also
+// lacks "BASS_ChannelStop". Modules whose file name contains "missing" fail to load.
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#define STANDIN_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+std::string g_log;
+uint32_t g_nextHandle = 101;
+
+void Record(const std::string& entry) {
+    if (!g_log.empty()) g_log += ' ';
+    g_log += entry;
+}
+}  // namespace
+
+STANDIN_EXPORT int32_t BASS_Init(int32_t device, uint32_t rate, uint32_t flags, void*) {
+    Record("Init(" + std::to_string(device) + "," + std::to_string(rate) + "," + std::to_string(flags) + ")");
+    return 1;
+}
+STANDIN_EXPORT int32_t BASS_Free() {
+    Record("Free");
+    return 1;
+}
+STANDIN_EXPORT int32_t BASS_Start() {
+    Record("Start");
+    return 1;
+}
+STANDIN_EXPORT int32_t BASS_Stop() {
+    Record("Stop");
+    return 1;
+}
+STANDIN_EXPORT uint32_t BASS_MusicLoad(int32_t mem, const void* file, uint32_t offset, uint32_t length,
+                                       uint32_t flags) {
+    const char* name = static_cast<const char*>(file);
+    const uint32_t handle = std::strstr(name, "missing") != nullptr ? 0 : g_nextHandle++;
+    Record("MusicLoad(" + std::to_string(mem) + "," + name + "," + std::to_string(offset) + "," +
+           std::to_string(length) + "," + std::to_string(flags) + ")=" + std::to_string(handle));
+    return handle;
+}
+// Returns a value other than 1 so that the player's pass-through can be seen.
+STANDIN_EXPORT int32_t BASS_MusicPlay(uint32_t handle) {
+    Record("MusicPlay(" + std::to_string(handle) + ")");
+    return 7;
+}
+STANDIN_EXPORT int32_t BASS_MusicFree(uint32_t handle) {
+    Record("MusicFree(" + std::to_string(handle) + ")");
+    return 1;
+}
+#ifndef CM_STANDIN_NO_CHANNEL_STOP
+STANDIN_EXPORT int32_t BASS_ChannelStop(uint32_t handle) {
+    Record("ChannelStop(" + std::to_string(handle) + ")");
+    return 5;
+}
+#endif
+
+// The test's view: the calls so far, separated by spaces; Reset clears them.
+STANDIN_EXPORT const char* Standin_Log() { return g_log.c_str(); }
+STANDIN_EXPORT void Standin_Reset() {
+    g_log.clear();
+    g_nextHandle = 101;
+}
