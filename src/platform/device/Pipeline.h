@@ -16,6 +16,7 @@ struct ClipVertex {
     float r, g, b, a;  // diffuse, 0..255
     float u, v;
     float fog;         // 0..1
+    float q;           // pre-transformed vertices: their rhw (1/w), linear in screen space
 };
 
 struct Pipeline {

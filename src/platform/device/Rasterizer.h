@@ -1,0 +1,38 @@
+// Triangle setup and scan conversion. Screen space: x right, y down, in pixels of the target;
+// pixel (i, j) is sampled at its centre (i, j). Vertices are snapped to 1/256 pixel and coverage
+// is decided exactly with 64-bit edge functions: a centre strictly inside is covered, one
+// exactly on an edge only for a top edge (horizontal, triangle below) or a left edge.
+#pragma once
+
+#include "platform/device/Span.h"
+
+#include <cstdint>
+
+namespace cm {
+
+struct RenderTarget;
+
+// A vertex ready for setup: screen position, depth 0..1, q = 1/w for perspective-correct
+// interpolation of texture coordinates and fog, diffuse channels 0..255, fog factor 0..1.
+struct RasterVertex {
+    float x, y, z, q;
+    float r, g, b, a;
+    float u, v;
+    float fog;
+};
+
+struct RasterContext {
+    RenderTarget* target = nullptr;
+    // Pixels that may be written: [x0, x1) x [y0, y1), inside the target.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    uint32_t cullMode = 1;      // D3DCULL_*
+    bool perspective = true;    // texture coordinates and fog divided by w
+    bool useFastSpans = true;
+    SpanSetup setup{};          // the draw's switches; gradients are filled per triangle
+    uint64_t pixels = 0;        // covered pixels, accumulated
+};
+
+void RasterizeTriangle(RasterContext& context, const RasterVertex& v0, const RasterVertex& v1,
+                       const RasterVertex& v2);
+
+}  // namespace cm

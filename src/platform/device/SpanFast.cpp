@@ -1,0 +1,251 @@
+// The vector span loops: eight pixels at a time with AVX2, specialised at compile time by the
+// switches of Span.h, chosen at run time from a table when the processor has AVX2. Every
+// operation mirrors PlainSpan's arithmetic (Span.h), lane by lane, so the pixels are the same;
+// a test draws the same scenes through both and compares every bit.
+#include "platform/device/D3DTypes.h"
+#include "platform/device/Span.h"
+
+#include <array>
+#include <cstdint>
+#include <utility>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define CM_HAVE_AVX2_SPANS 1
+#include <immintrin.h>
+#endif
+
+namespace cm {
+
+#ifdef CM_HAVE_AVX2_SPANS
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace {
+
+struct Lanes {
+    __m256 fi;       // pixel index as float
+    __m256i active;  // all ones in lanes inside the span
+};
+
+inline __m256 Interpolate(float rowValue, float gradient, __m256 fi) {
+    return _mm256_add_ps(_mm256_set1_ps(rowValue), _mm256_mul_ps(fi, _mm256_set1_ps(gradient)));
+}
+
+// u - floor(u), zero where that is not in [0, 1).
+inline __m256 WrapFraction(__m256 u) {
+    const __m256 f = _mm256_sub_ps(u, _mm256_floor_ps(u));
+    const __m256 ok = _mm256_and_ps(_mm256_cmp_ps(f, _mm256_setzero_ps(), _CMP_GE_OQ),
+                                    _mm256_cmp_ps(f, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
+    return _mm256_and_ps(f, ok);
+}
+
+inline __m256i PointIndex(__m256 u, int size) {
+    const __m256i i = _mm256_cvttps_epi32(_mm256_mul_ps(WrapFraction(u), _mm256_set1_ps(static_cast<float>(size))));
+    return _mm256_min_epi32(i, _mm256_set1_epi32(size - 1));
+}
+
+inline void BilinearAxis(__m256 u, int size, __m256i& i0, __m256i& i1, __m256i& weight) {
+    const __m256i t = _mm256_sub_epi32(
+        _mm256_cvttps_epi32(_mm256_mul_ps(WrapFraction(u), _mm256_set1_ps(static_cast<float>(size * 256)))),
+        _mm256_set1_epi32(128));
+    i0 = _mm256_srai_epi32(t, 8);
+    weight = _mm256_and_si256(t, _mm256_set1_epi32(255));
+    const __m256i last = _mm256_set1_epi32(size - 1);
+    i0 = _mm256_blendv_epi8(i0, last, _mm256_cmpgt_epi32(_mm256_setzero_si256(), i0));
+    i1 = _mm256_add_epi32(i0, _mm256_set1_epi32(1));
+    i1 = _mm256_andnot_si256(_mm256_cmpeq_epi32(i1, _mm256_set1_epi32(size)), i1);
+}
+
+// Byte channels of eight pixels as two registers of 16-bit channels (the halves come back
+// together in Pack16, so the lane order in between does not matter).
+inline void Unpack16(__m256i c, __m256i& lo, __m256i& hi) {
+    lo = _mm256_unpacklo_epi8(c, _mm256_setzero_si256());
+    hi = _mm256_unpackhi_epi8(c, _mm256_setzero_si256());
+}
+inline __m256i Pack16(__m256i lo, __m256i hi) { return _mm256_packus_epi16(lo, hi); }
+
+// A per-pixel 32-bit value 0..256 spread over the four 16-bit channels of its pixel.
+inline void SpreadWeight(__m256i w, __m256i& lo, __m256i& hi) {
+    const __m256i w2 = _mm256_or_si256(w, _mm256_slli_epi32(w, 16));
+    lo = _mm256_unpacklo_epi32(w2, w2);
+    hi = _mm256_unpackhi_epi32(w2, w2);
+}
+
+// (a (256 - w) + b w) >> 8 per 16-bit channel.
+inline __m256i Lerp16(__m256i a, __m256i b, __m256i w) {
+    const __m256i inv = _mm256_sub_epi16(_mm256_set1_epi16(256), w);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, inv), _mm256_mullo_epi16(b, w)), 8);
+}
+
+// x = a b + 128; (x + (x >> 8)) >> 8.
+inline __m256i Mul16(__m256i a, __m256i b) {
+    const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+}
+
+inline __m256i Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
+    __m256i x0, x1, wx, y0, y1, wy;
+    BilinearAxis(u, s.texWidth, x0, x1, wx);
+    BilinearAxis(v, s.texHeight, y0, y1, wy);
+    const __m256i width = _mm256_set1_epi32(s.texWidth);
+    const __m256i row0 = _mm256_mullo_epi32(y0, width), row1 = _mm256_mullo_epi32(y1, width);
+    const int* base = reinterpret_cast<const int*>(s.texels);
+    const __m256i c00 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row0, x0), 4);
+    const __m256i c10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row0, x1), 4);
+    const __m256i c01 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row1, x0), 4);
+    const __m256i c11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row1, x1), 4);
+    __m256i wxl, wxh, wyl, wyh, a, b, c, d;
+    SpreadWeight(wx, wxl, wxh);
+    SpreadWeight(wy, wyl, wyh);
+    Unpack16(c00, a, b);
+    Unpack16(c10, c, d);
+    const __m256i topLo = Lerp16(a, c, wxl), topHi = Lerp16(b, d, wxh);
+    Unpack16(c01, a, b);
+    Unpack16(c11, c, d);
+    const __m256i bottomLo = Lerp16(a, c, wxl), bottomHi = Lerp16(b, d, wxh);
+    return Pack16(Lerp16(topLo, bottomLo, wyl), Lerp16(topHi, bottomHi, wyh));
+}
+
+inline __m256i ColorBytes(__m256 value) {
+    __m256 v = _mm256_max_ps(value, _mm256_setzero_ps());  // NaN and negatives give 0
+    v = _mm256_min_ps(v, _mm256_set1_ps(255.0f));
+    return _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
+}
+
+inline uint32_t ScalarColorByte(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value > 255.0f) value = 255.0f;
+    return static_cast<uint32_t>(value + 0.5f);
+}
+
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+void Avx2Span(const SpanSetup& s, const SpanRow& row) {
+    const __m256 iota = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i iotaI = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i flatDiffuse = _mm256_setzero_si256();
+    if constexpr (kFlat) {
+        const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
+                           ScalarColorByte(row.b);
+        flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
+    }
+    const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+    for (int i = 0; i < row.count; i += 8) {
+        const __m256 fi = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(i)), iota);
+        __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(row.count - i), iotaI);
+        float* depth = row.depth + i;
+        uint32_t* color = row.color + i;
+        const __m256 z = Interpolate(row.z, s.dz, fi);
+        if constexpr (kZTest) {
+            const __m256 stored = _mm256_maskload_ps(depth, mask);
+            mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(z, stored, _CMP_LE_OQ)));
+            if (_mm256_testz_si256(mask, mask)) continue;
+        }
+        const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+
+        __m256i diffuse;
+        if constexpr (kFlat) {
+            diffuse = flatDiffuse;
+        } else {
+            const __m256i a = ColorBytes(Interpolate(row.a, s.da, fi));
+            const __m256i r = ColorBytes(Interpolate(row.r, s.dr, fi));
+            const __m256i g = ColorBytes(Interpolate(row.g, s.dg, fi));
+            const __m256i b = ColorBytes(Interpolate(row.b, s.db, fi));
+            diffuse = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(a, 24), _mm256_slli_epi32(r, 16)),
+                                      _mm256_or_si256(_mm256_slli_epi32(g, 8), b));
+        }
+
+        __m256i c;
+        if constexpr (kTex == TexMode::None) {
+            c = diffuse;
+        } else {
+            const __m256 u = _mm256_mul_ps(Interpolate(row.uq, s.duq, fi), w);
+            const __m256 v = _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
+            __m256i texel;
+            if constexpr (kTex == TexMode::Point) {
+                const __m256i index = _mm256_add_epi32(
+                    _mm256_mullo_epi32(PointIndex(v, s.texHeight), _mm256_set1_epi32(s.texWidth)),
+                    PointIndex(u, s.texWidth));
+                texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(s.texels), index, 4);
+            } else {
+                texel = Bilinear(s, u, v);
+            }
+            __m256i tl, th, dl, dh;
+            Unpack16(texel, tl, th);
+            Unpack16(diffuse, dl, dh);
+            const __m256i modulated = Pack16(Mul16(tl, dl), Mul16(th, dh));
+            c = _mm256_blendv_epi8(modulated, texel, alphaMask);
+        }
+
+        if constexpr (kFog) {
+            __m256 f = _mm256_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
+            f = _mm256_min_ps(_mm256_max_ps(f, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+            const __m256i f8 = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(f, _mm256_set1_ps(255.0f)),
+                                                                 _mm256_set1_ps(0.5f)));
+            __m256i fl, fh, cl, ch, gl, gh;
+            SpreadWeight(f8, fl, fh);
+            Unpack16(c, cl, ch);
+            Unpack16(_mm256_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
+            const __m256i k255 = _mm256_set1_epi16(255), k128 = _mm256_set1_epi16(128);
+            auto fog = [&](__m256i col, __m256i fogc, __m256i f16) {
+                const __m256i x = _mm256_add_epi16(
+                    _mm256_add_epi16(_mm256_mullo_epi16(col, f16),
+                                     _mm256_mullo_epi16(fogc, _mm256_sub_epi16(k255, f16))),
+                    k128);
+                return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+            };
+            const __m256i fogged = Pack16(fog(cl, gl, fl), fog(ch, gh, fh));
+            c = _mm256_blendv_epi8(fogged, c, alphaMask);
+        }
+
+        if constexpr (kZWrite) _mm256_maskstore_ps(depth, mask, z);
+        if constexpr (kBlend == BlendMode::Add) {
+            const __m256i dst = _mm256_maskload_epi32(reinterpret_cast<const int*>(color), mask);
+            c = _mm256_adds_epu8(c, dst);
+        }
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(color), mask, c);
+    }
+}
+
+// Table index: tex (3) x blend (2) x fog x zTest x zWrite x flat.
+constexpr int Index(TexMode tex, BlendMode blend, bool fog, bool zTest, bool zWrite, bool flat) {
+    return ((((static_cast<int>(tex) * 2 + static_cast<int>(blend)) * 2 + fog) * 2 + zTest) * 2 + zWrite) * 2 + flat;
+}
+
+template <int kIndex>
+constexpr SpanFunction Entry() {
+    constexpr bool flat = kIndex & 1, zWrite = (kIndex >> 1) & 1, zTest = (kIndex >> 2) & 1, fog = (kIndex >> 3) & 1;
+    constexpr BlendMode blend = static_cast<BlendMode>((kIndex >> 4) & 1);
+    constexpr TexMode tex = static_cast<TexMode>(kIndex >> 5);
+    // Depth writes happen only where the depth test is on; the other entries are never chosen.
+    if constexpr (zWrite && !zTest) return nullptr;
+    else return &Avx2Span<tex, blend, fog, zTest, zWrite, flat>;
+}
+
+template <int... kI>
+constexpr auto MakeTable(std::integer_sequence<int, kI...>) {
+    return std::array<SpanFunction, sizeof...(kI)>{Entry<kI>()...};
+}
+
+}  // namespace
+
+#pragma GCC pop_options
+
+SpanFunction SelectFastSpan(const SpanSetup& s) {
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+    static constexpr auto table = MakeTable(std::make_integer_sequence<int, 3 * 2 * 2 * 2 * 2 * 2>{});
+    if (!hasAvx2) return nullptr;
+    if (s.blend == BlendMode::Generic) return nullptr;
+    if (s.zTest && s.zFunc != D3DCMP_LESSEQUAL) return nullptr;
+    const bool combineOk = s.tex == TexMode::None ? s.combine == CombineMode::Diffuse : s.combine == CombineMode::Modulate;
+    if (!combineOk) return nullptr;
+    return table[Index(s.tex, s.blend, s.fog, s.zTest, s.zWrite, s.flatColor)];
+}
+
+#else
+
+SpanFunction SelectFastSpan(const SpanSetup&) { return nullptr; }
+
+#endif
+
+}  // namespace cm
