@@ -1,0 +1,233 @@
+#include "display/DisplayDevice.h"
+#include "display/Registry.h"
+#include "display/ScreenVertex.h"
+#include "platform/device/Device.h"
+#include "platform/device/TextureSurface.h"
+#include "platform/device/VertexBuffer.h"
+#include "platform/window/Window.h"  // DisplayDevice holds a unique_ptr<Window>
+#include "resources/JpegDecoder.h"
+#include "resources/JpegTestFiles.h"
+#include "resources/TextureManager.h"
+#include "resources/TgaDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace cm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A headless display (for the device and the screen vertex buffer) and a scratch folder of
+// image files named by absolute paths.
+class TextureManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(display_.CreateHeadless(640, 480, 0, "test", nullptr));
+        dir_ = fs::temp_directory_path() / ("cm_textures_" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        display_.Destroy();
+        fs::remove_all(dir_);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        const fs::path path = dir_ / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        return path.string();
+    }
+    static std::vector<uint8_t> Real(const std::string& relative) {
+        return test::ReadFileBytes(std::string(CM_REALDATA_DIR) + "/" + relative);
+    }
+    // A w x h run-length TGA of one colour (blue, green, red bytes).
+    static std::vector<uint8_t> FlatTga(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+        std::vector<uint8_t> file(18, 0);
+        file[2] = 10;
+        file[12] = w & 0xFF, file[13] = w >> 8, file[14] = h & 0xFF, file[15] = h >> 8, file[16] = 24;
+        for (int left = w * h; left > 0; left -= 128) {
+            file.insert(file.end(), {static_cast<uint8_t>(0x80 | (std::min(left, 128) - 1)), b, g, r});
+        }
+        return file;
+    }
+    static std::vector<uint32_t> Texels(const Texture* texture) {
+        const TextureSurface* s = texture->GetSurface();
+        return {s->GetTexels(), s->GetTexels() + size_t{s->GetWidth()} * s->GetHeight()};
+    }
+
+    DisplayDevice display_;
+    fs::path dir_;
+    TextureManager manager_;
+};
+
+TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
+    const std::vector<uint8_t> jpeg = Real("jpg/testorig.jpg");
+    const std::string upper = Write("a/LOGO.JPG", jpeg);
+    const std::string fourLetter = Write("a/logo.jpeg", jpeg);
+    const std::string tga = Write("a/sky.Tga", Real("tga/200x32_rgb_bl_rle.tga"));
+    const std::string other = Write("a/logo.png", jpeg);
+
+    EXPECT_EQ(manager_.Load(nullptr), nullptr);
+    EXPECT_EQ(manager_.Load(fourLetter.c_str()), nullptr);
+    EXPECT_EQ(manager_.Load(other.c_str()), nullptr);
+    EXPECT_EQ(manager_.Load((dir_ / "missing.jpg").c_str()), nullptr);
+    EXPECT_EQ(manager_.GetCount(), 0);
+
+    Texture* logo = manager_.Load(upper.c_str());
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->GetWidth(), 227u);
+    EXPECT_EQ(logo->GetHeight(), 149u);
+    Texture* sky = manager_.Load(tga.c_str());
+    ASSERT_NE(sky, nullptr);
+    EXPECT_EQ(manager_.GetCount(), 2);
+
+    // The second load of a name (in any case) is the first texture, without reading the file.
+    fs::remove(upper);
+    std::string otherCase = upper;
+    otherCase.replace(otherCase.size() - 8, 8, "logo.jpg");
+    EXPECT_EQ(manager_.Load(upper.c_str()), logo);
+    EXPECT_EQ(manager_.Load(otherCase.c_str()), logo);
+    EXPECT_EQ(manager_.Find(otherCase.c_str()), logo);
+    EXPECT_EQ(manager_.GetCount(), 2);
+
+    // The same image under another directory is another name: decoded again.
+    Texture* copy = manager_.Load(Write("b/LOGO.JPG", jpeg).c_str());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy, logo);
+    EXPECT_EQ(Texels(copy), Texels(logo));
+    EXPECT_EQ(manager_.GetCount(), 3);
+}
+
+TEST_F(TextureManagerTest, TexelsHoldTheDecodedImage) {
+    const std::vector<uint8_t> jpeg = Real("jpg/flower.jpg");
+    const std::vector<uint8_t> tga = Real("tga/200x32_rgb_bl_rle.tga");
+    for (const auto& [name, bytes] : {std::pair{"flower.jpg", jpeg}, std::pair{"strip.tga", tga}}) {
+        SCOPED_TRACE(name);
+        DecodedImage image;
+        std::string error;
+        ASSERT_TRUE(name[std::strlen(name) - 1] == 'g' ? DecodeJpeg(bytes, image, error)
+                                                      : DecodeTga(bytes, image, error));
+        Texture* texture = manager_.Load(Write(name, bytes).c_str());
+        ASSERT_NE(texture, nullptr);
+        ASSERT_NE(texture->GetSurface(), nullptr);
+        EXPECT_EQ(Texels(texture), image.pixels);
+    }
+}
+
+TEST_F(TextureManagerTest, RefusedImagesRegisterNothing) {
+    testing::internal::CaptureStderr();
+    const std::string truncated = Write("cut.jpg", Real("jpg/truncated_jpeg.jpg"));
+    EXPECT_EQ(manager_.Load(truncated.c_str()), nullptr);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("cut.jpg: Premature end of JPEG file"), std::string::npos) << message;
+
+    EXPECT_EQ(manager_.Load(Write("raw.tga", Real("tga/200x32_rgb_bl_raw.tga")).c_str()), nullptr);
+    EXPECT_EQ(manager_.Load(Write("empty.jpg", {}).c_str()), nullptr);
+    EXPECT_EQ(manager_.Load(Write("cmyk.jpg", Real("jpg/jpg-cmyk-1.jpg")).c_str()), nullptr);
+    EXPECT_EQ(manager_.GetCount(), 0);
+    EXPECT_EQ(manager_.Find(truncated.c_str()), nullptr);
+}
+
+TEST_F(TextureManagerTest, AddTakesEachTextureOnce) {
+    auto* texture = new Texture;
+    EXPECT_FALSE(manager_.Add(nullptr, texture));
+    EXPECT_FALSE(manager_.Add("x", nullptr));
+    ASSERT_TRUE(manager_.Add("x", texture));
+    EXPECT_FALSE(manager_.Add("y", texture));  // one owner only
+    EXPECT_TRUE(manager_.Add("x", new Texture));  // a second entry of one name: the first wins
+    EXPECT_EQ(manager_.Find("X"), texture);
+    EXPECT_EQ(manager_.GetCount(), 2);
+    EXPECT_FALSE(manager_.Upload(nullptr, nullptr));
+    EXPECT_FALSE(manager_.Upload(texture, nullptr));
+}
+
+TEST_F(TextureManagerTest, ImagesTooLargeForTheDeviceGiveATextureWithoutSurface) {
+    const std::string wide = Write("wide.tga", FlatTga(static_cast<int>(TextureSurface::kMaxSize) + 1, 1, 1, 2, 3));
+    Texture* texture = manager_.Load(wide.c_str());
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetSurface(), nullptr);
+    EXPECT_EQ(texture->GetWidth(), 0u);
+}
+
+TEST_F(TextureManagerTest, ScreenQuadWritesSixVerticesAndLeavesItsStates) {
+    Texture* texture = manager_.Load(Write("flat.tga", FlatTga(4, 4, 0, 0, 255)).c_str());
+    ASSERT_NE(texture, nullptr);
+    Device* device = GetDevice();
+    device->GetCallRecord().Enable(true);
+    texture->DrawScreenQuad(10.0f, 20.0f, 300.5f, 400.0f, 0, 1);
+
+    const auto& calls = device->GetCallRecord().Calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(calls.front().method, DeviceMethod::BeginScene);
+    EXPECT_EQ(calls.back().method, DeviceMethod::EndScene);
+    const DeviceCall& draw = calls[calls.size() - 2];
+    ASSERT_EQ(draw.method, DeviceMethod::DrawPrimitiveVB);
+    EXPECT_EQ(draw.a, uint32_t{D3DPT_TRIANGLELIST});
+    EXPECT_EQ(draw.pointer, GetScreenVertexBuffer());
+    EXPECT_EQ(draw.b, 0x144u);
+    EXPECT_EQ(draw.c, 6u);
+    EXPECT_EQ(draw.d, 0u);
+    EXPECT_EQ(draw.e, 0u);
+
+    const float expected[6][4] = {{10, 20, 0, 0},    {300.5f, 20, 1, 0}, {300.5f, 400, 1, 1},
+                                  {10, 20, 0, 0},    {300.5f, 400, 1, 1}, {10, 400, 0, 1}};
+    ASSERT_EQ(draw.vertices.size(), 6 * sizeof(ScreenVertex));
+    const uint8_t* locked = GetScreenVertexBuffer()->GetData();
+    for (int i = 0; i < 6; ++i) {
+        ScreenVertex drawn, inBuffer;
+        std::memcpy(&drawn, draw.vertices.data() + i * sizeof(ScreenVertex), sizeof drawn);
+        std::memcpy(&inBuffer, locked + i * sizeof(ScreenVertex), sizeof inBuffer);
+        for (const ScreenVertex& v : {drawn, inBuffer}) {
+            EXPECT_EQ(v.x, expected[i][0]);
+            EXPECT_EQ(v.y, expected[i][1]);
+            EXPECT_EQ(v.z, 0.0f);
+            EXPECT_EQ(v.rhw, 1.0f);
+            EXPECT_EQ(v.diffuse, 0xFFFFFFFFu);
+            EXPECT_EQ(v.u, expected[i][2]);
+            EXPECT_EQ(v.v, expected[i][3]);
+        }
+    }
+
+    // What the draw saw stays set afterwards.
+    auto state = [&](RenderState s) {
+        uint32_t value = 0;
+        device->GetRenderState(s, &value);
+        return value;
+    };
+    EXPECT_EQ(state(D3DRENDERSTATE_ZENABLE), D3DZB_FALSE);
+    EXPECT_EQ(state(D3DRENDERSTATE_CULLMODE), D3DCULL_NONE);
+    EXPECT_EQ(state(D3DRENDERSTATE_LIGHTING), 0u);
+    EXPECT_EQ(state(D3DRENDERSTATE_ALPHABLENDENABLE), 1u);
+    uint32_t magFilter = 0;
+    device->GetTextureStageState(0, D3DTSS_MAGFILTER, &magFilter);
+    EXPECT_EQ(magFilter, D3DTFG_POINT);
+    TextureSurface* bound = nullptr;
+    device->GetTexture(0, &bound);
+    EXPECT_EQ(bound, texture->GetSurface());
+}
+
+TEST_F(TextureManagerTest, FullScreenQuadCoversTheTarget) {
+    Texture* texture = manager_.Load(Write("flat.tga", FlatTga(8, 8, 0x40, 0x30, 0x20)).c_str());
+    ASSERT_NE(texture, nullptr);
+    RenderTarget& target = GetDevice()->GetRenderTarget();
+    // Opaque, filtered: every pixel takes the texture's colour.
+    texture->DrawScreenQuad(0.0f, 0.0f, 640.0f, 480.0f, 1, 0);
+    size_t wrong = 0;
+    for (uint32_t pixel : target.color) wrong += (pixel & 0xFFFFFF) != 0x203040u;
+    EXPECT_EQ(wrong, 0u);
+    // Additive on top: the colour doubles everywhere.
+    texture->DrawScreenQuad(0.0f, 0.0f, 640.0f, 480.0f, 1, 1);
+    wrong = 0;
+    for (uint32_t pixel : target.color) wrong += (pixel & 0xFFFFFF) != 0x406080u;
+    EXPECT_EQ(wrong, 0u);
+}
+
+}  // namespace
+}  // namespace cm
