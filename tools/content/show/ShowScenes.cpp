@@ -39,14 +39,14 @@ void SamplePath(const PathFn& path, int from, int to, int step, std::vector<LwsK
 
 std::vector<LwsKey> Still(float x, float y, float z) { return {PositionKey(0, x, y, z)}; }
 
-// Intro: the camera drifts in from 1.1 to 0.62 units off the shells' centre at the world origin,
+// Intro: the camera drifts in from 0.98 to 0.62 units off the shells' centre at the world origin,
 // swinging from above-left to nearly level, and settles there: the tunnel that follows is seen
 // through this last pose, from inside its tubes around the origin.
 LwsWriter IntroScene() {
     LwsWriter s(0, 160);
     const PathFn path = [](float f) {
         const float k = Smooth(f / 110.0f);
-        const float dist = 1.1f - 0.48f * k;
+        const float dist = 0.98f - 0.36f * k;
         const float yaw = (28.0f - 33.0f * k) * kPi / 180.0f, pitch = (22.0f - 18.0f * k) * kPi / 180.0f;
         const Vector3 eye(dist * std::cos(pitch) * std::sin(yaw), dist * std::sin(pitch),
                           -dist * std::cos(pitch) * std::cos(yaw));

@@ -1,9 +1,10 @@
 // cm-content: writes the show's data set as loose files, and optionally preview images.
 //
-//   cm-content OUT_DIR [--preview PREVIEW_DIR]
+//   cm-content OUT_DIR [--manifest FILE] [--preview PREVIEW_DIR]
 //
 // Every file goes to OUT_DIR under its file name (the part after "data\"). A file whose bytes are
-// unchanged is not rewritten. The previews are wireframes of each scene as its camera sees it at a
+// unchanged is not rewritten. The manifest lists the written paths, one per line, in the order the
+// pack should hold them (sorted by name). The previews are wireframes of each scene as its camera sees it at a
 // few frames, each edge dimmed by the part's fog, so a scene's fit can be judged by eye.
 // Exit code 0 on success, 1 on any failure (with a message on standard error).
 #include <cmath>
@@ -72,17 +73,32 @@ void Preview(const ShowData& show, const std::string& sceneName, float frame, fl
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--preview")) {
-        std::fprintf(stderr, "usage: cm-content OUT_DIR [--preview PREVIEW_DIR]\n");
+    std::string manifest, preview;
+    bool ok = argc >= 2;
+    for (int i = 2; ok && i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) ok = false;
+        else if (option == "--manifest") manifest = argv[i + 1];
+        else if (option == "--preview") preview = argv[i + 1];
+        else ok = false;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "usage: cm-content OUT_DIR [--manifest FILE] [--preview PREVIEW_DIR]\n");
         return 1;
     }
     try {
         const ShowData show = BuildShow();
         const fs::path out(argv[1]);
         fs::create_directories(out);
-        for (const auto& [name, bytes] : show.files) WriteIfChanged(out / FileNameOf(name), bytes);
-        if (argc == 4) {
-            const fs::path dir(argv[3]);
+        std::string list;
+        for (const auto& [name, bytes] : show.files) {
+            const fs::path path = out / FileNameOf(name);
+            WriteIfChanged(path, bytes);
+            list += path.string() + "\n";
+        }
+        if (!manifest.empty()) WriteIfChanged(manifest, std::vector<uint8_t>(list.begin(), list.end()));
+        if (!preview.empty()) {
+            const fs::path dir(preview);
             fs::create_directories(dir);
             for (float f : {0.0f, 50.0f, 100.0f}) Preview(show, "data\\introScene.lws", f, 1.0f, dir);
             for (float f : {200.0f, 410.0f, 620.0f, 1500.0f, 1650.0f, 1800.0f, 2080.0f, 2300.0f, 2550.0f, 2820.0f,
