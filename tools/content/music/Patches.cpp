@@ -22,9 +22,10 @@ XmEnvelope Held(int attackTicks, int decayTicks, int sustain) {
     return e;
 }
 
-// Loop length in frames and the whole number of cycles of `hz` that fits it best.
-int64_t LoopFrames(double rate, double seconds) { return std::llround(rate * seconds); }
-int64_t CyclesIn(double hz, double rate, int64_t frames) { return std::llround(hz * static_cast<double>(frames) / rate); }
+// A loop holds a whole number of cycles. Fixing the cycles first and rounding the length to whole
+// frames keeps the pitch within a few parts per million; rounding the cycles into a fixed length
+// would be off by up to half a cycle per loop, several cents on a short loop.
+int64_t LoopFrames(double hz, double rate, int64_t cycles) { return std::llround(static_cast<double>(cycles) * rate / hz); }
 
 void Store(XmInstrument& out, const Wave& w, bool loop) {
     out.sample = ToPcm16(w);
@@ -112,8 +113,8 @@ void Tom(XmInstrument& out) {
 // small speakers; one looped period set, so held notes last as long as the score wants.
 void Bass(XmInstrument& out) {
     const double rate = Tune(out, kRate, kC3);
-    const int64_t frames = LoopFrames(rate, 0.25);
-    const int64_t cycles = CyclesIn(NoteHz(kC3), rate, frames);
+    const int64_t cycles = 64;  // about half a second
+    const int64_t frames = LoopFrames(NoteHz(kC3), rate, cycles);
     Wave saw = Periodic(rate, frames, SawPartials(rate, frames, cycles, 0.0));
     Wave tone = Repeat(saw, 3);
     LowPass(tone, 520.0, 0.9);
@@ -131,8 +132,8 @@ void Bass(XmInstrument& out) {
 void Pad(XmInstrument& out, uint64_t seed) {
     const double rate = Tune(out, kRate, kC4);
     Random random(seed);
-    const int64_t frames = LoopFrames(rate, 2.0);
-    const int64_t cycles = CyclesIn(NoteHz(kC4), rate, frames);
+    const int64_t cycles = 523;  // about two seconds, so the chorus beats slowly
+    const int64_t frames = LoopFrames(NoteHz(kC4), rate, cycles);
     const int64_t detune[] = {0, -1, 1, -3, 3, -5, 6};
     std::vector<Partial> partials;
     for (int64_t d : detune) {
@@ -164,8 +165,8 @@ void Bell(XmInstrument& out) {
 // vibrato from the instrument so long notes sing.
 void Lead(XmInstrument& out) {
     const double rate = Tune(out, kRate, kC5);
-    const int64_t frames = LoopFrames(rate, 0.5);
-    const int64_t cycles = CyclesIn(NoteHz(kC5), rate, frames);
+    const int64_t cycles = 262;  // about half a second
+    const int64_t frames = LoopFrames(NoteHz(kC5), rate, cycles);
     std::vector<Partial> partials = SawPartials(rate, frames, cycles, 0.0, true);
     for (Partial p : SawPartials(rate, frames, cycles + 2, 0.3)) {
         p.amplitude *= 0.6;

@@ -57,8 +57,8 @@ int HexDigit(char c) {
 bool Note(std::string_view s, int& out) {
     static const int kSemitone[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
     if (s.size() != 3 || s[0] < 'A' || s[0] > 'G' || (s[1] != '-' && s[1] != '#') || s[2] < '0' || s[2] > '7') return false;
+    if (s[1] == '#' && (s[0] == 'B' || s[0] == 'E')) return false;  // no black key there
     const int semitone = kSemitone[s[0] - 'A'] + (s[1] == '#' ? 1 : 0);
-    if (semitone > 11) return false;  // B#, E# name no key of their own here
     out = 1 + (s[2] - '0') * 12 + semitone;
     return out >= 1 && out <= 96;
 }
@@ -120,7 +120,8 @@ private:
     enum class Block { None, Phrase, Pattern, Order };
 
     bool Fail(const std::string& what) {
-        if (ok_) error_ = "score line " + std::to_string(lineNumber_) + ": " + what;
+        // Line 0 stands for the score as a whole.
+        if (ok_) error_ = (lineNumber_ > 0 ? "score line " + std::to_string(lineNumber_) : std::string("score")) + ": " + what;
         ok_ = false;
         return false;
     }
@@ -241,18 +242,22 @@ private:
                 row += rest;
                 continue;
             }
-            // name[+n|-n][*n]
-            const size_t star = item.find('*');
-            int repeat = 1;
-            if (star != std::string_view::npos && !Int(item.substr(star + 1), 1, kXmMaxRows, repeat)) { Fail("cannot read repeat in '" + std::string(item) + "'"); return; }
-            std::string_view ref = item.substr(0, star);
-            int transpose = 0;
-            const size_t sign = ref.find_first_of("+-");
-            if (sign != std::string_view::npos) {
-                std::string_view amount = ref.substr(sign + 1);
-                if (!Int(amount, 0, 95, transpose)) { Fail("cannot read transpose in '" + std::string(item) + "'"); return; }
-                if (ref[sign] == '-') transpose = -transpose;
-                ref = ref.substr(0, sign);
+            // name, then in any order: +n / -n (transpose), %n (velocity scale), *n (repeat)
+            const size_t mark = item.find_first_of("+-%*");
+            const std::string_view ref = item.substr(0, mark);
+            int transpose = 0, scale = 64, repeat = 1;
+            for (size_t at = mark; at != std::string_view::npos;) {
+                const size_t next = item.find_first_of("+-%*", at + 1);
+                const std::string_view arg = item.substr(at + 1, next == std::string_view::npos ? std::string_view::npos : next - at - 1);
+                int value = 0;
+                const char kind = item[at];
+                const bool read = kind == '*' ? Int(arg, 1, kXmMaxRows, value) : kind == '%' ? Int(arg, 0, 64, value) : Int(arg, 0, 95, value);
+                if (!read) { Fail("cannot read '" + std::string(item) + "'"); return; }
+                if (kind == '+') transpose = value;
+                else if (kind == '-') transpose = -value;
+                else if (kind == '%') scale = value;
+                else repeat = value;
+                at = next;
             }
             const auto found = phrases_.find(std::string(ref));
             if (found == phrases_.end()) { Fail("unknown phrase '" + std::string(ref) + "'"); return; }
@@ -265,7 +270,7 @@ private:
                         return;
                     }
                     XmCell& cell = pattern.cells[static_cast<size_t>(row * score_.channels + channel - 1)];
-                    if (!Place(step, transpose, inst->second + 1, instrumentVolume, cell)) return;
+                    if (!Place(step, transpose, scale, inst->second + 1, instrumentVolume, cell)) return;
                     row += phrase.rowsPerStep;
                 }
             }
@@ -273,7 +278,9 @@ private:
         if (row > pattern.rows && !cut) Fail("channel " + std::to_string(channel) + " runs past the pattern's " + std::to_string(pattern.rows) + " rows");
     }
 
-    bool Place(const Step& step, int transpose, int instrument, int instrumentVolume, XmCell& cell) {
+    bool Place(Step step, int transpose, int scale, int instrument, int instrumentVolume, XmCell& cell) {
+        // A scaled item plays its notes softer; a note without a velocity counts as 64.
+        if (scale != 64 && (step.velocity >= 0 || (step.note >= 1 && step.note <= 96))) step.velocity = ((step.velocity < 0 ? 64 : step.velocity) * scale + 32) / 64;
         if (step.note >= 1 && step.note <= 96) {
             const int note = step.note + transpose;
             if (note < 1 || note > 96) return Fail("transposed note leaves the keyboard");
@@ -298,7 +305,10 @@ private:
             if (score_.order.size() >= 256) { Fail("order list longer than 256"); return; }
             score_.order.push_back(static_cast<uint8_t>(index));
         }
-        if (score_.order.empty()) Fail("the score has no order list");
+        if (score_.order.empty()) {
+            lineNumber_ = 0;
+            Fail("the score has no order list");
+        }
         else if (score_.restart >= static_cast<int>(score_.order.size())) Fail("restart lies beyond the order list");
     }
 

@@ -11,8 +11,8 @@
 // A step is "." (nothing), "off" (key off) or a note such as "C-4" or "F#3", optionally followed
 // by "@v" (velocity 0..64, scaled by the instrument's volume), "!Exx" (an effect, letter or digit
 // and two hex digits) and "*n" (the step n times). A "|" between steps is a bar line for the eye.
-// A pattern item is a phrase name, optionally transposed ("bass+5", "bass-2") and repeated
-// ("hats*4"), or "_n" (n empty rows); items follow each other down the pattern. Items must fit
+// A pattern item is a phrase name, optionally transposed ("bass+5", "bass-2"), softened ("pad%40":
+// velocities times 40/64) and repeated ("hats*4"), or "_n" (n empty rows); items follow each other down the pattern. Items must fit
 // the pattern, unless the line ends with "..." which cuts what runs past the end (for echoes).
 #pragma once
 

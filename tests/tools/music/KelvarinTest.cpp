@@ -1,0 +1,146 @@
+// The show's module as built: it loads in both players, its sections start on the show's flashes,
+// it sounds everywhere without clipping, and it is exactly what the score makes.
+#include <gtest/gtest.h>
+#include <xmp.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <libopenmpt/libopenmpt.hpp>
+#include <sstream>
+
+#include "music/Score.h"
+#include "tools/music/Players.h"
+
+namespace cm::music {
+namespace {
+
+const std::string kModulePath = CM_BINARY_DIR "/bin/kelvarin.xm";
+const std::string kScorePath = CM_SOURCE_DIR "/content/music/kelvarin.score";
+// Speed 6 at 137 bpm: 15/137 s in theory, 7/64 s where a tick is a whole number of samples, as in
+// libopenmpt; the shorter of the two is the tolerance.
+constexpr double kRowSeconds = 7.0 / 64.0;
+
+// Order positions where the show's parts begin, and the flash that must fall within a row of each.
+struct Section {
+    int order;
+    double flash;
+};
+const Section kSections[] = {
+    {2, 14.00}, {5, 29.68}, {9, 54.18}, {12, 63.70}, {15, 73.50}, {18, 91.00}, {21, 102.90}, {23, 112.14},
+};
+constexpr double kCreditsEnd = 162.5;
+
+// FNV-1a, 64 bits: enough to notice any change to the module, so changing it is a deliberate act.
+uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (uint8_t b : bytes) h = (h ^ b) * 0x100000001b3ull;
+    return h;
+}
+
+double Rms(const std::vector<float>& v, size_t from, size_t to) {
+    double sum = 0.0;
+    for (size_t i = from; i < to; ++i) sum += static_cast<double>(v[i]) * v[i];
+    return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
+}
+
+class Kelvarin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bytes = test::ReadFile(kModulePath);
+        ASSERT_FALSE(bytes.empty()) << "missing " << kModulePath;
+    }
+    std::vector<uint8_t> bytes;
+};
+
+TEST_F(Kelvarin, LoadsInBothPlayers) {
+    std::ostringstream log;
+    openmpt::module module(bytes, log);  // throws on a module it cannot read
+    EXPECT_EQ(log.str(), "") << "libopenmpt complains";
+    EXPECT_GE(module.get_num_channels(), 8);
+    EXPECT_EQ(module.get_metadata("type"), "xm");
+
+    xmp_context ctx = xmp_create_context();
+    ASSERT_EQ(xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())), 0);
+    xmp_module_info info;
+    xmp_get_module_info(ctx, &info);
+    EXPECT_GE(info.mod->chn, 8);
+    EXPECT_EQ(info.mod->len, module.get_num_orders());
+    xmp_release_module(ctx);
+    xmp_free_context(ctx);
+}
+
+TEST_F(Kelvarin, SectionsStartOnTheFlashesAndTheSongOutlastsTheCredits) {
+    openmpt::module module(bytes);
+    const double duration = module.get_duration_seconds();
+    EXPECT_GE(duration, 163.0);
+    EXPECT_LE(duration, 200.0);
+    EXPECT_GT(duration, kCreditsEnd);
+    for (const Section& s : kSections) {
+        module.set_position_order_row(s.order, 0);
+        EXPECT_NEAR(module.get_position_seconds(), s.flash, kRowSeconds) << "order " << s.order;
+    }
+    // The outro is the last section: everything after it belongs to the credits.
+    EXPECT_LT(kSections[7].order, module.get_num_orders());
+    EXPECT_GE(module.get_num_orders() - kSections[7].order, 2);
+}
+
+TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
+    const int rate = 48000;
+    const std::vector<float> audio = test::RenderOpenMpt(bytes, rate);
+    ASSERT_GT(audio.size(), static_cast<size_t>(2 * rate * 163));
+    float peak = 0.0f;
+    for (float v : audio) peak = std::max(peak, std::fabs(v));
+    EXPECT_LT(peak, 0.98f) << "libopenmpt's mix comes too close to full scale";
+
+    // Loud enough to hear in every part of the show (RMS above -34 dBFS), section by section.
+    std::vector<double> starts = {0.0};
+    for (const Section& s : kSections) starts.push_back(s.flash);
+    starts.push_back(kCreditsEnd);
+    double loudest = 0.0;
+    for (size_t i = 0; i + 1 < starts.size(); ++i) {
+        const double rms = Rms(audio, 2 * static_cast<size_t>(starts[i] * rate), 2 * static_cast<size_t>(starts[i + 1] * rate));
+        EXPECT_GT(rms, 0.02) << "section from " << starts[i] << " s is nearly silent";
+        loudest = std::max(loudest, rms);
+    }
+    // The outro has faded by the end, so the loop back to the quiet intro does not jump.
+    const double tail = Rms(audio, audio.size() - 2 * 2 * rate, audio.size());
+    EXPECT_LT(tail, 0.05 * loudest);
+
+    // libxmp mixes differently; it saturates at 16 bits, so a sample at the limit means clipping.
+    xmp_context ctx = xmp_create_context();
+    ASSERT_EQ(xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())), 0);
+    ASSERT_EQ(xmp_start_player(ctx, rate, 0), 0);
+    int clipped = 0;
+    long frames = 0;
+    xmp_frame_info fi;
+    while (xmp_play_frame(ctx) == 0) {
+        xmp_get_frame_info(ctx, &fi);
+        if (fi.loop_count > 0) break;
+        const int16_t* pcm = static_cast<const int16_t*>(fi.buffer);
+        for (int i = 0; i < fi.buffer_size / 2; ++i) clipped += (pcm[i] >= 32767 || pcm[i] <= -32768) ? 1 : 0;
+        frames += fi.buffer_size / 4;
+    }
+    xmp_end_player(ctx);
+    xmp_release_module(ctx);
+    xmp_free_context(ctx);
+    EXPECT_NEAR(static_cast<double>(frames) / rate, audio.size() / 2.0 / rate, 0.5) << "the players disagree on the length";
+    EXPECT_EQ(clipped, 0) << "libxmp's mix clips";
+}
+
+TEST_F(Kelvarin, IsExactlyWhatTheScoreComposes) {
+    std::ifstream in(kScorePath, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    Score score;
+    XmModule module;
+    std::string error;
+    ASSERT_TRUE(ParseScore(text.str(), score, error)) << error;
+    ASSERT_TRUE(BuildModule(score, module, error)) << error;
+    EXPECT_TRUE(WriteXm(module) == bytes) << "composing again gives different bytes";
+    // Pinned: a change of score, patch or writer shows here and must be made on purpose.
+    EXPECT_EQ(Fnv1a(bytes), 0x2e4915b879edb679ull) << std::hex << "module hash is 0x" << Fnv1a(bytes);
+}
+
+}  // namespace
+}  // namespace cm::music

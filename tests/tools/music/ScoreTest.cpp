@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "music/Score.h"
+
+namespace cm::music {
+namespace {
+
+const char* kHeader =
+    "channels 4\n"
+    "instrument drum kick 64 128\n"
+    "instrument soft pad 32 40   # velocities on this one come out at half\n";
+
+Score Parse(const std::string& body) {
+    Score score;
+    std::string error;
+    EXPECT_TRUE(ParseScore(std::string(kHeader) + body, score, error)) << error;
+    return score;
+}
+
+const XmCell& Cell(const Score& s, int pattern, int row, int channel) {
+    return s.patterns[pattern].cells[static_cast<size_t>(row * s.channels + channel - 1)];
+}
+
+TEST(Score, LaysPhrasesDownTheChannelWithTheirModifiers) {
+    const Score s = Parse(
+        "phrase beat 4 C-4 . C-4@32 off\n"
+        "phrase tune 2 D-4 F#4!A04\n"
+        "  A-4@64 | .@16\n"  // an indented line continues the phrase
+        "pattern p 32\n"
+        "  1 drum beat*2\n"
+        "  2 soft _3 tune+2 tune-12%32\n"
+        "  3 soft _28 tune ...\n"
+        "order p p\n");
+    ASSERT_EQ(s.patterns.size(), 1u);
+    EXPECT_EQ(s.order, (std::vector<uint8_t>{0, 0}));
+
+    // Channel 1: a 16-row phrase twice; notes carry the instrument, key off does not.
+    EXPECT_EQ(Cell(s, 0, 0, 1).note, 49);
+    EXPECT_EQ(Cell(s, 0, 0, 1).instrument, 1);
+    EXPECT_EQ(Cell(s, 0, 0, 1).volume, 0);  // no velocity: the sample's default volume
+    EXPECT_EQ(Cell(s, 0, 4, 1).note, 0);
+    EXPECT_EQ(Cell(s, 0, 8, 1).volume, 0x10 + 32);
+    EXPECT_EQ(Cell(s, 0, 12, 1).note, kXmKeyOff);
+    EXPECT_EQ(Cell(s, 0, 12, 1).instrument, 0);
+    EXPECT_EQ(Cell(s, 0, 16, 1).note, 49);
+    EXPECT_EQ(Cell(s, 0, 28, 1).note, kXmKeyOff);
+
+    // Channel 2: a 3-row rest, the phrase up a tone, then down an octave and softened.
+    EXPECT_EQ(Cell(s, 0, 3, 2).note, 53);   // D-4 + 2 = E-4
+    EXPECT_EQ(Cell(s, 0, 5, 2).note, 57);   // F#4 + 2 = G#4
+    EXPECT_EQ(Cell(s, 0, 5, 2).effect, 10); // A04: volume slide
+    EXPECT_EQ(Cell(s, 0, 5, 2).param, 0x04);
+    EXPECT_EQ(Cell(s, 0, 7, 2).volume, 0x10 + 32);       // velocity 64 on a volume-32 instrument
+    EXPECT_EQ(Cell(s, 0, 9, 2).note, 0);
+    EXPECT_EQ(Cell(s, 0, 9, 2).volume, 0x10 + 8);        // ".@16": volume only, scaled
+    EXPECT_EQ(Cell(s, 0, 11, 2).note, 39);               // D-4 - 12 = D-3
+    EXPECT_EQ(Cell(s, 0, 11, 2).volume, 0x10 + 16);      // 64 * 32/64, on a volume-32 instrument
+    EXPECT_EQ(Cell(s, 0, 11, 2).instrument, 2);
+
+    // Channel 3: cut at the pattern's end by "...": rows 28 and 30 placed, the rest dropped.
+    EXPECT_EQ(Cell(s, 0, 28, 3).note, 51);
+    EXPECT_EQ(Cell(s, 0, 30, 3).note, 55);
+}
+
+TEST(Score, RefusesMistakesNamingTheLine) {
+    struct Case {
+        const char* body;
+        int line;  // counted from the first line after the shared header (3 lines); 0: no line
+    };
+    const Case cases[] = {
+        {"phrase a 1 H-4\n", 1},                                 // no such note
+        {"phrase a 1 E#4\n", 1},                                 // no such key
+        {"phrase a 1 C-4@65\n", 1},                              // velocity beyond 64
+        {"phrase a 1 C-4!G1\n", 1},                              // effect needs two hex digits
+        {"phrase a 1 C-4*0\n", 1},                               // repeat of nothing
+        {"phrase a 64 C-4 C-4 C-4 C-4 C-4\n", 1},                // longer than 256 rows
+        {"phrase a 1 C-4\npattern p 4\n  5 drum a\n", 3},        // channel beyond 4
+        {"phrase a 1 C-4\npattern p 4\n  1 drum a\n  1 drum a\n", 4},
+        {"phrase a 1 C-4\npattern p 4\n  1 nobody a\n", 3},
+        {"pattern p 4\n  1 drum missing\n", 2},
+        {"phrase a 1 C-4*3\npattern p 4\n  1 drum a*2\n", 3},    // runs past the end
+        {"phrase a 1 C-4\npattern p 4\n  1 drum _4 a\n", 3},     // the rest leaves no room
+        {"phrase a 1 B-7\npattern p 4\n  1 drum a+1\n", 3},      // transposed off the keyboard
+        {"phrase a 1 C-0\npattern p 4\n  1 drum a-1\n", 3},
+        {"pattern p 4\nchannels 8\n", 2},                        // too late to change the width
+        {"pattern p 0\n", 1},
+        {"pattern p 257\n", 1},
+        {"pattern p 4\npattern p 4\n", 2},
+        {"instrument drum kick 64 128\n", 1},                    // declared twice
+        {"instrument x nosuchpatch 64 128\n", 1},
+        {"instrument x kick 65 128\n", 1},
+        {"  1 drum a\n", 1},                                     // indented, continuing nothing
+        {"bpm 20\n", 1},
+        {"speed 0\n", 1},
+        {"flourish 3\n", 1},
+        {"pattern p 4\norder p\n  q\n", 3},                      // unknown pattern in the order
+        {"pattern p 4\nrestart 1\norder p\n", 3},                // restart past the order's end
+        {"pattern p 4\n", 0},                                    // no order at all
+    };
+    for (const Case& c : cases) {
+        Score score;
+        std::string error;
+        EXPECT_FALSE(ParseScore(std::string(kHeader) + c.body, score, error)) << c.body;
+        const std::string where = c.line > 0 ? "score line " + std::to_string(c.line + 3) + ":" : "score:";
+        EXPECT_EQ(error.find(where), 0u)
+            << c.body << " -> " << error;
+        EXPECT_TRUE(score.patterns.empty() && score.instruments.empty()) << c.body;
+    }
+}
+
+TEST(Score, ReadsWindowsLineEndsAndCommentsLikePlainOnes) {
+    Score plain, windows;
+    std::string error;
+    const std::string text = std::string(kHeader) + "phrase a 1 C-4 # a comment\npattern p 1\n  1 drum a\norder p\n";
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    ASSERT_TRUE(ParseScore(text, plain, error)) << error;
+    ASSERT_TRUE(ParseScore(crlf, windows, error)) << error;
+    EXPECT_EQ(windows.patterns[0].cells[0].note, plain.patterns[0].cells[0].note);
+    EXPECT_EQ(windows.patterns[0].cells[0].note, 49);
+}
+
+}  // namespace
+}  // namespace cm::music

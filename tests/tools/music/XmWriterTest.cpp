@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+#include <xmp.h>
+
+#include "music/Xm.h"
+
+namespace cm::music {
+namespace {
+
+// A small module that uses every field the writer writes: three channels, two patterns of odd
+// lengths, one looped instrument with an envelope and one one-shot instrument.
+XmModule SmallModule() {
+    XmModule m;
+    m.name = "roundtrip";
+    m.channels = 3;
+    m.speed = 5;
+    m.bpm = 140;
+    m.restart = 1;
+    m.order = {1, 0, 1};
+    for (int rows : {7, 3}) {
+        XmPattern p;
+        p.rows = rows;
+        p.cells.assign(static_cast<size_t>(rows * m.channels), XmCell{});
+        m.patterns.push_back(p);
+    }
+    m.patterns[0].cells[0] = {49, 1, 0x10 + 40, 0, 0};      // note, instrument, volume
+    m.patterns[0].cells[4] = {kXmKeyOff, 0, 0, 0, 0};       // row 1, channel 2
+    m.patterns[0].cells[20] = {96, 2, 0x50, 0x0A, 0x21};    // all five fields: stored unpacked
+    m.patterns[1].cells[8] = {0, 0, 0, 0x0F, 0x03};         // effect only
+
+    XmInstrument a;
+    a.name = "looped";
+    for (int i = 0; i < 300; ++i) a.sample.push_back(static_cast<int16_t>((i * 977) % 65536 - 32768));
+    a.loop = true;
+    a.loopStart = 100;
+    a.loopLength = 150;
+    a.volume = 50;
+    a.panning = 30;
+    a.relativeNote = -13;
+    a.finetune = -77;
+    a.envelope.points = {{0, 0}, {10, 64}, {30, 20}};
+    a.envelope.sustain = 2;
+    a.fadeout = 0x123;
+    a.vibratoDepth = 4;
+    a.vibratoRate = 9;
+    a.vibratoSweep = 17;
+    XmInstrument b;
+    b.name = "oneshot";
+    b.sample = {0, 32767, -32768, 32767, 5, -1000};  // deltas that wrap around 16 bits
+    m.instruments = {a, b};
+    return m;
+}
+
+// Reads bytes with libxmp, a reader that shares nothing with ours.
+class Xmp {
+public:
+    explicit Xmp(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), ctx_(xmp_create_context()) {
+        loaded_ = xmp_load_module_from_memory(ctx_, bytes_.data(), static_cast<long>(bytes_.size())) == 0;
+        if (loaded_) xmp_get_module_info(ctx_, &info_);
+    }
+    ~Xmp() {
+        if (loaded_) xmp_release_module(ctx_);
+        xmp_free_context(ctx_);
+    }
+    bool Loaded() const { return loaded_; }
+    const xmp_module& Module() const { return *info_.mod; }
+    const xmp_event& Event(int pattern, int row, int channel) const {
+        const xmp_module& m = Module();
+        return m.xxt[m.xxp[pattern]->index[channel]]->event[row];
+    }
+
+private:
+    std::vector<uint8_t> bytes_;
+    xmp_context ctx_;
+    xmp_module_info info_{};
+    bool loaded_ = false;
+};
+
+TEST(XmWriter, AnIndependentReaderSeesWhatWasWritten) {
+    const XmModule source = SmallModule();
+    std::string error;
+    const std::vector<uint8_t> bytes = WriteXm(source, &error);
+    ASSERT_FALSE(bytes.empty()) << error;
+    Xmp xmp(bytes);
+    ASSERT_TRUE(xmp.Loaded());
+    const xmp_module& m = xmp.Module();
+    EXPECT_STREQ(m.name, "roundtrip");
+    EXPECT_EQ(m.chn, 3);
+    EXPECT_EQ(m.spd, 5);
+    EXPECT_EQ(m.bpm, 140);
+    EXPECT_EQ(m.len, 3);
+    EXPECT_EQ(m.rst, 1);
+    EXPECT_GE(m.pat, 2);  // libxmp may add a blank pattern of its own
+    EXPECT_EQ(m.ins, 2);
+    EXPECT_EQ(m.xxo[0], 1);
+    EXPECT_EQ(m.xxp[0]->rows, 7);
+    EXPECT_EQ(m.xxp[1]->rows, 3);
+
+    // libxmp counts notes from C-0 = 13 and volumes from 1 (0 means none).
+    const xmp_event& first = xmp.Event(0, 0, 0);
+    EXPECT_EQ(first.note, 49 + 12);
+    EXPECT_EQ(first.ins, 1);
+    EXPECT_EQ(first.vol, 40 + 1);
+    EXPECT_EQ(xmp.Event(0, 1, 1).note, XMP_KEY_OFF);
+    EXPECT_EQ(xmp.Event(0, 1, 0).note, 0);  // the empty cells around it stay empty
+    EXPECT_EQ(xmp.Event(0, 1, 2).ins, 0);
+    const xmp_event& full = xmp.Event(0, 6, 2);
+    EXPECT_EQ(full.note, 96 + 12);
+    EXPECT_EQ(full.ins, 2);
+    EXPECT_EQ(full.vol, 64 + 1);
+    EXPECT_EQ(full.fxt, 0x0A);
+    EXPECT_EQ(full.fxp, 0x21);
+    EXPECT_EQ(xmp.Event(1, 2, 2).fxt, 0x0F);
+    EXPECT_EQ(xmp.Event(1, 2, 2).fxp, 0x03);
+    EXPECT_EQ(xmp.Event(1, 2, 2).note, 0);
+
+    const xmp_instrument& in = m.xxi[0];
+    EXPECT_STREQ(in.name, "looped");
+    ASSERT_EQ(in.nsm, 1);
+    EXPECT_EQ(in.sub[0].vol, 50);
+    EXPECT_EQ(in.sub[0].pan, 30);
+    EXPECT_EQ(in.sub[0].xpo, -13);
+    EXPECT_EQ(in.sub[0].fin, -77);
+    EXPECT_EQ(in.sub[0].vde, 4 * 4);  // libxmp keeps depth in quarters and fadeout doubled
+    EXPECT_EQ(in.sub[0].vra, 9);
+    EXPECT_EQ(in.sub[0].vsw, 17);
+    EXPECT_EQ(in.rls, 0x123 * 2);
+    EXPECT_TRUE(in.aei.flg & XMP_ENVELOPE_ON);
+    EXPECT_TRUE(in.aei.flg & XMP_ENVELOPE_SUS);
+    EXPECT_EQ(in.aei.npt, 3);
+    EXPECT_EQ(in.aei.sus, 2);
+    EXPECT_EQ(in.aei.data[2], 10);  // points are (tick, value) pairs
+    EXPECT_EQ(in.aei.data[3], 64);
+    EXPECT_EQ(in.aei.data[4], 30);
+    EXPECT_FALSE(m.xxi[1].aei.flg & XMP_ENVELOPE_ON);
+
+    const xmp_sample& s = m.xxs[in.sub[0].sid];
+    ASSERT_EQ(s.len, 300);
+    EXPECT_TRUE(s.flg & XMP_SAMPLE_16BIT);
+    EXPECT_TRUE(s.flg & XMP_SAMPLE_LOOP);
+    EXPECT_EQ(s.lps, 100);
+    EXPECT_EQ(s.lpe, 250);
+    // libxmp overwrites what follows a loop with the loop's start, so compare up to its end.
+    const int16_t* data = reinterpret_cast<const int16_t*>(s.data);
+    for (int i = 0; i < 250; ++i) ASSERT_EQ(data[i], source.instruments[0].sample[i]) << "sample " << i;
+    const xmp_sample& oneshot = m.xxs[m.xxi[1].sub[0].sid];
+    ASSERT_EQ(oneshot.len, 6);
+    EXPECT_FALSE(oneshot.flg & XMP_SAMPLE_LOOP);
+    const int16_t* shot = reinterpret_cast<const int16_t*>(oneshot.data);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(shot[i], source.instruments[1].sample[i]) << "one-shot sample " << i;
+}
+
+TEST(XmWriter, RefusesWhatTheFormatCannotHold) {
+    struct Case {
+        const char* what;
+        void (*spoil)(XmModule&);
+    };
+    const Case cases[] = {
+        {"no channels", [](XmModule& m) { m.channels = 0; }},
+        {"33 channels", [](XmModule& m) { m.channels = 33; }},
+        {"empty order", [](XmModule& m) { m.order.clear(); }},
+        {"order past the patterns", [](XmModule& m) { m.order.push_back(2); }},
+        {"restart past the order", [](XmModule& m) { m.restart = 3; }},
+        {"257 rows", [](XmModule& m) { m.patterns[0].rows = 257; m.patterns[0].cells.resize(257 * 3); }},
+        {"cells for the wrong width", [](XmModule& m) { m.patterns[1].cells.pop_back(); }},
+        {"note past key off", [](XmModule& m) { m.patterns[0].cells[0].note = 98; }},
+        {"instrument that does not exist", [](XmModule& m) { m.patterns[0].cells[0].instrument = 3; }},
+        {"loop past the end", [](XmModule& m) { m.instruments[0].loopLength = 201; }},
+        {"empty loop", [](XmModule& m) { m.instruments[0].loopLength = 0; }},
+        {"13 envelope points", [](XmModule& m) {
+             auto& p = m.instruments[0].envelope.points;
+             p.clear();
+             for (uint16_t t = 0; t < 13; ++t) p.push_back({t, 10});
+         }},
+        {"envelope going back in time", [](XmModule& m) { m.instruments[0].envelope.points[2].tick = 5; }},
+        {"sustain past the envelope", [](XmModule& m) { m.instruments[0].envelope.sustain = 3; }},
+        {"volume 65", [](XmModule& m) { m.instruments[1].volume = 65; }},
+        {"finetune 128", [](XmModule& m) { m.instruments[1].finetune = 128; }},
+        {"fadeout 0x1000", [](XmModule& m) { m.instruments[1].fadeout = 0x1000; }},
+    };
+    for (const Case& c : cases) {
+        XmModule m = SmallModule();
+        c.spoil(m);
+        std::string error;
+        EXPECT_TRUE(WriteXm(m, &error).empty()) << c.what;
+        EXPECT_EQ(error.rfind("XM: ", 0), 0u) << c.what << ": " << error;
+    }
+}
+
+}  // namespace
+}  // namespace cm::music
