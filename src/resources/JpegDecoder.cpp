@@ -25,7 +25,6 @@ struct MemorySource {
     const uint8_t* data;
     size_t size;
     size_t position;  // next byte to hand out; never above size
-    bool ranOut;      // the decoder asked for more than the data holds
 };
 
 [[noreturn]] void ExitWithMessage(j_common_ptr cinfo) {
@@ -35,10 +34,26 @@ struct MemorySource {
 }
 
 
-// Warnings (corrupt-data notes and the like) stay quiet: the only failure the program reports is
-// a refusal, and a truncated file is caught through MemorySource::ranOut instead.
-void IgnoreMessage(j_common_ptr cinfo, int level) {
-    if (level < 0) cinfo->err->num_warnings++;
+// Warnings that mean the picture cannot be complete (the data ends early, or the coded data is
+// corrupt from some point on) refuse the image like a fatal error. The library would go on and
+// pad the rest with grey, so a damaged or truncated file would pass as a good texture and, with a
+// forged size, cost seconds and a gigabyte first. Other warnings (an unknown JFIF revision,
+// stray bytes between markers) leave the picture intact and stay quiet.
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    cinfo->err->num_warnings++;
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_NOT_SEQUENTIAL:
+        ExitWithMessage(cinfo);
+    default:
+        break;
+    }
 }
 
 void InitSource(j_decompress_ptr cinfo) {
@@ -46,8 +61,9 @@ void InitSource(j_decompress_ptr cinfo) {
 }
 
 // One byte per call while data lasts. At the end the decoder gets an end-of-image marker, which
-// every part of libjpeg treats as "no more data": the entropy decoder pads with zeros and the
-// marker reader stops, so it can never loop or read past the buffer.
+// every part of libjpeg treats as "no more data" (the entropy decoder pads with zeros, the marker
+// reader stops), so it can never loop or read past the buffer; the warning that goes with it
+// refuses the image (OnMessage).
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
     static const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
     auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
@@ -58,7 +74,7 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
     } else {
         src->pub.next_input_byte = kEndOfImage;
         src->pub.bytes_in_buffer = sizeof kEndOfImage;
-        src->ranOut = true;
+        WARNMS(cinfo, JWRN_JPEG_EOF);
     }
     return TRUE;
 }
@@ -106,15 +122,7 @@ void AttachSource(j_decompress_ptr cinfo, std::span<const uint8_t> data) {
     src->data = data.data();
     src->size = data.size();
     src->position = 0;
-    src->ranOut = false;
     cinfo->src = &src->pub;
-}
-
-void RefuseIfTruncated(j_decompress_ptr cinfo) {
-    if (reinterpret_cast<MemorySource*>(cinfo->src)->ranOut) {
-        cinfo->err->msg_code = JWRN_JPEG_EOF;
-        ExitWithMessage(reinterpret_cast<j_common_ptr>(cinfo));
-    }
 }
 
 // Everything that may longjmp lives here. Only plain locals: a jump skips destructors, so the
@@ -142,8 +150,6 @@ void DecodeSteps(j_decompress_ptr cinfo, jpeg_progress_mgr* progress, std::span<
     }
 
     jpeg_start_decompress(cinfo);
-    // A progressive file is read whole by now; a truncated one shows here already.
-    RefuseIfTruncated(cinfo);
 
     const JDIMENSION width = cinfo->output_width;
     const JDIMENSION height = cinfo->output_height;
@@ -152,23 +158,28 @@ void DecodeSteps(j_decompress_ptr cinfo, jpeg_progress_mgr* progress, std::span<
                                                  width * static_cast<JDIMENSION>(components), 1);
     image->width = static_cast<int32_t>(width);
     image->height = static_cast<int32_t>(height);
-    image->pixels.assign(static_cast<size_t>(width) * height, 0);
+    // Rows are appended as they are decoded, so a file that fails early never touches the
+    // memory of the whole picture.
+    image->pixels.clear();
+    image->pixels.reserve(static_cast<size_t>(width) * height);
 
     while (cinfo->output_scanline < height) {
-        const JDIMENSION y = cinfo->output_scanline;
         if (jpeg_read_scanlines(cinfo, row, 1) != 1) break;
-        RefuseIfTruncated(cinfo);
         const JSAMPLE* in = row[0];
-        uint32_t* out = image->pixels.data() + static_cast<size_t>(y) * width;
         if (components == 1) {
-            for (JDIMENSION x = 0; x < width; ++x) out[x] = PackOpaque(in[x], in[x], in[x]);
+            for (JDIMENSION x = 0; x < width; ++x) image->pixels.push_back(PackOpaque(in[x], in[x], in[x]));
         } else {
-            for (JDIMENSION x = 0; x < width; ++x) out[x] = PackOpaque(in[3 * x], in[3 * x + 1], in[3 * x + 2]);
+            for (JDIMENSION x = 0; x < width; ++x) {
+                image->pixels.push_back(PackOpaque(in[3 * x], in[3 * x + 1], in[3 * x + 2]));
+            }
         }
     }
+    // Reads up to the end-of-image marker, so a file cut after its last row is refused here.
     jpeg_finish_decompress(cinfo);
-    // The end-of-image marker is only read by the finish call.
-    RefuseIfTruncated(cinfo);
+    if (image->pixels.size() != static_cast<size_t>(width) * height) {
+        cinfo->err->msg_code = JWRN_JPEG_EOF;
+        ExitWithMessage(reinterpret_cast<j_common_ptr>(cinfo));
+    }
 }
 
 // setjmp sits alone in its frame so that no local of this function changes between the setjmp
@@ -190,7 +201,7 @@ bool DecodeJpeg(std::span<const uint8_t> data, DecodedImage& image, std::string&
     std::memset(&progress, 0, sizeof progress);
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ExitWithMessage;
-    err.pub.emit_message = IgnoreMessage;
+    err.pub.emit_message = OnMessage;
     err.message[0] = '\0';
 
     image = DecodedImage{};

@@ -6,8 +6,9 @@
 //
 // Accepted: baseline and progressive images with three colour components (output as the library's
 // RGB) or one grey component (expanded to grey RGB). Refused: CMYK/YCCK and other component
-// layouts, sides above kMaxImageSide, more than kMaxJpegScans scans, and data that ends before
-// the image's end-of-image marker (a truncated file).
+// layouts, sides above kMaxImageSide, more than kMaxJpegScans scans, data that ends before the
+// end-of-image marker, and coded data that ends early or is corrupt (the library would pad the
+// picture with grey and call it good).
 #pragma once
 
 #include "resources/DecodedImage.h"

@@ -98,6 +98,12 @@ TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
         }
         ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.end() - 1));
     }
+    // A baseline file cut in its coded data, yet closed by a proper end-of-image marker. (A
+    // progressive file that lacks its last scans is still a whole, coarser picture.)
+    std::vector<uint8_t> closed = RealJpeg("testorig.jpg");
+    closed.resize(closed.size() * 2 / 3);
+    closed.insert(closed.end(), {0xFF, 0xD9});
+    ExpectRefused(closed, "premature end of data segment");
 }
 
 TEST(JpegDecoder, SurvivesCorruptBytesAndRefusesBadHeaders) {
@@ -129,6 +135,10 @@ TEST(JpegDecoder, RefusesHugeSizesCmykAndEndlessScans) {
         huge[i + 1] = 20000 & 0xFF;
     }
     ExpectRefused(huge, "16384");
+    // Within the limit but with far too little data for that size: refused when the data runs out.
+    std::vector<uint8_t> forged = huge;
+    for (size_t i : {sof + 5, sof + 7}) forged[i] = 16000 >> 8, forged[i + 1] = 16000 & 0xFF;
+    ExpectRefused(forged, "premature end");
     std::vector<uint8_t> zero = huge;
     zero[sof + 5] = zero[sof + 6] = 0;
     ExpectRefused(zero);

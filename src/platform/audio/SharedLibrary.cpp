@@ -19,8 +19,11 @@ std::string ExecutableDirectory() {
 void* OpenSharedLibrary(const std::string& name) {
     if (name.empty()) return nullptr;
     // RTLD_LOCAL keeps the library's symbols out of the global namespace, so its entry points
-    // can only be reached through FindSharedSymbol.
-    constexpr int kFlags = RTLD_NOW | RTLD_LOCAL;
+    // can only be reached through FindSharedSymbol. RTLD_NODELETE keeps the code mapped after
+    // the last close: the libraries it pulls in (SDL) leave thread-exit handlers and per-thread
+    // data behind, which must not point into unmapped memory. Closing still ends our use of it,
+    // and opening it again runs its initialisation again.
+    constexpr int kFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
     if (name.find('/') == std::string::npos) {
         const std::string dir = ExecutableDirectory();
         if (!dir.empty()) {

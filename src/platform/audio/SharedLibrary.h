@@ -13,7 +13,8 @@ void* OpenSharedLibrary(const std::string& name);
 // The address of the exported symbol `name`, or null when the library lacks it.
 void* FindSharedSymbol(void* library, const char* name);
 
-// Releases a handle from OpenSharedLibrary; null is ignored.
+// Releases a handle from OpenSharedLibrary; null is ignored. The code stays mapped (see the
+// source for why), but the handle must not be used again.
 void CloseSharedLibrary(void* library);
 
 // The folder holding the running executable, without a trailing slash; empty if unknown.
