@@ -101,29 +101,18 @@ TEST_F(RealLibrary, EveryRealModuleLoadsAndRendersSound) {
     EXPECT_EQ(modules, 3);
 }
 
-TEST_F(RealLibrary, RefusesNonModulesAndUnusedEntryPoints) {
+TEST_F(RealLibrary, RefusesNonModules) {
     Open("dummy");
     EXPECT_FALSE(player_->Load((std::string(CM_REALDATA_DIR) + "/jpg/flower.jpg").c_str()));
     EXPECT_FALSE(player_->Load("no-such-module.xm"));
     EXPECT_EQ(player_->GetModule(), 0u);
-    for (const char* name : {"BASS_StreamFree", "BASS_SampleFree", "BASS_ChannelPause", "BASS_ChannelResume"}) {
-        auto call = reinterpret_cast<int32_t (*)(uint32_t)>(FindSharedSymbol(library_, name));
-        ASSERT_NE(call, nullptr) << name;
-        EXPECT_EQ(call(1), 0) << name;
-    }
-    auto streamCreate = reinterpret_cast<StreamCreateFileFn>(FindSharedSymbol(library_, "BASS_StreamCreateFile"));
-    ASSERT_NE(streamCreate, nullptr);
-    EXPECT_EQ(streamCreate(0, (kXmDir + "/test.xm").c_str(), 0, 0, 0), 0u);
-    // The output is already initialised by the player.
-    auto init = reinterpret_cast<AudioInitFn>(FindSharedSymbol(library_, "BASS_Init"));
-    EXPECT_EQ(init(-1, 44100, 0, nullptr), 0);
+    EXPECT_EQ(player_->Play(), 0);
 }
 
 TEST_F(RealLibrary, WithoutAnAudioDeviceTheShowIsSilent) {
     Open("no-such-driver");
     EXPECT_TRUE(AudioLibrary::IsLibraryLoaded());
     EXPECT_FALSE(player_->Load((kXmDir + "/milky.xm").c_str()));
-    EXPECT_EQ(player_->Play(), 0);
 }
 
 }  // namespace
