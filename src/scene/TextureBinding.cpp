@@ -1,8 +1,9 @@
 #include "scene/TextureBinding.h"
 
+#include "resources/Texture.h"
+
 namespace cm {
 
-// Placeholder until the texture manager's Texture type lands: binds nothing.
-TextureSurface* SurfaceOf(const Texture*) { return nullptr; }
+TextureSurface* SurfaceOf(const Texture* texture) { return texture != nullptr ? texture->GetSurface() : nullptr; }
 
 }  // namespace cm

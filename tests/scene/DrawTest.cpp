@@ -10,6 +10,7 @@
 #include "display/Registry.h"
 #include "platform/device/Device.h"
 #include "platform/window/Window.h"
+#include "resources/Texture.h"
 #include "scene/SceneGraph.h"
 
 namespace cm {
@@ -93,6 +94,21 @@ TEST_F(DrawTest, ApplySetsMaterialCullingBlendingAndStageZeroTextureOnly) {
     glow.SetTextureMap(glow.AdoptMap(std::make_unique<TextureMap>()));
     glow.Apply();
     EXPECT_EQ(Record(), kApplyTwoSidedAdditive);
+
+    // With a loaded texture its surface goes to stage 0, and the stage states stay untouched.
+    Texture texture;
+    ASSERT_TRUE(texture.Create(4, 4));
+    glow.GetTextureMap()->AttachTexture(&texture);
+    Forget();
+    glow.Apply();
+    Words bound = kApplyTwoSidedAdditive;
+    bound.back() = "tex surface";
+    EXPECT_EQ(Record(), bound);
+    EXPECT_EQ(Calls().back().pointer, texture.GetSurface());
+    glow.SetFlags(0x280);  // the map stays, but without flag 0x8 nothing is bound
+    Forget();
+    glow.Apply();
+    EXPECT_EQ(Record().back(), "tex null");
 }
 
 // Four faces over four vertices whose u, v differ from every face's; materials a, a, b, a.
@@ -286,6 +302,24 @@ TEST_F(DrawTest, FlareDrawsAnAdditiveQuadInTheCamerasPlane) {
         EXPECT_EQ(v.u, cx[i] > 1 ? 1.0f : 0.0f);
         EXPECT_EQ(v.v, cy[i] > 2 ? 1.0f : 0.0f);
         EXPECT_EQ(v.diffuse, 0xffffffffu);
+    }
+}
+
+TEST_F(DrawTest, FlareIsCulledUnlessItsMaterialIsTwoSided) {
+    RenderObject states;
+    states.SetProjection(0.08f, 1000.0f);
+    states.SetViewMatrix(&kIdentityMatrix);
+    Material m;
+    m.SetDiffuse(Color4(1, 1, 1, 1));
+    LensFlare flare;
+    flare.AttachMaterial(&m);
+    flare.matrix[14] = 1;  // one unit ahead of an identity camera
+    ASSERT_TRUE(flare.Update(&kIdentityMatrix));
+    for (const auto& [flags, visible] : {std::pair{0x200, true}, std::pair{0, false}, std::pair{0x288, true}}) {
+        m.SetFlags(flags);
+        const uint64_t before = device->GetPixelsDrawn();
+        flare.Draw();
+        EXPECT_EQ(device->GetPixelsDrawn() > before, visible) << flags;
     }
 }
 
