@@ -27,6 +27,7 @@ struct Edge {
     int64_t b;     // coefficient of the pixel's y
     int64_t x, y;  // start vertex
     int64_t bias;  // 0 where a centre on the edge counts as inside, 1 where it does not
+    double inverse;  // 1 / (256 a), for a first guess of the crossing
 };
 
 Edge MakeEdge(int64_t xi, int64_t yi, int64_t xj, int64_t yj) {
@@ -39,16 +40,38 @@ Edge MakeEdge(int64_t xi, int64_t yi, int64_t xj, int64_t yj) {
     // edge (horizontal) has it growing with y: both are inclusive.
     const bool topLeft = e.a > 0 || (e.a == 0 && e.b > 0);
     e.bias = topLeft ? 0 : 1;
+    e.inverse = e.a != 0 ? 1.0 / (256.0 * static_cast<double>(e.a)) : 0.0;
     return e;
 }
 
 // Narrows [lo, hi] to the pixels of row py on the inner side of the edge.
 void ClipSpanToEdge(const Edge& e, int64_t py, int64_t& lo, int64_t& hi) {
-    // E(px) = a * (256 px - x) + b * (256 py - y) = a * 256 * px + k; covered when E >= bias.
+    // E(px) = a * (256 px - x) + b * (256 py - y) = 256 a px + k; covered when E >= bias. The
+    // crossing is guessed in floating point and settled exactly in integers.
     const int64_t k = e.b * (py * 256 - e.y) - e.a * e.x;
-    if (e.a > 0) lo = std::max(lo, CeilDiv(e.bias - k, e.a * 256));
-    else if (e.a < 0) hi = std::min(hi, FloorDiv(k - e.bias, -e.a * 256));
-    else if (k < e.bias) hi = lo - 1;
+    if (e.a == 0) {
+        if (k < e.bias) hi = lo - 1;
+        return;
+    }
+    const int64_t d = e.a * 256;
+    const double guess = static_cast<double>(e.bias - k) * e.inverse;
+    if (!(guess > -1e12 && guess < 1e12)) {  // beyond double's exact range: divide exactly
+        if (e.a > 0) lo = std::max(lo, CeilDiv(e.bias - k, d));
+        else hi = std::min(hi, FloorDiv(k - e.bias, -d));
+        return;
+    }
+    int64_t c = static_cast<int64_t>(guess);  // within one of the answer; the loops settle it
+    if (e.a > 0) {
+        // Smallest c with d c + k >= bias.
+        while (d * c + k < e.bias) ++c;
+        while (d * (c - 1) + k >= e.bias) --c;
+        lo = std::max(lo, c);
+    } else {
+        // Largest c with d c + k >= bias.
+        while (d * c + k < e.bias) --c;
+        while (d * (c + 1) + k >= e.bias) ++c;
+        hi = std::min(hi, c);
+    }
 }
 
 bool Finite(const RasterVertex& v) {
@@ -133,6 +156,7 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     SpanFunction span = ctx.useFastSpans ? SelectFastSpan(s) : nullptr;
     if (!span) span = PlainSpan;
 
+    const bool textured = s.tex != TexMode::None, fogged = s.fog;
     RenderTarget& target = *ctx.target;
     for (int64_t py = yMin; py <= yMax; ++py) {
         int64_t lo = xMin, hi = xMax;
@@ -142,10 +166,10 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
         auto at = [&](const Plane& p) { return static_cast<float>(p.at0 + p.dx * ox + p.dy * oy); };
         SpanRow row;
         row.q = at(pq);
-        row.uq = at(pu);
-        row.vq = at(pv);
-        row.fq = at(pf);
         row.z = at(pz);
+        if (textured) row.uq = at(pu), row.vq = at(pv);
+        else row.uq = row.vq = 0.0f;
+        row.fq = fogged ? at(pf) : 0.0f;
         row.r = at(pr);
         row.g = at(pg);
         row.b = at(pb);

@@ -72,10 +72,11 @@ inline void SpreadWeight(__m256i w, __m256i& lo, __m256i& hi) {
     hi = _mm256_unpackhi_epi32(w2, w2);
 }
 
-// (a (256 - w) + b w) >> 8 per 16-bit channel.
+// (a (256 - w) + b w) >> 8 per 16-bit channel, computed as (256 a + (b - a) w) >> 8: the
+// product may wrap around 16 bits, but the sum is in 0..65280, so the wrapped sum is exact.
 inline __m256i Lerp16(__m256i a, __m256i b, __m256i w) {
-    const __m256i inv = _mm256_sub_epi16(_mm256_set1_epi16(256), w);
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, inv), _mm256_mullo_epi16(b, w)), 8);
+    const __m256i sum = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(_mm256_sub_epi16(b, a), w));
+    return _mm256_srli_epi16(sum, 8);
 }
 
 // x = a b + 128; (x + (x >> 8)) >> 8.
@@ -84,17 +85,34 @@ inline __m256i Mul16(__m256i a, __m256i b) {
     return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
 }
 
+// Texels (x, y) and (x + 1, y) of eight pixels as two registers, from 64-bit loads. A load at
+// the last column reads one texel past the row (the surface keeps a spare texel at its end);
+// those lanes, where the right neighbour wraps to column 0, are fetched again.
+inline void TexelPairs(const uint32_t* texels, __m256i index, __m256i seam, __m256i wrapIndex, __m256i& left,
+                       __m256i& right) {
+    // Loading pixels 0, 1, 4, 5 into one register and 2, 3, 6, 7 into the other makes the
+    // de-interleaving shuffles below come out in pixel order.
+    const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
+    const __m256i idx = _mm256_permutevar8x32_epi32(index, order);
+    const long long* base = reinterpret_cast<const long long*>(texels);
+    const __m256 lo = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_castsi256_si128(idx), 4));
+    const __m256 hi = _mm256_castsi256_ps(_mm256_i32gather_epi64(base, _mm256_extracti128_si256(idx, 1), 4));
+    left = _mm256_castps_si256(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+    right = _mm256_castps_si256(_mm256_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+    if (!_mm256_testz_si256(seam, seam))
+        right = _mm256_mask_i32gather_epi32(right, reinterpret_cast<const int*>(texels), wrapIndex, seam, 4);
+}
+
 inline __m256i Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
     __m256i x0, x1, wx, y0, y1, wy;
     BilinearAxis(u, s.texWidth, x0, x1, wx);
     BilinearAxis(v, s.texHeight, y0, y1, wy);
     const __m256i width = _mm256_set1_epi32(s.texWidth);
     const __m256i row0 = _mm256_mullo_epi32(y0, width), row1 = _mm256_mullo_epi32(y1, width);
-    const int* base = reinterpret_cast<const int*>(s.texels);
-    const __m256i c00 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row0, x0), 4);
-    const __m256i c10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row0, x1), 4);
-    const __m256i c01 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row1, x0), 4);
-    const __m256i c11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(row1, x1), 4);
+    const __m256i seam = _mm256_cmpeq_epi32(x1, _mm256_setzero_si256());  // x0 is the last column
+    __m256i c00, c10, c01, c11;
+    TexelPairs(s.texels, _mm256_add_epi32(row0, x0), seam, row0, c00, c10);
+    TexelPairs(s.texels, _mm256_add_epi32(row1, x0), seam, row1, c01, c11);
     __m256i wxl, wxh, wyl, wyh, a, b, c, d;
     SpreadWeight(wx, wxl, wxh);
     SpreadWeight(wy, wyl, wyh);
@@ -124,10 +142,14 @@ void Avx2Span(const SpanSetup& s, const SpanRow& row) {
     const __m256 iota = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i iotaI = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i flatDiffuse = _mm256_setzero_si256();
+    // Modulating by white changes nothing (t * 255 / 255 rounds back to t), so a white flat
+    // colour skips the multiply.
+    bool white = false;
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
         flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
+        white = d == 0xFFFFFFFFu;
     }
     const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
     for (int i = 0; i < row.count; i += 8) {
@@ -170,11 +192,15 @@ void Avx2Span(const SpanSetup& s, const SpanRow& row) {
             } else {
                 texel = Bilinear(s, u, v);
             }
-            __m256i tl, th, dl, dh;
-            Unpack16(texel, tl, th);
-            Unpack16(diffuse, dl, dh);
-            const __m256i modulated = Pack16(Mul16(tl, dl), Mul16(th, dh));
-            c = _mm256_blendv_epi8(modulated, texel, alphaMask);
+            if (white) {
+                c = texel;
+            } else {
+                __m256i tl, th, dl, dh;
+                Unpack16(texel, tl, th);
+                Unpack16(diffuse, dl, dh);
+                const __m256i modulated = Pack16(Mul16(tl, dl), Mul16(th, dh));
+                c = _mm256_blendv_epi8(modulated, texel, alphaMask);
+            }
         }
 
         if constexpr (kFog) {
