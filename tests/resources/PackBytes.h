@@ -1,4 +1,4 @@
-// Builds pack archives byte by byte, sound or damaged, and scratch folders to put them in.
+// Builds pack archives byte by byte, sound or damaged, in scratch folders.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,12 +18,11 @@ inline void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-// One header (name copied raw, up to 128 bytes, no terminator added when it fills the field)
-// followed by data.
+// A sound header and its data; a name of 128 bytes or more fills the field without a NUL.
 inline void AddEntry(Bytes& pack, const std::string& name, const std::string& data, std::uint32_t flags = 0) {
     const std::size_t at = pack.size();
     pack.resize(at + 144, 0);
-    std::memcpy(pack.data() + at, name.data(), name.size() < 128 ? name.size() : 128);
+    std::memcpy(pack.data() + at, name.data(), std::min<std::size_t>(name.size(), 128));
     PutU32(pack, at + 128, static_cast<std::uint32_t>(data.size()));
     PutU32(pack, at + 132, static_cast<std::uint32_t>(data.size()));
     PutU32(pack, at + 136, flags);
@@ -36,13 +35,13 @@ inline void AddCount(Bytes& pack, std::uint32_t count) {
     PutU32(pack, pack.size() - 4, count);
 }
 
-// A fresh folder named after the running test, removed again when it goes out of scope.
-class ScratchDir {
-public:
+inline std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+// A fresh folder named after the running test, removed at the end of the test.
+struct ScratchDir {
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() /
-               ("cm_" + std::string(info->test_suite_name()) + "_" + info->name());
+        path = std::filesystem::temp_directory_path() / ("cm_" + std::string(info->test_suite_name()) + "_" + info->name());
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
@@ -51,14 +50,11 @@ public:
         std::filesystem::remove_all(path, ec);
     }
     std::string Write(const std::string& name, const Bytes& bytes) const {
-        const std::filesystem::path file = path / name;
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
-        return file.string();
+        std::ofstream(path / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return (path / name).string();
     }
     std::filesystem::path path;
 };
-
-inline std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
 }  // namespace cm::test
