@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "images/Image.h"
 #include "lwo/LwoWriter.h"
 #include "lws/LwsWriter.h"
 
@@ -20,6 +21,7 @@ namespace cm::content {
 struct ShowData {
     std::map<std::string, LwoWriter> objects;  // by the name the scenes load them under
     std::map<std::string, LwsWriter> scenes;   // by the name the parts load them under
+    std::map<std::string, Image> images;       // the pictures behind the image files
     std::map<std::string, std::vector<uint8_t>> files;  // every file, objects and scenes included
 };
 

@@ -96,12 +96,12 @@ Image MeridianGrid() {
     });
     for (int i = 0; i < 16; ++i) {  // 16 meridians around the tube
         const float x = 8.0f + 16.0f * float(i);
-        im.AddLine(x, -2, x, 258, i % 4 == 0 ? 0.9f : 0.45f, kCyan * (i % 4 == 0 ? 0.8f : 0.45f));
+        im.AddLine(x, -2, x, 258, i % 4 == 0 ? 0.7f : 0.35f, kCyan * (i % 4 == 0 ? 0.45f : 0.22f));
     }
     for (int j = 0; j < 4; ++j) {  // parallels: the same pattern every quarter of the tile
         const float y = 32.0f + 64.0f * float(j);
-        im.AddLine(-2, y, 258, y, 0.5f, kIce * 0.35f);
-        for (int i = 0; i < 16; ++i) im.AddGlow(8.0f + 16.0f * float(i), y, 5, kWhite * 0.45f, 2.0f);
+        im.AddLine(-2, y, 258, y, 0.5f, kIce * 0.3f);
+        for (int i = 0; i < 16; ++i) im.AddGlow(8.0f + 16.0f * float(i), y, 5, kWhite * 0.4f, 2.0f);
     }
     return im;
 }
@@ -350,6 +350,7 @@ void Add(ShowData& show, const char* name, const Image& im) {
     RequireTextureSize(im.Width(), im.Height());
     const std::string n(name);
     show.files[n] = n.size() > 4 && n.substr(n.size() - 4) == ".tga" ? EncodeTga(im) : EncodeJpeg(im);
+    show.images.emplace(n, im);
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ LwoSurfaceDef Textured(const char* name, const char* projection, const char* ima
 // (where they would pile up into a bright knot) and seven parallels, the equator brighter.
 LwoWriter IntroGlobe() {
     LwoWriter w;
-    const uint16_t lines = w.AddSurface(Glowing("IntroMeridians", 63, 200, 235));
+    const uint16_t lines = w.AddSurface(Glowing("IntroMeridians", 110, 225, 255));
     const uint16_t equator = w.AddSurface(Glowing("IntroEquator", 190, 235, 255));
-    const float r = 0.34f, width = 0.006f;
+    const float r = 0.34f, width = 0.008f;
     const float polar = 80.0f * kPi / 180.0f;
     for (int m = 0; m < 12; ++m) {
         const float lon = float(m) * kPi / 6.0f;

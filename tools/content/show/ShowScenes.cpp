@@ -65,7 +65,7 @@ LwsWriter IntroScene() {
 //   200..620   (sequence index 4): high along the near wall, looking down across the hall;
 //   1500..2550 (index 2): a circle around the pedestal and its spark fountain, then a glide down
 //              the side aisle between the pedestal and the pillars;
-//   2820..3330 (index 6): from beside the pillars on one side, low, rising across the hall.
+//   2820..3330 (index 6): from between two pillars on one side, low, rising, looking across.
 Pose RoomHighWall(float f) {
     const float k = Smooth((f - 200.0f) / 420.0f);
     return Pose{Lerp(Vector3(-1.0f, 2.2f, -2.3f), Vector3(1.3f, 1.9f, -2.3f), k),
@@ -89,8 +89,8 @@ Pose RoomCircleAndGlide(float f) {
 
 Pose RoomCorner(float f) {
     const float k = Smooth((f - 2820.0f) / 510.0f);
-    return Pose{Lerp(Vector3(2.25f, 0.45f, 0.85f), Vector3(2.25f, 1.9f, -0.85f), k),
-                Lerp(Vector3(-1.2f, 1.0f, 0.2f), Vector3(-1.0f, 0.6f, -0.3f), k)};
+    return Pose{Lerp(Vector3(2.25f, 0.45f, 1.05f), Vector3(2.25f, 1.9f, 0.55f), k),
+                Lerp(Vector3(-1.2f, 1.0f, 0.2f), Vector3(-1.0f, 0.6f, -0.8f), k)};
 }
 
 LwsWriter RoomScene() {
