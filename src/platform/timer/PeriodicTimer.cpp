@@ -20,19 +20,11 @@ struct TimerState {
     std::thread thread;
 };
 
-// The live timers by id. Its destructor runs at process exit and stops whatever the program
-// left running, since a joinable std::thread must not be destroyed.
+// The live timers by id. Never destroyed: a clock with static storage may be destroyed (and
+// kill its timer) after every function-local static is gone, so the registry must outlive all
+// of them. Timers still live at exit simply end with the process.
 class Registry {
 public:
-    ~Registry() {
-        std::map<std::uint32_t, std::shared_ptr<TimerState>> left;
-        {
-            std::lock_guard lock(mutex);
-            left.swap(timers);
-        }
-        for (auto& [id, state] : left) Stop(*state);
-    }
-
     std::mutex mutex;
     std::map<std::uint32_t, std::shared_ptr<TimerState>> timers;
     std::uint32_t lastId = 0;
@@ -62,8 +54,8 @@ public:
 };
 
 Registry& GetRegistry() {
-    static Registry registry;
-    return registry;
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 void RunTimer(std::shared_ptr<TimerState> state, std::uint32_t id, std::chrono::milliseconds period,
