@@ -1,0 +1,129 @@
+// The show as one object: start-up in a fixed order, the nine parts on the clock's timeline
+// with a white flash at every change, one frame at a time, and shutdown in a fixed order.
+//
+// The program (main.cpp) adds the start-up dialog, the timer-driven clock and the window; the
+// recorder runs the same start-up, parts, timeline, flashes and quit flag headless, owning the
+// clock by ticking it itself. Both go through RunShow.
+//
+// Units: clock units (0.1 per tick, 70 ticks a second for the timer) for times and deltas;
+// flash level 0..1; pixels of the 640 x 480 target.
+// Errors: any start-up failure makes InitShow return false and leaves what it made for
+// ShutdownShow, which copes with any partial state; nothing is shown to the user.
+#pragma once
+
+#include "app/StartupOptions.h"
+#include "display/RenderObject.h"
+#include "parts/PartResources.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace cm {
+
+class DemoClock;
+class DisplayDevice;
+class DistortScene;
+class EndScroller;
+class FrameSink;
+class GlassScene;
+class IntroScene;
+class Material;
+class MusicPlayer;
+class RoomScene;
+class RotoballScene;
+class TextureManager;
+class TunnelScene;
+
+struct ShowSetup {
+    StartupOptions options;            // the dialog's result
+    SceneReader readScene;             // reads the parts' scene files; required
+    bool headless = false;             // no window: frames go to sink (null: dropped)
+    FrameSink* sink = nullptr;
+    bool runTimer = true;              // false: nothing ticks the clock but TickClock
+    std::optional<uint32_t> sparkSeed; // the sparks' generator seed; default the calendar time
+};
+
+inline constexpr int kPartCount = 9;
+inline constexpr float kClockRate = 70.0f;
+// Clock times of the eight timed events, each moving the sequence on by one part.
+inline constexpr float kPartChangeTimes[8] = {100.0f, 212.0f, 387.0f, 455.0f, 525.0f, 650.0f, 735.0f, 801.0f};
+
+class Show : public RenderObject {
+public:
+    Show();
+    ~Show();
+    Show(const Show&) = delete;
+    Show& operator=(const Show&) = delete;
+
+    // Everything from the dialog's result to the clock: false after Cancel or any failure.
+    bool InitShow(const ShowSetup& setup);
+    // The flash's overlay material and the eight timed events on the clock.
+    void BuildTimeline();
+    // Flash off, every part reset in the fixed order, sequence index 0, clock reset.
+    void ResetShow();
+    // The timed events' callback: next part, flash raised by 0.7 (at most 1).
+    void TriggerFlash();
+    // Adds the flash's grey (level * 255) to the whole frame.
+    void DrawFlash();
+    // One frame: clear, the current part, the flash, present, afterPresent (if any), then the
+    // clock's Update, which may fire events for the next frame.
+    void FrameStep(const std::function<void(Show&)>& afterPresent = {});
+    // The display's last key code (27 for Escape or a window close); 0 without a display.
+    uint32_t PumpMessages();
+    // The main loop's test: no Escape and no quit flag.
+    bool KeepRunning(uint32_t key) const;
+    // Releases what exists, in the fixed order; safe after any partial start-up, and twice.
+    void ShutdownShow();
+
+    // Adds ticks clock ticks as the timer would (for callers that own time).
+    void TickClock(int ticks = 1);
+
+    int32_t GetSequenceIndex() const { return sequenceIndex; }
+    int32_t GetQuitFlag() const { return quitFlag; }
+    bool IsFlashActive() const { return flashActive != 0; }
+    float GetFlashLevel() const { return flashLevel; }
+    void SetFlashLevel(float level) { flashLevel = level; }
+    // Sequence index of the part the last FrameStep drew, -1 when it drew none.
+    int32_t GetLastDrawnPart() const { return lastDrawnPart; }
+
+    DisplayDevice* GetDisplay() const { return display.get(); }
+    DemoClock* GetClock() const { return clock.get(); }
+    MusicPlayer* GetMusic() const { return music.get(); }
+    TextureManager* GetTextures() const { return textures.get(); }
+    IntroScene* GetIntro() const { return intro.get(); }
+    RoomScene* GetRoom() const { return room.get(); }
+    EndScroller* GetEndScroller() const { return endScroller.get(); }
+
+private:
+    bool LoadParts(const ShowSetup& setup);
+    bool FramePart(int32_t index, float dt);
+
+    std::unique_ptr<DisplayDevice> display;
+    std::unique_ptr<TextureManager> textures;
+    std::unique_ptr<MusicPlayer> music;
+    std::unique_ptr<DemoClock> clock;
+    std::unique_ptr<Material> overlayMaterial;
+
+    std::unique_ptr<IntroScene> intro;
+    std::unique_ptr<TunnelScene> tunnel;
+    std::unique_ptr<RoomScene> room;
+    std::unique_ptr<DistortScene> distort;
+    std::unique_ptr<GlassScene> glass;
+    std::unique_ptr<RotoballScene> rotoball;
+    std::unique_ptr<EndScroller> endScroller;
+
+    int32_t sequenceIndex = 0;
+    int32_t flashActive = 0;
+    float flashLevel = 0.0f;
+    int32_t quitFlag = 0;
+    int32_t lastDrawnPart = -1;
+};
+
+// The entry point's algorithm: InitShow (on failure ShutdownShow and 1), the timeline, ResetShow,
+// frames until Escape or the quit flag, ShutdownShow and 0. afterPresent runs once a frame after
+// Present and before the clock's Update; the recorder captures and ticks there.
+int RunShow(Show& show, const ShowSetup& setup, const std::function<void(Show&)>& afterPresent = {});
+
+}  // namespace cm

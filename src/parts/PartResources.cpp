@@ -1,0 +1,12 @@
+#include "parts/PartResources.h"
+
+#include "scene/SceneGraph.h"
+
+namespace cm {
+
+std::unique_ptr<SceneGraph> PartResources::ReadScene(const char* name) const {
+    if (!readScene || textures == nullptr) return nullptr;
+    return std::unique_ptr<SceneGraph>(readScene(name, *textures));
+}
+
+}  // namespace cm
