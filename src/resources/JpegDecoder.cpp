@@ -33,7 +33,6 @@ struct MemorySource {
     std::longjmp(err->jump, 1);
 }
 
-
 // Warnings that mean the picture cannot be complete (the data ends early, or the coded data is
 // corrupt from some point on) refuse the image like a fatal error. The library would go on and
 // pad the rest with grey, so a damaged or truncated file would pass as a good texture and, with a
