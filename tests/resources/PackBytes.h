@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace cm::test {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -37,11 +39,13 @@ inline void AddCount(Bytes& pack, std::uint32_t count) {
 
 inline std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
-// A fresh folder named after the running test, removed at the end of the test.
+// A fresh folder named after the running test and process (builds may run the suite side by
+// side), removed at the end of the test.
 struct ScratchDir {
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() / ("cm_" + std::string(info->test_suite_name()) + "_" + info->name());
+        path = std::filesystem::temp_directory_path() / ("cm_" + std::string(info->test_suite_name()) + "_" +
+                                                         info->name() + "_" + std::to_string(getpid()));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <limits>
 
+#include <unistd.h>
+
 namespace cm {
 namespace {
 
@@ -100,7 +102,7 @@ TEST(AsciiNumber, ParsesLikeTheCRuntimeWithoutItsUndefinedCorners) {
 // A comma-decimal locale built with localedef in a scratch folder; skipped where the system has
 // no locale sources.
 TEST(AsciiNumber, IgnoresACommaDecimalLocale) {
-    const auto dir = std::filesystem::temp_directory_path() / "cm_locale_test";
+    const auto dir = std::filesystem::temp_directory_path() / ("cm_locale_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string make = "localedef -i de_DE -f UTF-8 " + (dir / "de_DE.UTF-8").string() + " >/dev/null 2>&1";
     if (std::system(make.c_str()) != 0) GTEST_SKIP() << "localedef cannot build de_DE here";
