@@ -1,5 +1,5 @@
 // Every generated image decodes through the show's own decoders, in the narrow forms the show's
-// loaders are specified for (baseline 3-component JPEG; type 10 RLE 24-bit TGA with packets that
+// loaders are written for (baseline 3-component JPEG; type 10 RLE 24-bit TGA with packets that
 // end at row ends), at power-of-two sizes up to 512; layers added onto the frame stay mostly dark.
 #include <gtest/gtest.h>
 

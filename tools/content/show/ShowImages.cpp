@@ -29,15 +29,16 @@ void Fill(Image& im, const std::function<Rgb(float u, float v)>& fn) {
 // shimmering with vertical rays. Returns the light at (u, v) for a band whose lower edge runs
 // around `base` (v grows downward). Tiles in u.
 Rgb Aurora(float u, float v, float base, float height, uint32_t seed) {
-    const float wave = 0.06f * std::sin(2 * kPi * (u * 2 + 0.13f)) + 0.035f * std::sin(2 * kPi * (u * 5 + 0.4f)) +
-                       0.05f * (Fbm(u, 0.5f, 4, 3, seed) - 0.5f);
+    // The curtain's lower edge folds: one slow swing plus noise of a few cells, all periodic in u.
+    const float wave = 0.045f * std::sin(2 * kPi * (u * 2 + 0.13f)) + 0.16f * (Fbm(u, 0.5f, 5, 4, seed) - 0.5f);
     const float edge = base + wave;
     const float d = edge - v;  // above the lower edge: d > 0
     if (d < -0.02f || d > height) return {};
     const float profile = d < 0 ? (1 + d / 0.02f) : std::exp(-3.2f * d / height) * (1 - d / height);
-    const float rays = 0.45f + 0.55f * Fbm(u, v * 0.15f, 48, 2, seed + 9);
+    const float rays = 0.35f + 0.65f * Fbm2(u, v, 64, 1, 2, seed + 9);
+    const float patches = 0.25f + 0.75f * std::pow(Fbm(u, 0.25f, 3, 2, seed + 3), 1.5f) * 1.6f;
     const Rgb colour = Mix(kGreen, kViolet, Clamp01(d / height * 1.6f));
-    return colour * (profile * rays);
+    return colour * (profile * rays * patches);
 }
 
 void AddStars(Image& im, int count, float brightness, uint64_t seed, float maxV = 1.0f) {
