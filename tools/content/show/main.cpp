@@ -3,7 +3,7 @@
 //   cm-content OUT_DIR [--manifest FILE] [--preview PREVIEW_DIR]
 //
 // Every file goes to OUT_DIR under its file name (the part after "data\"). A file whose bytes are
-// unchanged is not rewritten. The manifest lists the written paths, one per line, in the order the
+// unchanged is not rewritten. The manifest (always rewritten) lists the written paths, one per line, in the order the
 // pack should hold them (sorted by name). The previews are frames of each part of the show drawn
 // from this content at the parts' numbers, to judge the look before the show's renderer runs it.
 // Exit code 0 on success, 1 on any failure (with a message on standard error).
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -64,7 +65,13 @@ int main(int argc, char** argv) {
             WriteIfChanged(path, bytes);
             list += path.string() + "\n";
         }
-        if (!manifest.empty()) WriteIfChanged(manifest, std::vector<uint8_t>(list.begin(), list.end()));
+        if (!manifest.empty()) {
+            // Always rewritten: the build takes its new time as "the data changed", so the pack
+            // is remade even when the list of names stays the same.
+            std::ofstream out(manifest, std::ios::binary | std::ios::trunc);
+            out << list;
+            if (!out) throw std::runtime_error("cannot write " + manifest);
+        }
         if (!preview.empty()) {
             const fs::path dir(preview);
             fs::create_directories(dir);
