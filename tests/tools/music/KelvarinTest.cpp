@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
@@ -76,9 +78,12 @@ TEST_F(Kelvarin, SectionsStartOnTheFlashesAndTheSongOutlastsTheCredits) {
     EXPECT_GE(duration, 163.0);
     EXPECT_LE(duration, 200.0);
     EXPECT_GT(duration, kCreditsEnd);
+    std::printf("duration %.3f s\n", duration);
     for (const Section& s : kSections) {
         module.set_position_order_row(s.order, 0);
-        EXPECT_NEAR(module.get_position_seconds(), s.flash, kRowSeconds) << "order " << s.order;
+        const double t = module.get_position_seconds();
+        std::printf("order %2d starts at %8.3f s, flash at %7.2f s\n", s.order, t, s.flash);
+        EXPECT_NEAR(t, s.flash, kRowSeconds) << "order " << s.order;
     }
     // The outro is the last section: everything after it belongs to the credits.
     EXPECT_LT(kSections[7].order, module.get_num_orders());
@@ -92,6 +97,7 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     float peak = 0.0f;
     for (float v : audio) peak = std::max(peak, std::fabs(v));
     EXPECT_LT(peak, 0.98f) << "libopenmpt's mix comes too close to full scale";
+    std::printf("libopenmpt peak %.3f\n", peak);
 
     // Loud enough to hear in every part of the show (RMS above -34 dBFS), section by section.
     std::vector<double> starts = {0.0};
@@ -101,6 +107,7 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     for (size_t i = 0; i + 1 < starts.size(); ++i) {
         const double rms = Rms(audio, 2 * static_cast<size_t>(starts[i] * rate), 2 * static_cast<size_t>(starts[i + 1] * rate));
         EXPECT_GT(rms, 0.02) << "section from " << starts[i] << " s is nearly silent";
+        std::printf("from %7.2f s: RMS %.1f dBFS\n", starts[i], 20.0 * std::log10(rms));
         loudest = std::max(loudest, rms);
     }
     // The outro has faded by the end, so the loop back to the quiet intro does not jump.
@@ -111,14 +118,17 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     xmp_context ctx = xmp_create_context();
     ASSERT_EQ(xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())), 0);
     ASSERT_EQ(xmp_start_player(ctx, rate, 0), 0);
-    int clipped = 0;
+    int clipped = 0, xmpPeak = 0;
     long frames = 0;
     xmp_frame_info fi;
     while (xmp_play_frame(ctx) == 0) {
         xmp_get_frame_info(ctx, &fi);
         if (fi.loop_count > 0) break;
         const int16_t* pcm = static_cast<const int16_t*>(fi.buffer);
-        for (int i = 0; i < fi.buffer_size / 2; ++i) clipped += (pcm[i] >= 32767 || pcm[i] <= -32768) ? 1 : 0;
+        for (int i = 0; i < fi.buffer_size / 2; ++i) {
+            clipped += (pcm[i] >= 32767 || pcm[i] <= -32768) ? 1 : 0;
+            xmpPeak = std::max(xmpPeak, std::abs(static_cast<int>(pcm[i])));
+        }
         frames += fi.buffer_size / 4;
     }
     xmp_end_player(ctx);
@@ -126,6 +136,7 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     xmp_free_context(ctx);
     EXPECT_NEAR(static_cast<double>(frames) / rate, audio.size() / 2.0 / rate, 0.5) << "the players disagree on the length";
     EXPECT_EQ(clipped, 0) << "libxmp's mix clips";
+    std::printf("libxmp: %.3f s, peak %.3f\n", static_cast<double>(frames) / rate, xmpPeak / 32768.0);
 }
 
 TEST_F(Kelvarin, IsExactlyWhatTheScoreComposes) {

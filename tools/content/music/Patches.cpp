@@ -1,5 +1,6 @@
 #include "music/Patches.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "music/Patches.h"
 
