@@ -90,6 +90,7 @@ TEST(Score, RefusesMistakesNamingTheLine) {
         {"phrase a 1 C-4\npattern p 4\n  1 nobody a\n", 3},
         {"pattern p 4\n  1 drum missing\n", 2},
         {"phrase a 1 C-4*3\npattern p 4\n  1 drum a*2\n", 3},    // runs past the end
+        {"phrase a 1 C-4\npattern p 4\n  1 drum _5 a\n", 3},     // a rest beyond the end
         {"phrase a 1 B-7\npattern p 4\n  1 drum a+1\n", 3},      // transposed off the keyboard
         {"pattern p 4\nchannels 8\n", 2},                        // too late to change the width
         {"pattern p 257\n", 1},

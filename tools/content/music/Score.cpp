@@ -242,6 +242,10 @@ private:
             if (item.size() > 1 && item[0] == '_') {
                 if (!Int(item.substr(1), 1, kXmMaxRows, rest)) { Fail("cannot read rest '" + std::string(item) + "'"); return; }
                 row += rest;
+                if (row > pattern.rows) {
+                    if (!cut) Fail("channel " + std::to_string(channel) + " rests past the pattern's end");
+                    return;
+                }
                 continue;
             }
             // name, then in any order: +n / -n (transpose), %n (velocity scale), *n (repeat)
