@@ -10,6 +10,7 @@
 
 namespace cm {
 
+DisplayDevice::DisplayDevice() = default;
 DisplayDevice::~DisplayDevice() { Destroy(); }
 
 bool DisplayDevice::Create(int width_, int height_, uint32_t flags_, const char* title_) {

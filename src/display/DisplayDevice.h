@@ -36,7 +36,7 @@ inline constexpr int kScreenVertexCount = 300;
 
 class DisplayDevice : public RenderObject {
 public:
-    DisplayDevice() = default;
+    DisplayDevice();
     ~DisplayDevice();
     DisplayDevice(const DisplayDevice&) = delete;
     DisplayDevice& operator=(const DisplayDevice&) = delete;
