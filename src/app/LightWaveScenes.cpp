@@ -5,7 +5,7 @@
 
 namespace cm {
 
-SceneGraph* ReadLightWaveScene(const char* name, TextureManager& textures) {
+std::unique_ptr<SceneGraph> ReadLightWaveScene(const char* name, TextureManager& textures) {
     LwsReader reader;
     return reader.Load(name, &textures);
 }

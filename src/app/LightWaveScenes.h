@@ -4,8 +4,10 @@
 
 #include "parts/PartResources.h"
 
+#include <memory>
+
 namespace cm {
 
-SceneGraph* ReadLightWaveScene(const char* name, TextureManager& textures);
+std::unique_ptr<SceneGraph> ReadLightWaveScene(const char* name, TextureManager& textures);
 
 }  // namespace cm

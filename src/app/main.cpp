@@ -4,6 +4,7 @@
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
 #include "app/StartupOptions.h"
+#include "scene/SceneGraph.h"
 
 namespace {
 // Program-wide, as everything the show owns: it outlives main's stack for the exit handlers.

@@ -6,7 +6,7 @@ namespace cm {
 
 std::unique_ptr<SceneGraph> PartResources::ReadScene(const char* name) const {
     if (!readScene || textures == nullptr) return nullptr;
-    return std::unique_ptr<SceneGraph>(readScene(name, *textures));
+    return readScene(name, *textures);
 }
 
 }  // namespace cm

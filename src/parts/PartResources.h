@@ -9,10 +9,10 @@ namespace cm {
 class SceneGraph;
 class TextureManager;
 
-// Reads one scene file by its DOS-style name into a new graph (owned by the caller); null when
-// the file cannot be read. The show binds this to the LightWave scene reader; tests may build
+// Reads one scene file by its DOS-style name into a new graph; null when the file cannot be
+// read. The show binds this to the LightWave scene reader; tests may build
 // graphs by hand.
-using SceneReader = std::function<SceneGraph*(const char* name, TextureManager& textures)>;
+using SceneReader = std::function<std::unique_ptr<SceneGraph>(const char* name, TextureManager& textures)>;
 
 struct PartResources {
     TextureManager* textures = nullptr;
