@@ -1,0 +1,74 @@
+#include "PartsFixture.h"
+
+#include "display/ScreenVertex.h"
+#include "parts/EndScroller.h"
+#include "resources/TextureManager.h"
+
+namespace cm::test {
+namespace {
+
+class EndScrollerTest : public PartsTest {
+protected:
+    void SetUp() override {
+        PartsTest::SetUp();
+        resources.textures = &textures;
+        ASSERT_TRUE(scroller.Load(resources)) << "the show's data must be in the working folder";
+        scroller.Reset();
+    }
+    TextureManager textures;
+    PartResources resources;
+    EndScroller scroller;
+};
+
+TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960AndNeverOnAStillFrame) {
+    int quit = 0;
+    EXPECT_EQ(scroller.GetY(), 480.0f);
+    scroller.SetY(-950.0f);
+    scroller.FramePart(0.0f, &quit);
+    EXPECT_EQ(quit, 0);
+    EXPECT_EQ(scroller.GetY(), -950.0f);
+    scroller.FramePart(2.0f, &quit);  // -958
+    EXPECT_EQ(quit, 0);
+    scroller.FramePart(0.5f, &quit);  // exactly -960
+    EXPECT_EQ(scroller.GetY(), -960.0f);
+    EXPECT_EQ(quit, 1);
+
+    // From the start it takes 360 clock units.
+    scroller.Reset();
+    quit = 0;
+    float time = 0.0f;
+    while (quit == 0 && time < 1000.0f) {
+        scroller.FramePart(2.5f, &quit);
+        time += 2.5f;
+    }
+    EXPECT_FLOAT_EQ(time, 360.0f);
+}
+
+TEST_F(EndScrollerTest, ScrollQuadIsAnOpaqueFanStretchedTo640By960) {
+    scroller.SetY(-100.0f);
+    device->GetCallRecord().Clear();
+    scroller.FramePart(0.0f, nullptr);
+    const auto fans = Calls(DeviceMethod::DrawPrimitiveVB);
+    ASSERT_GE(fans.size(), 2u);  // the scroll fan, then the overlay's triangles
+    const DeviceCall& fan = fans[0];
+    EXPECT_EQ(fan.a, uint32_t(D3DPT_TRIANGLEFAN));
+    EXPECT_EQ(fan.c, 4u);
+    const ScreenVertex corner0 = VertexAt<ScreenVertex>(fan, 0);
+    const ScreenVertex corner2 = VertexAt<ScreenVertex>(fan, 2);
+    EXPECT_EQ(corner0.x, 0.0f);
+    EXPECT_EQ(corner0.y, -100.0f);
+    EXPECT_EQ(corner2.x, 640.0f);
+    EXPECT_EQ(corner2.y, 860.0f);
+    EXPECT_EQ(corner2.u, 1.0f);
+    EXPECT_EQ(corner2.v, 1.0f);
+    // Blending was off when the fan was drawn.
+    int64_t blend = -1;
+    for (const DeviceCall& call : device->GetCallRecord().Calls()) {
+        if (call.method == DeviceMethod::SetRenderState && call.a == D3DRENDERSTATE_ALPHABLENDENABLE) blend = call.b;
+        if (call.method == DeviceMethod::DrawPrimitiveVB) break;
+    }
+    EXPECT_EQ(blend, int64_t(kFalse));
+}
+
+}  // namespace
+}  // namespace cm::test

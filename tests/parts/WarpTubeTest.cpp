@@ -1,0 +1,97 @@
+#include "PartsFixture.h"
+
+#include "parts/WarpTube.h"
+#include "scene/MeshVertex.h"
+
+#include <cmath>
+
+namespace cm::test {
+namespace {
+
+TEST(WarpTubeRing, PhaseZeroStartsAt48AndClosesOnItself) {
+    // At phase 0 the two-lobed ripple vanishes and the three-lobed one is at its crest.
+    const Vector3 first = WarpTube::RingPoint(0.0f, 0.0f);
+    EXPECT_FLOAT_EQ(first.x, 48.0f);
+    EXPECT_FLOAT_EQ(first.y, 0.0f);
+    EXPECT_FLOAT_EQ(first.z, 0.0f);
+    const Vector3 last = WarpTube::RingPoint(0.0f, 100.0f);
+    EXPECT_NEAR(last.x, 48.0f, 1e-3f);
+    EXPECT_NEAR(last.y, 0.0f, 1e-3f);
+    // Radius stays within 40 * (1 +- 0.4) for any phase.
+    for (float a : {0.3f, 1.7f, 12.5f}) {
+        for (int k = 0; k <= 100; k += 5) {
+            const Vector3 p = WarpTube::RingPoint(a, float(k));
+            const float r = std::sqrt(p.x * p.x + p.y * p.y);
+            EXPECT_GE(r, 24.0f);
+            EXPECT_LE(r, 56.0f);
+        }
+    }
+}
+
+class WarpTubeDraw : public PartsTest {};
+
+TEST_F(WarpTubeDraw, OneSceneOf200WhiteFansWithScrollingRows) {
+    WarpTube tube(TunnelTubeConfig());
+    const float a = 2.5f;
+    tube.Draw(a);
+    const auto& calls = device->GetCallRecord().Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(Calls(DeviceMethod::BeginScene).size(), 1u);
+    EXPECT_EQ(Calls(DeviceMethod::EndScene).size(), 1u);
+    EXPECT_EQ(calls.back().method, DeviceMethod::EndScene);
+    // The tunnel tube leaves the depth test to its caller.
+    EXPECT_EQ(LastRenderState(D3DRENDERSTATE_ZENABLE), -1);
+    EXPECT_EQ(LastRenderState(D3DRENDERSTATE_ALPHABLENDENABLE), int64_t(kTrue));
+    EXPECT_EQ(LastRenderState(D3DRENDERSTATE_CULLMODE), int64_t(D3DCULL_NONE));
+
+    const auto fans = Calls(DeviceMethod::DrawPrimitive);
+    ASSERT_EQ(fans.size(), 200u);
+    for (const DeviceCall& fan : fans) {
+        ASSERT_EQ(fan.a, uint32_t(D3DPT_TRIANGLEFAN));
+        ASSERT_EQ(fan.b, kMeshVertexFormat);
+        ASSERT_EQ(fan.c, 4u);
+        ASSERT_EQ(fan.vertices.size(), 4 * sizeof(MeshVertex));
+        for (size_t i = 0; i < 4; ++i) {
+            const MeshVertex v = VertexAt<MeshVertex>(fan, i);
+            ASSERT_EQ(v.diffuse, 0xFFFFFFFFu);
+            ASSERT_EQ(v.normal.x, 0.0f);
+            ASSERT_EQ(v.normal.z, 0.0f);
+        }
+    }
+    // Step 0, quad 1 runs Q, P, P, Q between the rings at -700 and -200; rows slide by 0.2 a.
+    const float e = a * 0.2f;
+    const Vector3 q = WarpTube::RingPoint(a, 2.0f);
+    const MeshVertex first = VertexAt<MeshVertex>(fans[0], 0);
+    EXPECT_FLOAT_EQ(first.position.x, q.x);
+    EXPECT_FLOAT_EQ(first.position.z, -700.0f);
+    EXPECT_FLOAT_EQ(first.u, 0.02f);
+    EXPECT_FLOAT_EQ(first.v, e - 0.2f);
+    const MeshVertex third = VertexAt<MeshVertex>(fans[0], 2);
+    EXPECT_FLOAT_EQ(third.position.z, -200.0f);
+    EXPECT_FLOAT_EQ(third.u, 0.0f);
+    EXPECT_FLOAT_EQ(third.v, e - 0.1f);
+    // The last quad of the last step reaches u = 1 at the far ring.
+    const MeshVertex farCorner = VertexAt<MeshVertex>(fans.back(), 2);
+    EXPECT_FLOAT_EQ(farCorner.position.z, 700.0f);
+    EXPECT_FLOAT_EQ(farCorner.u, 1.0f);
+    EXPECT_FLOAT_EQ(farCorner.v, e + 0.2f);
+}
+
+TEST_F(WarpTubeDraw, GlassTubeSwitchesDepthOffAndTurnsAboutItsAxis) {
+    WarpTube tube(GlassTubeConfig());
+    tube.Draw(0.0f);
+    EXPECT_EQ(LastRenderState(D3DRENDERSTATE_ZENABLE), int64_t(kFalse));
+    const auto transforms = Calls(DeviceMethod::SetTransform);
+    ASSERT_EQ(transforms.size(), 1u);
+    EXPECT_EQ(transforms[0].a, uint32_t(D3DTRANSFORMSTATE_WORLD));
+    // At phase 0 the glass axis is (15, 1, 0): a rotation leaves its own axis in place.
+    Vector3 axis(15.0f, 1.0f, 0.0f), turned;
+    axis.Normalize(axis);
+    transforms[0].matrix.TransformNormal(turned, axis);
+    EXPECT_NEAR(turned.x, axis.x, 1e-5f);
+    EXPECT_NEAR(turned.y, axis.y, 1e-5f);
+    EXPECT_NEAR(turned.z, axis.z, 1e-5f);
+}
+
+}  // namespace
+}  // namespace cm::test
