@@ -6,7 +6,9 @@
 
 namespace cm {
 
-std::string NextItemName(std::int32_t lwsItemKind) {
+namespace {
+
+std::string ItemName(std::int32_t lwsItemKind, bool take) {
     static std::int64_t meshes = 0, helpers = 0, cameras = 0, lights = 0;
     const char* pattern = "lightwave_light_%lld";
     std::int64_t* counter = &lights;
@@ -17,8 +19,14 @@ std::string NextItemName(std::int32_t lwsItemKind) {
         default: break;
     }
     char name[48];
-    std::snprintf(name, sizeof name, pattern, static_cast<long long>((*counter)++));
+    std::snprintf(name, sizeof name, pattern, static_cast<long long>(*counter));
+    if (take) ++*counter;
     return name;
 }
+
+}  // namespace
+
+std::string NextItemName(std::int32_t lwsItemKind) { return ItemName(lwsItemKind, true); }
+std::string PeekItemName(std::int32_t lwsItemKind) { return ItemName(lwsItemKind, false); }
 
 }  // namespace cm

@@ -11,5 +11,7 @@ namespace cm {
 
 // The next name for an item of the given LwsItemKind; the kind's counter moves on by one.
 std::string NextItemName(std::int32_t lwsItemKind);
+// The name the next item of that kind will get, without taking it.
+std::string PeekItemName(std::int32_t lwsItemKind);
 
 }  // namespace cm
