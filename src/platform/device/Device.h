@@ -30,8 +30,9 @@ class TextureSurface;
 class VertexBuffer;
 struct Pipeline;
 
-// Which span loops the rasterizer runs. Both give the same pixels; Plain is the reference.
-enum class SpanPath : uint8_t { Plain, Fast };
+// Which span loops the rasterizer runs. All give the same pixels; Plain is the reference, Fast
+// the widest vector loops the processor has, Avx2 at most the 8-wide ones.
+enum class SpanPath : uint8_t { Plain, Fast, Avx2 };
 
 class Device final : public RefCounted {
 public:

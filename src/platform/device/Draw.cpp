@@ -223,7 +223,9 @@ HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint
     ctx.y1 = std::clamp(vp.y + vp.height, ctx.y0, target.height);
     ctx.cullMode = rs[D3DRENDERSTATE_CULLMODE];
     ctx.perspective = rs[D3DRENDERSTATE_TEXTUREPERSPECTIVE] != 0;
-    ctx.useFastSpans = spanPath_ == SpanPath::Fast;
+    ctx.spanLevel = spanPath_ == SpanPath::Plain  ? SpanLevel::Plain
+                    : spanPath_ == SpanPath::Avx2 ? SpanLevel::Avx2
+                                                  : SpanLevel::Best;
     ResolveSpanStates(st, ctx.setup);
     const bool flat = rs[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
 

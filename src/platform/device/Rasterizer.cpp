@@ -153,7 +153,7 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     s.da = static_cast<float>(pa.dx);
     s.flatColor = s.dr == 0.0f && s.dg == 0.0f && s.db == 0.0f && s.da == 0.0f && pr.dy == 0.0 &&
                   pg.dy == 0.0 && pb.dy == 0.0 && pa.dy == 0.0;
-    SpanFunction span = ctx.useFastSpans ? SelectFastSpan(s) : nullptr;
+    SpanFunction span = SelectFastSpan(s, ctx.spanLevel);
     if (!span) span = PlainSpan;
 
     const bool textured = s.tex != TexMode::None, fogged = s.fog;
@@ -170,10 +170,12 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
         if (textured) row.uq = at(pu), row.vq = at(pv);
         else row.uq = row.vq = 0.0f;
         row.fq = fogged ? at(pf) : 0.0f;
-        row.r = at(pr);
-        row.g = at(pg);
-        row.b = at(pb);
-        row.a = at(pa);
+        if (s.flatColor) {  // the planes are constant: the same values without the arithmetic
+            row.r = static_cast<float>(pr.at0), row.g = static_cast<float>(pg.at0);
+            row.b = static_cast<float>(pb.at0), row.a = static_cast<float>(pa.at0);
+        } else {
+            row.r = at(pr), row.g = at(pg), row.b = at(pb), row.a = at(pa);
+        }
         const size_t offset = static_cast<size_t>(py) * target.width + static_cast<size_t>(lo);
         row.color = target.color.data() + offset;
         row.depth = target.depth.data() + offset;

@@ -27,7 +27,7 @@ struct RasterContext {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     uint32_t cullMode = 1;      // D3DCULL_*
     bool perspective = true;    // texture coordinates and fog divided by w
-    bool useFastSpans = true;
+    SpanLevel spanLevel = SpanLevel::Best;
     SpanSetup setup{};          // the draw's switches; gradients are filled per triangle
     uint64_t pixels = 0;        // covered pixels, accumulated
 };

@@ -63,8 +63,12 @@ using SpanFunction = void (*)(const SpanSetup& setup, const SpanRow& row);
 
 // The reference loop: handles every state combination.
 void PlainSpan(const SpanSetup& setup, const SpanRow& row);
+// Instruction sets the vector loops may use; each level also allows the ones below it.
+enum class SpanLevel : uint8_t { Plain, Avx2, Avx512, Best = Avx512 };
+
 // A loop specialised for the setup's switches, or null when no vector loop covers them (or the
 // processor lacks the instructions). Gives the same pixels as PlainSpan.
+SpanFunction SelectFastSpan(const SpanSetup& setup, SpanLevel level);
 SpanFunction SelectFastSpan(const SpanSetup& setup);
 
 }  // namespace cm

@@ -1,5 +1,6 @@
-// The vector span loops against the plain ones: the same random draws under every state
-// combination the vector loops specialise must leave bit-identical colour and depth buffers.
+// The vector span loops (AVX2 and, where the processor has it, AVX-512) against the plain ones:
+// the same random draws under every state combination the vector loops specialise must leave
+// bit-identical colour and depth buffers.
 #include "DeviceFixture.h"
 
 #include "platform/d3dx/D3DX.h"
@@ -68,9 +69,10 @@ TEST(SpanPathTest, VectorLoopsGiveThePixelsOfThePlainLoop) {
     for (int bits = 0; bits < 3 * 128; ++bits) {
         const Combination c{static_cast<TexMode>(bits / 128), (bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0,
                             (bits & 8) != 0, (bits & 16) != 0, (bits & 32) != 0, (bits & 64) != 0};
-        Target plain, fast;
+        Target plain, avx2, fast;
         plain.device->SetSpanPath(SpanPath::Plain);
-        for (Target* t : {&plain, &fast}) {
+        avx2.device->SetSpanPath(SpanPath::Avx2);
+        for (Target* t : {&plain, &avx2, &fast}) {
             Apply(t->device, c, c.pow2 ? pow2 : odd);
             t->device->Clear(true, 0xFF203040u, true, 1.0f);
         }
@@ -95,16 +97,19 @@ TEST(SpanPathTest, VectorLoopsGiveThePixelsOfThePlainLoop) {
                                     any(rng) * 4 - 2, any(rng) * 4 - 2));
             }
         }
-        for (Target* t : {&plain, &fast}) {
+        for (Target* t : {&plain, &avx2, &fast}) {
             t->device->DrawPrimitive(D3DPT_TRIANGLELIST, kFvfScreenVertex, screen.data(),
                                      static_cast<uint32_t>(screen.size()), 0);
             t->device->DrawPrimitive(D3DPT_TRIANGLELIST, kFvfMeshVertex, world.data(),
                                      static_cast<uint32_t>(world.size()), 0);
         }
         const RenderTarget& a = plain.device->GetRenderTarget();
-        const RenderTarget& b = fast.device->GetRenderTarget();
-        ASSERT_EQ(0, std::memcmp(a.color.data(), b.color.data(), a.color.size() * 4)) << "combination " << bits;
-        ASSERT_EQ(0, std::memcmp(a.depth.data(), b.depth.data(), a.depth.size() * 4)) << "combination " << bits;
+        for (Target* t : {&avx2, &fast}) {
+            const RenderTarget& b = t->device->GetRenderTarget();
+            const char* name = t == &avx2 ? "AVX2" : "widest";
+            ASSERT_EQ(0, std::memcmp(a.color.data(), b.color.data(), a.color.size() * 4)) << name << " " << bits;
+            ASSERT_EQ(0, std::memcmp(a.depth.data(), b.depth.data(), a.depth.size() * 4)) << name << " " << bits;
+        }
         ASSERT_GT(plain.device->GetPixelsDrawn(), 50000u);
         ++combinations;
     }
