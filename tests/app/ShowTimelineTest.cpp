@@ -76,15 +76,13 @@ TEST_F(ShowTimeline, FirstFrameHasNoDeltaAndEachEventMovesOnOnce) {
 
 TEST_F(ShowTimeline, TwoEventsInOneFrameAdvanceTwiceAndCapTheFlash) {
     show->FrameStep();
-    TickTo(212.0f);
+    TickTo(212.0f);  // 100 and 212 both due at the next Update
     show->FrameStep();
+    EXPECT_EQ(show->GetLastDrawnPart(), 0);
     EXPECT_EQ(show->GetSequenceIndex(), 2);
-    show->FrameStep();  // no time passes: the flash stays at 0.7
-    EXPECT_FLOAT_EQ(show->GetFlashLevel(), 0.7f);
-    TickTo(455.0f);  // 387 and 455 both due at the next Update
-    show->FrameStep();
-    EXPECT_EQ(show->GetSequenceIndex(), 4);
     EXPECT_FLOAT_EQ(show->GetFlashLevel(), 1.0f);
+    show->FrameStep();
+    EXPECT_EQ(show->GetLastDrawnPart(), 2);  // the tunnel was skipped
 }
 
 TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftAndFadesOutOverTime) {
@@ -96,8 +94,9 @@ TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftAndFadesOutOverTime) {
     EXPECT_FLOAT_EQ(show->GetFlashLevel(), 0.9f);
     EXPECT_EQ(show->GetSequenceIndex(), 2);
 
-    // Fading at 0.07 a clock unit: from 0.9 it takes 13 frames of one unit to reach zero, one
-    // more to be switched off (drawn once more at level 0), leaving a small negative remainder.
+    // Fading at 0.07 a clock unit: the first frame still has delta 0, 13 frames of one unit
+    // bring 0.9 below zero, and one more switches it off (drawn once more at level 0), leaving
+    // a small negative remainder.
     show->FrameStep();
     int frames = 0;
     while (show->IsFlashActive() && frames < 100) {
@@ -105,12 +104,13 @@ TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftAndFadesOutOverTime) {
         show->FrameStep();
         ++frames;
     }
-    EXPECT_EQ(frames, 14);
+    EXPECT_EQ(frames, 15);
     EXPECT_LT(show->GetFlashLevel(), 0.0f);
     EXPECT_GT(show->GetFlashLevel(), -0.0701f);
+    // The next flash starts from that remainder.
+    const float remainder = show->GetFlashLevel();
     show->TriggerFlash();
-    EXPECT_NEAR(show->GetFlashLevel(), 0.7f + (show->GetFlashLevel() - 0.7f), 1e-6f);
-    EXPECT_LT(show->GetFlashLevel(), 0.7f);
+    EXPECT_FLOAT_EQ(show->GetFlashLevel(), remainder + 0.7f);
 }
 
 TEST_F(ShowTimeline, FlashQuadAddsItsGreyOverTheWholeScreen) {
@@ -148,19 +148,20 @@ TEST_F(ShowTimeline, FlashQuadAddsItsGreyOverTheWholeScreen) {
 }
 
 TEST_F(ShowTimeline, RoomPartsRestartTheirStretchOnTheirFirstFrame) {
+    show->FrameStep();
     TickTo(212.0f);
     show->FrameStep();
-    for (int i = 0; i < 3; ++i) {
-        show->TickClock(10);
-        show->FrameStep();
-    }
-    EXPECT_FLOAT_EQ(show->GetRoom()->GetTime(), 3.0f);
+    show->FrameStep();  // the first room frame
+    EXPECT_EQ(show->GetLastDrawnPart(), 2);
+    const float roomTime = show->GetRoom()->GetTime();
+    EXPECT_GT(roomTime, 0.0f);
     TickTo(455.0f);
     show->FrameStep();
     EXPECT_EQ(show->GetSequenceIndex(), 4);
-    show->TickClock(10);
-    show->FrameStep();  // index 4's first frame: from t = 0
-    EXPECT_FLOAT_EQ(show->GetRoom()->GetTime(), 1.0f);
+    const float dt = show->GetClock()->GetFrameDelta();
+    show->FrameStep();  // index 4's first frame starts again from t = 0
+    EXPECT_EQ(show->GetLastDrawnPart(), 4);
+    EXPECT_FLOAT_EQ(show->GetRoom()->GetTime(), dt);
 }
 
 }  // namespace
