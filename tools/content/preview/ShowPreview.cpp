@@ -21,9 +21,16 @@ Vector3 Mul(const Vector3& p, const Matrix4& m) {
 // surfaces use; the blobs' coordinates come from environment mapping instead).
 void Planar(const LwoImageMap& m, const Vector3& p, float& u, float& v) {
     const Vector3 q(p.x - m.centre.x, p.y - m.centre.y, p.z - m.centre.z);
-    if (m.axisFlags & kAxisZ) u = q.x / m.size.x + 0.5f, v = 0.5f - q.y / m.size.y;
-    else if (m.axisFlags & kAxisY) u = q.x / m.size.x + 0.5f, v = 0.5f - q.z / m.size.z;
-    else u = q.z / m.size.z + 0.5f, v = 0.5f - q.y / m.size.y;
+    if (m.axisFlags & kAxisZ) {
+        u = q.x / m.size.x + 0.5f;
+        v = 0.5f - q.y / m.size.y;
+    } else if (m.axisFlags & kAxisY) {
+        u = q.x / m.size.x + 0.5f;
+        v = 0.5f - q.z / m.size.z;
+    } else {
+        u = q.z / m.size.z + 0.5f;
+        v = 0.5f - q.y / m.size.y;
+    }
 }
 
 struct MeshDraw {
@@ -55,7 +62,10 @@ void DrawMesh(PreviewCanvas& c, const ShowData& show, const MeshDraw& m, const M
             Vector3 f;
             f.Cross(Vector3(p0.x - p1.x, p0.y - p1.y, p0.z - p1.z), Vector3(p2.x - p1.x, p2.y - p1.y, p2.z - p1.z));
             f.Normalize(f);
-            for (uint32_t i : {t.a, t.b, t.c}) n[i] = Vector3(n[i].x + f.x, n[i].y + f.y, n[i].z + f.z), count[i] += 1;
+            for (uint32_t i : {t.a, t.b, t.c}) {
+                n[i] = Vector3(n[i].x + f.x, n[i].y + f.y, n[i].z + f.z);
+                count[i] += 1;
+            }
         }
         for (size_t i = 0; i < n.size(); ++i) {
             Vector3 vn(n[i].x / count[i], n[i].y / count[i], n[i].z / count[i]);
@@ -182,7 +192,10 @@ void Room(PreviewCanvas& c, const ShowData& show, float frame, Rgb fog, bool spa
     if (!sparks) return;
     // A still of the fountain: sparks of every age along their arcs (speed 0.05 +- 0.03 per tick
     // in a 13 degree cone, gravity 0.001 per tick squared, about 1.2 ticks per frame at 60 Hz).
-    const Vector3 anchor = EvaluatePosition(scene.Items()[4].keys, frame);
+    Vector3 anchor(0, 0, 0);
+    int nulls = 0;
+    for (const LwsItemDef& item : scene.Items())
+        if (item.kind == LwsItemDef::kNull && ++nulls == 2) anchor = EvaluatePosition(item.keys, frame);
     Rng rng(77);
     const Image& flare = show.images.at("data\\roomFlare_1.jpg");
     for (int i = 0; i < 250; ++i) {
