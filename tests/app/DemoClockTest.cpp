@@ -86,15 +86,16 @@ TEST(DemoClockEvents, FireLateInTableOrderAndOnlyOnce) {
     clock.AddEvent(Event(1.0f, 1.0f, 3, fired, clock));
     clock.AddEvent(Event(0.5f, 0.5f, 1, fired, clock));
     clock.AddEvent(Event(9.0f, 9.0f, 9, fired, clock));
+    clock.AddEvent(Event(SumOfTicks(15), SumOfTicks(15), 15, fired, clock));  // reached exactly
     EXPECT_FALSE(clock.AddEvent(nullptr));
     TickN(clock, 9);
     TickN(clock, 6);  // a stall passes both times without a frame
     clock.Update();
-    EXPECT_EQ(fired.ids, (std::vector<int>{3, 1}));
+    EXPECT_EQ(fired.ids, (std::vector<int>{3, 1, 15}));
     EXPECT_EQ(fired.times[0], SumOfTicks(15)) << "fired late with the current time, not skipped";
     TickN(clock, 1);
     clock.Update();
-    EXPECT_EQ(fired.ids.size(), 2u);
+    EXPECT_EQ(fired.ids.size(), 3u);
 }
 
 TEST(DemoClockEvents, ResetRearmsFiredEventsAndZeroesTime) {

@@ -14,8 +14,11 @@ struct Probe {
     std::atomic<std::uint32_t> lastId{0};
 };
 
+// Slower than the period, so a kill nearly always lands while a call is in flight: the kill must
+// wait for it rather than return while it still runs.
 void Record(std::uint32_t id, std::uint32_t, std::uintptr_t user, std::uintptr_t, std::uintptr_t) {
     auto* probe = reinterpret_cast<Probe*>(user);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
     probe->lastId = id;
     ++probe->calls;
 }
