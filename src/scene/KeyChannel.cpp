@@ -88,16 +88,16 @@ void EvaluateSegment(const ChannelKey& k0, const ChannelKey& k1, const ChannelKe
     const float b1 = (1.0f - k1.tension) * (1.0f - k1.continuity) * (1.0f - k1.bias);
     const float a2 = (1.0f - k2.tension) * (1.0f - k2.continuity) * (1.0f + k2.bias);
     const float b2 = (1.0f - k2.tension) * (1.0f + k2.continuity) * (1.0f - k2.bias);
-    // The textbook halving of each tangent, replaced by 2*dt / (dt_prev + dt): this rescales the
-    // tangents so that unevenly spaced keys do not make the curve overshoot or lag.
+    // The textbook tangent halves the weighted sum; the correction for uneven spacing multiplies
+    // it by 2 dt / (dt_neighbour + dt). Together: dt / (dt_neighbour + dt), with dt = t2 - t1.
     const float r1 = (t2 - t1) / (t2 - t0);
     const float r2 = (t2 - t1) / (t3 - t1);
 
+    // Left to right as the blend is written ((h3 * r1) * (...)), which fixes the float rounding.
     for (int32_t i = 0; i < count; ++i) {
         const float p0 = k0.values[i], p1 = k1.values[i], p2 = k2.values[i], p3 = k3.values[i];
-        const float out1 = r1 * (a1 * (p1 - p0) + b1 * (p2 - p1));
-        const float in2 = r2 * (a2 * (p2 - p1) + b2 * (p3 - p2));
-        out[i] = h1 * p1 + h2 * p2 + h3 * out1 + h4 * in2;
+        out[i] = h1 * p1 + h2 * p2 + h3 * r1 * (a1 * (p1 - p0) + b1 * (p2 - p1)) +
+                 h4 * r2 * (a2 * (p2 - p1) + b2 * (p3 - p2));
     }
 }
 

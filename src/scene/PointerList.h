@@ -1,5 +1,6 @@
-// The list type every scene container uses: a count and exactly that many non-null pointers, in
-// the order they were appended. Lists grow by one entry per append and never shrink. A list does
+// The list type every scene container uses: a count and that many non-null pointers, in the
+// order they were appended. Lists grow by one entry per append and never shrink; the storage
+// grows geometrically, so loading n entries costs O(n), not O(n^2) copies. A list does
 // not own what it points at; the class holding the list says who releases the entries.
 #pragma once
 
@@ -12,17 +13,15 @@ namespace cm {
 template <typename T>
 class PointerList {
 public:
-    // Refuses null and, when memory runs out, leaves the list exactly as it was.
+    // Refuses null and, when memory runs out, leaves the list exactly as it was (push_back
+    // either appends or changes nothing).
     bool Append(T* entry) {
         if (entry == nullptr) return false;
         try {
-            // Reserving one more entry before the push keeps the array at exactly count entries,
-            // so a failed allocation is reported before anything changes.
-            entries_.reserve(entries_.size() + 1);
+            entries_.push_back(entry);
         } catch (const std::bad_alloc&) {
             return false;
         }
-        entries_.push_back(entry);
         return true;
     }
 

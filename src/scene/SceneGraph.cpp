@@ -1,36 +1,43 @@
 #include "scene/SceneGraph.h"
 
 #include <algorithm>
+#include <functional>
 #include <strings.h>
 #include <vector>
 
 namespace cm {
 
+namespace {
+
+// The distinct entries of v, sorted by address so that membership is a binary search.
+template <typename T>
+void SortUnique(std::vector<T*>& v) {
+    std::sort(v.begin(), v.end(), std::less<T*>());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+}
+
+}  // namespace
+
 SceneGraph::~SceneGraph() {
     // Every owned node once, however many lists name it. Materials a mesh of this graph lists
     // privately are the mesh's to release, even if they were also put in the library.
-    std::vector<SceneNode*> owned;
-    auto take = [&owned](SceneNode* n) {
-        if (std::find(owned.begin(), owned.end(), n) == owned.end()) owned.push_back(n);
-    };
-    for (SceneNode* n : nodes) take(n);
-    for (LensFlare* f : flares) take(f);
-    for (Material* m : materials) take(m);
-
-    std::vector<const SceneNode*> meshOwned;
+    std::vector<SceneNode*> owned(nodes.begin(), nodes.end());
+    owned.insert(owned.end(), flares.begin(), flares.end());
+    owned.insert(owned.end(), materials.begin(), materials.end());
+    SortUnique(owned);
+    std::vector<SceneNode*> meshOwned;
     for (SceneNode* n : owned) {
         if (n->GetKind() != kNodeMesh) continue;
         const Mesh* mesh = static_cast<const Mesh*>(n);
         for (int32_t i = 0; i < mesh->GetMaterialCount(); ++i) meshOwned.push_back(mesh->GetMaterial(i));
     }
+    SortUnique(meshOwned);
     for (SceneNode* n : owned) {
-        if (std::find(meshOwned.begin(), meshOwned.end(), n) == meshOwned.end()) delete n;
+        if (!std::binary_search(meshOwned.begin(), meshOwned.end(), n, std::less<SceneNode*>())) delete n;
     }
 
-    std::vector<KeyChannel*> ownedChannels;
-    for (KeyChannel* c : channels) {
-        if (std::find(ownedChannels.begin(), ownedChannels.end(), c) == ownedChannels.end()) ownedChannels.push_back(c);
-    }
+    std::vector<KeyChannel*> ownedChannels(channels.begin(), channels.end());
+    SortUnique(ownedChannels);
     for (KeyChannel* c : ownedChannels) delete c;
 }
 
@@ -93,10 +100,27 @@ void SceneGraph::Animate(float time) {
 }
 
 void SceneGraph::UpdateTransform(SceneNode* node, const Matrix4& parent) {
+    // Depth first, each node before its children and children in list order, as a recursion
+    // would go, but on a kept stack: a scene file can nest items deeper than the call stack.
+    // A child's parent matrix stays put until the child is done, because everything pushed
+    // after it lies in its own subtree and a node cannot lie below itself.
     if (node == nullptr) return;
+    pending_.clear();
+    pending_.push_back({node, &parent});
+    while (!pending_.empty()) {
+        const Pending job = pending_.back();
+        pending_.pop_back();
+        if (!UpdateLocal(job.node, *job.parent)) continue;
+        for (int32_t i = job.node->GetChildCount() - 1; i >= 0; --i) {
+            pending_.push_back({job.node->GetChild(i), &job.node->matrix});
+        }
+    }
+}
+
+bool SceneGraph::UpdateLocal(SceneNode* node, const Matrix4& parent) {
     switch (node->GetKind()) {
         case kNodeMaterial:
-            return;
+            return false;  // a material has no place in space; nothing below it is visited
         case kNodeHelper:
         case kNodeMesh: {
             // Local = R * T * S (row vectors): the scale comes after the translation, so it
@@ -106,22 +130,21 @@ void SceneGraph::UpdateTransform(SceneNode* node, const Matrix4& parent) {
             m.PostTranslate(m, node->position);
             m.PostScale(m, node->scale);
             m.Multiply(m, parent);
-            break;
+            return true;
         }
         case kNodeCamera:
             static_cast<Camera*>(node)->UpdateView();
-            break;
+            return true;
         case kNodeFlare: {
             Matrix4& m = node->matrix;
             m.SetIdentity();
             m.PostTranslate(m, node->position);
             m.Multiply(m, parent);
-            break;
+            return true;
         }
         default:
-            break;
+            return true;
     }
-    for (int32_t i = 0; i < node->GetChildCount(); ++i) UpdateTransform(node->GetChild(i), node->matrix);
 }
 
 }  // namespace cm

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "display/RenderObject.h"
 #include "math/Matrix4.h"
@@ -85,6 +86,14 @@ public:
     void DrawMesh(Mesh* mesh);
 
 private:
+    // One node's own matrix from its parent's; false when its children are not to be visited.
+    bool UpdateLocal(SceneNode* node, const Matrix4& parent);
+
+    struct Pending {
+        SceneNode* node;
+        const Matrix4* parent;
+    };
+
     int32_t renderFlags = kRenderDepth;
     float nearPlane = 0.08f;
     float farPlane = 1000.0f;
@@ -96,6 +105,7 @@ private:
     PointerList<Camera> cameras;
     PointerList<Mesh> meshes;
     PointerList<LensFlare> flares;
+    std::vector<Pending> pending_;  // the transform pass's stack, kept so frames do not allocate
 };
 
 }  // namespace cm

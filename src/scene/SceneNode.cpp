@@ -1,5 +1,7 @@
 #include "scene/SceneNode.h"
 
+#include <vector>
+
 namespace cm {
 
 SceneNode::SceneNode(int32_t kind, const char* name) : name_(name != nullptr ? name : ""), kind_(kind) {}
@@ -43,9 +45,14 @@ bool SceneNode::AddChild(SceneNode* child) {
 }
 
 bool SceneNode::IsAncestorOf(const SceneNode* node) const {
-    if (node == this) return true;
-    for (const SceneNode* child : children_) {
-        if (child->IsAncestorOf(node)) return true;
+    // Searched on a local stack rather than by recursion, for hierarchies nested deeper than the
+    // call stack.
+    std::vector<const SceneNode*> pending{this};
+    while (!pending.empty()) {
+        const SceneNode* n = pending.back();
+        pending.pop_back();
+        if (n == node) return true;
+        for (const SceneNode* child : n->children_) pending.push_back(child);
     }
     return false;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <pthread.h>
 
 #include "scene/SceneGraph.h"
 
@@ -185,6 +186,37 @@ TEST(Hierarchy, LinksChildrenAndRefusesLoops) {
     EXPECT_TRUE(c.SetParent(&a));
     EXPECT_EQ(a.GetChildCount(), 2);
     EXPECT_EQ(b.GetChildCount(), 1);
+}
+
+// Runs body on a thread whose stack is far smaller than a deep hierarchy would need if it were
+// walked by recursion.
+void OnSmallStack(void (*body)()) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 512 * 1024);
+    pthread_t thread;
+    auto run = [](void* f) -> void* {
+        reinterpret_cast<void (*)()>(f)();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attr, run, reinterpret_cast<void*>(body)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+}
+
+TEST(Hierarchy, NestingDeeperThanTheStackStillTransforms) {
+    OnSmallStack([] {
+        SceneGraph g;
+        SceneNode* parent = Add<HelperNode>(g);
+        constexpr int kDepth = 100000;
+        for (int i = 1; i < kDepth; ++i) {
+            parent = Add<HelperNode>(g, parent);
+            parent->position = Vector3(0, 1, 0);
+        }
+        g.Animate(0);
+        EXPECT_EQ(parent->matrix[13], static_cast<float>(kDepth - 1));
+        EXPECT_FALSE(g.GetRoot(0)->SetParent(parent));  // the loop check walks the same depth
+    });
 }
 
 TEST(Lists, RefuseNullAndFindByNameIgnoringCase) {
