@@ -90,7 +90,7 @@ Pose RoomCircleAndGlide(float f) {
 Pose RoomCorner(float f) {
     const float k = Smooth((f - 2820.0f) / 510.0f);
     return Pose{Lerp(Vector3(2.25f, 0.45f, 1.05f), Vector3(2.25f, 1.9f, 0.55f), k),
-                Lerp(Vector3(-1.2f, 1.0f, 0.2f), Vector3(-1.0f, 0.6f, -0.8f), k)};
+                Lerp(Vector3(-1.2f, 1.0f, 0.6f), Vector3(-1.0f, 0.6f, 1.2f), k)};
 }
 
 LwsWriter RoomScene() {
