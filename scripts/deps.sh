@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core ffmpeg xvfb xauth
 )
 if [ "$what" = test ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind locales)
 fi
 
 missing=()

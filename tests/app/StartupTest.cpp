@@ -6,6 +6,7 @@
 #include "display/Registry.h"
 #include "platform/d3dx/D3DX.h"
 #include "resources/PackArchive.h"
+#include "scene/SceneGraph.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,23 @@ TEST(ShowStartup, OptionsChooseTheDisplayAndTheMusic) {
         EXPECT_EQ(show.GetDisplay()->GetFlags(), 0x11u);
         EXPECT_NE(show.GetMusic(), nullptr);
     }  // the destructor shuts down
+    ExpectNothingLeft();
+}
+
+TEST(ShowStartup, ScenesWithoutTheNodesAPartUsesAreRefusedNotDereferenced) {
+    // Every scene file reads, but as a graph with one camera and nothing else: each part that
+    // reads a mesh, a null object or a material refuses it instead of crashing later.
+    ShowSetup setup = HeadlessSetup(nullptr);
+    int reads = 0;
+    setup.readScene = [&reads](const char*, TextureManager&) {
+        ++reads;
+        auto graph = std::make_unique<SceneGraph>();
+        graph->AddCamera(new Camera());
+        return graph;
+    };
+    Show show;
+    EXPECT_EQ(RunShow(show, setup), 1);
+    EXPECT_EQ(reads, 1);  // the distort part, first to load, stops start-up
     ExpectNothingLeft();
 }
 
