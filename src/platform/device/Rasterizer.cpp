@@ -28,6 +28,7 @@ struct Edge {
     int64_t x, y;  // start vertex
     int64_t bias;  // 0 where a centre on the edge counts as inside, 1 where it does not
     double inverse;  // 1 / (256 a), for a first guess of the crossing
+    int64_t rowFirst, rowLast;  // the pixel rows whose centres lie within the edge's height
 };
 
 Edge MakeEdge(int64_t xi, int64_t yi, int64_t xj, int64_t yj) {
@@ -41,6 +42,8 @@ Edge MakeEdge(int64_t xi, int64_t yi, int64_t xj, int64_t yj) {
     const bool topLeft = e.a > 0 || (e.a == 0 && e.b > 0);
     e.bias = topLeft ? 0 : 1;
     e.inverse = e.a != 0 ? 1.0 / (256.0 * static_cast<double>(e.a)) : 0.0;
+    e.rowFirst = CeilDiv(std::min(yi, yj), 256);
+    e.rowLast = FloorDiv(std::max(yi, yj), 256);
     return e;
 }
 
@@ -160,7 +163,10 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     RenderTarget& target = *ctx.target;
     for (int64_t py = yMin; py <= yMax; ++py) {
         int64_t lo = xMin, hi = xMax;
-        for (const Edge& e : edges) ClipSpanToEdge(e, py, lo, hi);
+        // A row outside an edge's height meets the triangle only inside the wedge of the other
+        // two edges, strictly on the inner side of this one: the edge cannot narrow the span.
+        for (const Edge& e : edges)
+            if (py >= e.rowFirst && py <= e.rowLast) ClipSpanToEdge(e, py, lo, hi);
         if (lo > hi) continue;
         const double ox = static_cast<double>(lo) - x0, oy = static_cast<double>(py) - y0;
         auto at = [&](const Plane& p) { return static_cast<float>(p.at0 + p.dx * ox + p.dy * oy); };

@@ -89,7 +89,7 @@ inline __m256i Mul16(__m256i a, __m256i b) {
 // Texels (x, y) and (x + 1, y) of eight pixels as two registers, from 64-bit loads. A load at
 // the last column reads one texel past the row (the surface keeps a spare texel at its end);
 // those lanes, where the right neighbour wraps to column 0, are fetched again.
-inline void TexelPairs(const uint32_t* texels, __m256i index, __m256i seam, __m256i wrapIndex, __m256i& left,
+[[gnu::always_inline]] inline void TexelPairs(const uint32_t* texels, __m256i index, __m256i seam, __m256i wrapIndex, __m256i& left,
                        __m256i& right) {
     // Loading pixels 0, 1, 4, 5 into one register and 2, 3, 6, 7 into the other makes the
     // de-interleaving shuffles below come out in pixel order.
@@ -104,7 +104,7 @@ inline void TexelPairs(const uint32_t* texels, __m256i index, __m256i seam, __m2
         right = _mm256_mask_i32gather_epi32(right, reinterpret_cast<const int*>(texels), wrapIndex, seam, 4);
 }
 
-inline __m256i Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
+[[gnu::always_inline]] inline __m256i Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
     __m256i x0, x1, wx, y0, y1, wy;
     BilinearAxis(u, s.texWidth, x0, x1, wx);
     BilinearAxis(v, s.texHeight, y0, y1, wy);

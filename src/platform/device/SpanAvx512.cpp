@@ -79,7 +79,7 @@ inline __m512i Mul16(__m512i a, __m512i b) {
 
 // Texel pairs (x, y), (x + 1, y) of sixteen pixels by 64-bit gathers; lanes whose right
 // neighbour wraps to column 0 are fetched again (see SpanAvx2.cpp).
-inline void TexelPairs(const uint32_t* texels, __m512i index, __mmask16 seam, __m512i wrapIndex, __m512i& left,
+[[gnu::always_inline]] inline void TexelPairs(const uint32_t* texels, __m512i index, __mmask16 seam, __m512i wrapIndex, __m512i& left,
                        __m512i& right) {
     // Each 128-bit lane k of the first gather holds pixels 4k, 4k + 1, of the second 4k + 2,
     // 4k + 3, so the lane-wise shuffles below de-interleave into pixel order.
@@ -92,7 +92,7 @@ inline void TexelPairs(const uint32_t* texels, __m512i index, __mmask16 seam, __
     if (seam) right = _mm512_mask_i32gather_epi32(right, seam, wrapIndex, texels, 4);
 }
 
-inline __m512i Bilinear(const SpanSetup& s, __m512 u, __m512 v) {
+[[gnu::always_inline]] inline __m512i Bilinear(const SpanSetup& s, __m512 u, __m512 v) {
     __m512i x0, x1, wx, y0, y1, wy;
     BilinearAxis(u, s.texWidth, x0, x1, wx);
     BilinearAxis(v, s.texHeight, y0, y1, wy);

@@ -5,6 +5,7 @@
 #include "platform/d3dx/D3DX.h"
 
 #include <cmath>
+#include <random>
 
 namespace cm::test {
 namespace {
@@ -153,6 +154,42 @@ TEST_F(CoverageTest, DrawsThatHitNoPixel) {
     EXPECT_LT(device->DrawPrimitive(D3DPT_TRIANGLELIST, 0x142, v, 3, 0), 0);
     EXPECT_LT(device->DrawPrimitive(static_cast<PrimitiveType>(9), kFvfScreenVertex, v, 3, 0), 0);
     EXPECT_LT(device->DrawPrimitive(D3DPT_TRIANGLELIST, kFvfScreenVertex, nullptr, 3, 0), 0);
+}
+
+// Coverage decided pixel by pixel, straight from the rule: snap to 1/256, orient, accept a
+// centre with every edge function positive, or zero on a top or left edge.
+bool Covers(const TLVertex& a, const TLVertex& b, const TLVertex& c, int px, int py) {
+    auto snap = [](float f) { return static_cast<int64_t>(std::floor(static_cast<double>(f) * 256.0 + 0.5)); };
+    int64_t x[3] = {snap(a.x), snap(b.x), snap(c.x)}, y[3] = {snap(a.y), snap(b.y), snap(c.y)};
+    const int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    if (area == 0) return false;
+    if (area < 0) std::swap(x[1], x[2]), std::swap(y[1], y[2]);
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        const int64_t e = (x[j] - x[i]) * (py * 256 - y[i]) - (y[j] - y[i]) * (px * 256 - x[i]);
+        const bool topLeft = y[i] > y[j] || (y[i] == y[j] && x[j] > x[i]);
+        if (e < 0 || (e == 0 && !topLeft)) return false;
+    }
+    return true;
+}
+
+TEST_F(CoverageTest, RandomTrianglesCoverExactlyThePixelsTheRuleGives) {
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<float> pos(-40.0f, 120.0f);
+    std::uniform_int_distribution<int> grid(-8, 104);
+    for (int t = 0; t < 400; ++t) {
+        // Half with vertices on a quarter-pixel grid, so that centres fall exactly on edges.
+        auto vertex = [&] {
+            if (t % 2) return TL(grid(rng) * 0.25f + 20, grid(rng) * 0.25f + 20, kOne);
+            return TL(pos(rng), pos(rng), kOne);
+        };
+        const TLVertex a = vertex(), b = vertex(), c = vertex();
+        Clear(kBlack);
+        Draw(D3DPT_TRIANGLELIST, {a, b, c});
+        for (int py = 0; py < 100; ++py)
+            for (int px = 0; px < 100; ++px)
+                ASSERT_EQ(Hits(px, py), Covers(a, b, c, px, py) ? 1 : 0) << "triangle " << t << " at " << px << "," << py;
+    }
 }
 
 TEST_F(CoverageTest, TriangleThroughTheCameraPlaneDrawsOnlyWhatIsInFront) {
