@@ -4,7 +4,7 @@
 // doubly linked list sorted by non-decreasing time; the channel owns every key it made, linked or
 // not. The first and the last segment of a channel are deliberately not interpolated: between
 // the first two keys the output already shows the second key, between the last two it shows the
-// second-to-last one. Everything is single precision, as the scene files were authored against.
+// second-to-last one. Times, values, weights and outputs are all single precision.
 #pragma once
 
 #include <cstdint>

@@ -10,9 +10,12 @@
 // nothing here owns a Texture (the texture manager does). Everything is released with its owner.
 //
 // Error policy: setters refuse null and leave the object unchanged; indexed reads return null
-// outside their list; bad data (out-of-range face indices, channels without keys, degenerate
-// faces, hierarchy loops, a graph without a camera) is skipped or refused with a safe result,
-// never a crash. Drawing goes through the program-wide device and ignores its return codes.
+// outside their list; bad data is skipped or refused with a safe result, never a crash: faces
+// with a corner outside the mesh or without a material are not drawn, degenerate faces give no
+// normal, a channel without keys leaves its property alone, parent links that would close a loop
+// are refused, hierarchies of any depth are walked without recursion, and a graph without a
+// camera is not rendered. Drawing goes through the program-wide device (nothing happens without
+// one) and ignores its return codes.
 #pragma once
 
 #include "scene/Camera.h"

@@ -47,17 +47,12 @@ TEST(LwsRecords, SceneKeepsFileOrderAcrossKindsAndReleasesEachItemOnce) {
         // Parent and target numbers in the file are 1-based positions in this list.
         EXPECT_EQ(scene.GetItem(0), mesh);
         EXPECT_EQ(scene.GetItem(2)->GetKind(), kLwsCamera);
-        EXPECT_EQ(scene.GetItem(3)->GetKind(), kLwsHelper);
         EXPECT_EQ(scene.GetItem(4), nullptr);
 
         auto* motion = new LwsMotion;
         EXPECT_TRUE(scene.AddMotion(motion));
         EXPECT_FALSE(scene.AddMotion(motion));
         mesh->SetPositionMotion(motion);  // shared, owned by the scene alone
-        EXPECT_EQ(mesh->GetObjectFile(), nullptr);
-        EXPECT_FALSE(mesh->SetObjectFile(nullptr));
-        EXPECT_TRUE(mesh->SetObjectFile("objects\\ship.lwo"));
-        EXPECT_STREQ(mesh->GetObjectFile(), "objects\\ship.lwo");
         EXPECT_EQ(g_liveItems, 2);
     }
     EXPECT_EQ(g_liveItems, 0);
