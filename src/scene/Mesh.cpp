@@ -34,6 +34,10 @@ bool Mesh::SetVertexCount(int32_t n) {
 }
 
 MeshVertex* Mesh::GetVertex(int32_t index) {
+    return const_cast<MeshVertex*>(static_cast<const Mesh*>(this)->GetVertex(index));
+}
+
+const MeshVertex* Mesh::GetVertex(int32_t index) const {
     if (index < 0 || index >= GetVertexCount()) return nullptr;
     return &vertices[static_cast<size_t>(index)];
 }
@@ -50,6 +54,10 @@ bool Mesh::SetFaceCount(int32_t n) {
 }
 
 MeshFace* Mesh::GetFace(int32_t index) {
+    return const_cast<MeshFace*>(static_cast<const Mesh*>(this)->GetFace(index));
+}
+
+const MeshFace* Mesh::GetFace(int32_t index) const {
     if (index < 0 || index >= GetFaceCount()) return nullptr;
     return &faces[static_cast<size_t>(index)];
 }

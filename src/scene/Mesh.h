@@ -33,9 +33,11 @@ public:
     int32_t GetVertexCount() const { return static_cast<int32_t>(vertices.size()); }
     // Null outside 0..count-1.
     MeshVertex* GetVertex(int32_t index);
+    const MeshVertex* GetVertex(int32_t index) const;
     bool SetFaceCount(int32_t n);
     int32_t GetFaceCount() const { return static_cast<int32_t>(faces.size()); }
     MeshFace* GetFace(int32_t index);
+    const MeshFace* GetFace(int32_t index) const;
 
     // Private materials, released with the mesh.
     bool AddMaterial(Material* material);
