@@ -54,6 +54,8 @@ public:
     // Changes where frames go (null: nowhere). The context does not own the sink.
     void SetSink(FrameSink* sink) { sink_ = sink; }
     FrameSink* GetSink() const { return sink_; }
+    // The colour Clear fills the target with (packed ARGB).
+    uint32_t GetClearColor() const { return clearColor_; }
     bool IsFullScreen() const { return fullScreen_; }
     uint64_t GetFrameCount() const { return frames_; }
 

@@ -1,0 +1,50 @@
+// The recorder's command line.
+#pragma once
+
+#include "FrameClock.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cm::record {
+
+struct Still {
+    std::string label;  // the time as the user wrote it, used in the file name
+    double seconds = 0.0;
+};
+
+struct RecordOptions {
+    FrameRate fps;
+    double from = 0.0;
+    std::optional<double> to;             // default: the show's end
+    std::optional<uint32_t> seed;         // default: the calendar time, as the show does
+    std::string out;                      // H.264 video
+    std::string lossless;                 // lossless video
+    std::string framesDir;                // one PNG per frame
+    std::vector<Still> stills;
+    std::string stillsDir = ".";
+    std::string contactSheet;             // one PNG, a frame from the middle of each part
+    std::string traceDir;                 // device call trace of the frames in range
+    int width = 640;
+    int height = 480;
+    bool audio = true;
+    uint32_t sampleRate = 48000;
+    std::string module = "kelvarin.xm";
+    std::string ffmpeg = "ffmpeg";
+    std::string dataDir;                  // default: here when it holds the pack, else the program's folder
+    bool quiet = false;
+    bool echo = false;                    // keep the scene reader's echo on standard output
+    bool help = false;
+
+    bool WantsVideo() const { return !out.empty() || !lossless.empty(); }
+    bool WantsRange() const { return WantsVideo() || !framesDir.empty() || !traceDir.empty(); }
+};
+
+// Parses argv[1..]; on failure returns nothing and says why in error.
+std::optional<RecordOptions> ParseRecordOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kRecordUsage;
+
+}  // namespace cm::record

@@ -1,0 +1,315 @@
+#include "Recorder.h"
+
+#include "ContactSheet.h"
+#include "FfmpegProcess.h"
+#include "FrameScaler.h"
+#include "ModuleAudio.h"
+#include "TraceWriter.h"
+#include "VideoWriter.h"
+
+#include "app/DemoClock.h"
+#include "app/LightWaveScenes.h"
+#include "app/Show.h"
+#include "display/DisplayDevice.h"
+#include "display/Registry.h"
+#include "platform/d3dx/D3DX.h"
+#include "platform/d3dx/FrameSink.h"
+#include "platform/device/Device.h"
+#include "scene/SceneGraph.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <time.h>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <optional>
+
+namespace cm::record {
+
+namespace fs = std::filesystem;
+
+namespace {
+using SteadyClock = std::chrono::steady_clock;
+constexpr int64_t kNoEnd = std::numeric_limits<int64_t>::max();
+// The show's nominal length, only for the progress line's estimate when no end is given.
+constexpr double kNominalShowSeconds = 163.0;
+
+double Since(SteadyClock::time_point t) { return std::chrono::duration<double>(SteadyClock::now() - t).count(); }
+
+// Processor time of the whole process: on a busy machine it measures the work, not the wait.
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// Keeps a copy of a presented frame when asked to; the pixels are only valid during the call.
+class CaptureSink final : public FrameSink {
+public:
+    void ShowFrame(const uint32_t* pixels, int width, int height, bool) override {
+        if (presents++ == 0 && onCreated) onCreated();
+        if (!want) return;
+        image.width = width;
+        image.height = height;
+        image.pixels.assign(pixels, pixels + size_t(width) * height);
+    }
+    bool want = false;
+    Image image;
+    uint64_t presents = 0;
+    std::function<void()> onCreated;  // at the display's own first present, before any frame
+};
+
+std::string Absolute(const std::string& p) { return p.empty() ? p : fs::absolute(p).lexically_normal().string(); }
+
+// The data folder: as given, else here when the pack is here, else the program's own folder.
+std::string ChooseDataDir(const std::string& given) {
+    if (!given.empty()) return given;
+    if (fs::exists("kelvarin.pak")) return ".";
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec && fs::exists(self.parent_path() / "kelvarin.pak")) return self.parent_path().string();
+    return ".";
+}
+
+struct Outputs {
+    std::unique_ptr<VideoWriter> h264;
+    std::unique_ptr<VideoWriter> lossless;
+    std::unique_ptr<TraceWriter> trace;
+    std::unique_ptr<ContactSheet> sheet;
+    std::string framesDir;
+};
+
+std::string StillName(const std::string& dir, const std::string& label) { return dir + "/still_" + label + ".png"; }
+}  // namespace
+
+int Recorder::Run() {
+    const auto started = SteadyClock::now();
+    RecordOptions& o = options_;
+    for (std::string* p : {&o.out, &o.lossless, &o.framesDir, &o.stillsDir, &o.contactSheet, &o.traceDir}) {
+        *p = Absolute(*p);
+    }
+    auto fail = [](const std::string& message) {
+        std::fprintf(stderr, "coldmeridian-record: %s\n", message.c_str());
+        return 1;
+    };
+
+    const std::string dataDir = ChooseDataDir(o.dataDir);
+    std::error_code ec;
+    fs::current_path(dataDir, ec);
+    if (ec) return fail("cannot enter the data folder " + dataDir + ": " + ec.message());
+    if (!fs::exists("kelvarin.pak") && !fs::exists("data")) {
+        return fail("no kelvarin.pak or data folder in " + fs::current_path().string() + " (use --data DIR)");
+    }
+
+    std::string ffmpeg;
+    if (o.WantsVideo()) {
+        ffmpeg = FindProgram(o.ffmpeg);
+        if (ffmpeg.empty()) {
+            return fail("cannot find the ffmpeg program '" + o.ffmpeg +
+                        "': install ffmpeg (apt-get install ffmpeg) or name it with --ffmpeg PATH");
+        }
+        if (o.audio && !fs::exists(o.module)) {
+            return fail("no music module " + o.module + " in " + fs::current_path().string() +
+                        " (build the content, or record with --no-audio)");
+        }
+    }
+
+    const FrameClock clock(o.fps);
+    const int64_t first = clock.FirstFrameAtOrAfter(o.from);
+    const int64_t rangeEnd = o.to ? clock.FirstFrameAtOrAfter(*o.to) : kNoEnd;
+    if (rangeEnd <= first) return fail("no frame lies between --from and --to at this frame rate");
+    std::vector<int64_t> stillFrames;
+    for (const Still& s : o.stills) stillFrames.push_back(clock.FirstFrameAtOrAfter(s.seconds));
+    // The run stops after the last frame any output needs; with no output at all it only
+    // renders the range, for timing.
+    int64_t stop = 0;
+    const bool anyOutput = o.WantsRange() || !o.stills.empty() || !o.contactSheet.empty();
+    if (o.WantsRange() || !anyOutput) stop = rangeEnd;
+    for (int64_t f : stillFrames) stop = std::max(stop, f + 1);
+    if (!o.contactSheet.empty()) stop = kNoEnd;
+    if (frameLimit_ >= 0) stop = std::min(stop, frameLimit_);
+
+    Outputs out;
+    std::string error;
+    const int width = o.width, height = o.height;
+    if (!o.out.empty()) {
+        out.h264 = std::make_unique<VideoWriter>();
+        if (!out.h264->Begin(VideoKind::H264, o.out, ffmpeg, width, height, o.fps, error)) return fail(error);
+    }
+    if (!o.lossless.empty()) {
+        out.lossless = std::make_unique<VideoWriter>();
+        if (!out.lossless->Begin(VideoKind::Lossless, o.lossless, ffmpeg, width, height, o.fps, error)) return fail(error);
+    }
+    for (const std::string* dir : {&o.framesDir, o.stills.empty() ? nullptr : &o.stillsDir}) {
+        if (dir == nullptr || dir->empty()) continue;
+        fs::create_directories(*dir, ec);
+        if (!fs::is_directory(*dir)) return fail("cannot make the folder " + *dir);
+    }
+    if (!o.traceDir.empty()) {
+        out.trace = std::make_unique<TraceWriter>();
+        if (!out.trace->Open(o.traceDir, error)) return fail(error);
+    }
+    if (!o.contactSheet.empty()) out.sheet = std::make_unique<ContactSheet>();
+
+    summary_ = {};
+    summary_.firstFrame = first;
+    summary_.seed = o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
+
+    ShowSetup setup;
+    setup.options.windowed = 1;
+    setup.options.noSound = 1;  // the music is rendered offline into the video instead
+    setup.options.cancelled = 0;
+    setup.readScene = &ReadLightWaveScene;
+    setup.headless = true;
+    setup.runTimer = false;
+    setup.sparkSeed = summary_.seed;
+    CaptureSink sink;
+    setup.sink = &sink;
+
+    auto traced = [&](int64_t f) { return out.trace && f >= first && f < rangeEnd; };
+    auto beginTrace = [&] {
+        Device* device = GetDevice();
+        if (device == nullptr) return;
+        device->GetCallRecord().Clear();
+        device->GetCallRecord().Enable(true);
+        out.trace->BeginFrame(device->GetState());
+    };
+    if (traced(0)) sink.onCreated = beginTrace;
+
+    auto wantsCapture = [&](int64_t f) {
+        if (observer_ || out.sheet) return true;
+        if (f >= first && f < rangeEnd && (out.h264 || out.lossless || !o.framesDir.empty())) return true;
+        return std::find(stillFrames.begin(), stillFrames.end(), f) != stillFrames.end();
+    };
+    sink.want = wantsCapture(0);
+
+    const bool tty = isatty(2) != 0;
+    const int64_t estimatedEnd =
+        std::min(stop, rangeEnd != kNoEnd ? rangeEnd : clock.FirstFrameAtOrAfter(kNominalShowSeconds));
+    auto lastProgress = SteadyClock::now();
+    double outputSeconds = 0.0;
+    double outputCpu = 0.0;
+    std::string runError;
+    int64_t frame = 0;
+    Image scaled;
+
+    auto afterPresent = [&](Show& show) {
+        const auto t0 = SteadyClock::now();
+        const double cpu0 = CpuSeconds();
+        const int64_t k = frame;
+        const double seconds = clock.SecondsAt(k);
+        if (sink.want) {
+            const Image& full = sink.image;
+            FrameInfo info{k, seconds, show.GetLastDrawnPart(), show.GetFlashLevel()};
+            if (observer_) observer_(info, full);
+            if (out.sheet) out.sheet->Add(info.part, seconds, full);
+            const bool inRange = k >= first && k < rangeEnd;
+            const bool isStill = std::find(stillFrames.begin(), stillFrames.end(), k) != stillFrames.end();
+            if ((inRange && (out.h264 || out.lossless || !o.framesDir.empty())) || isStill) {
+                const Image* image = &full;
+                if (width != full.width || height != full.height) {
+                    ScaleToFit(full, width, height, scaled);
+                    image = &scaled;
+                }
+                if (inRange && out.h264 && !out.h264->AddFrame(*image, error)) runError = error;
+                if (inRange && out.lossless && !out.lossless->AddFrame(*image, error)) runError = error;
+                if (inRange && !o.framesDir.empty()) {
+                    char name[32];
+                    std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(k));
+                    if (!WritePng(o.framesDir + name, *image)) runError = "cannot write " + o.framesDir + name;
+                }
+                for (size_t i = 0; i < stillFrames.size(); ++i) {
+                    if (stillFrames[i] == k && !WritePng(StillName(o.stillsDir, o.stills[i].label), *image)) {
+                        runError = "cannot write " + StillName(o.stillsDir, o.stills[i].label);
+                    }
+                }
+            }
+        }
+        if (k >= first && k < rangeEnd) ++summary_.framesWritten;
+        if (traced(k)) {
+            Device* device = GetDevice();
+            D3DXContext* context = GetContext();
+            if (device && context) out.trace->EndFrame(context->GetClearColor(), device->GetCallRecord().Calls());
+            if (device) device->GetCallRecord().Clear();
+            if (device && !traced(k + 1)) device->GetCallRecord().Enable(false);
+        }
+        if (traced(k + 1) && !traced(k)) beginTrace();
+        else if (traced(k + 1)) out.trace->BeginFrame(GetDevice()->GetState());
+
+        // The clock: exactly the ticks that bring it to frame k + 1's time.
+        show.TickClock(static_cast<int>(clock.TicksAfter(k)));
+        frame = k + 1;
+        sink.want = wantsCapture(frame);
+        if (frame >= stop || !runError.empty()) show.GetDisplay()->KeyDown(kVirtualKeyEscape);
+        if (show.GetQuitFlag() != 0) summary_.showEnded = true;
+
+        outputSeconds += Since(t0);
+        outputCpu += CpuSeconds() - cpu0;
+        if (!o.quiet && (Since(lastProgress) >= (tty ? 0.5 : 10.0))) {
+            lastProgress = SteadyClock::now();
+            const double elapsed = Since(started);
+            const double fps = double(frame) / std::max(elapsed, 1e-9);
+            const double left = double(std::max<int64_t>(estimatedEnd - frame, 0)) / std::max(fps, 1e-9);
+            std::fprintf(stderr, "%sframe %lld/%lld  show %.1f s  %.0f fps  %.0f s left%s", tty ? "\r" : "",
+                         static_cast<long long>(frame), static_cast<long long>(estimatedEnd), clock.SecondsAt(frame),
+                         fps, left, tty ? "   " : "\n");
+        }
+    };
+
+    Show show;
+    const auto showStart = SteadyClock::now();
+    const double showCpuStart = CpuSeconds();
+    const int code = RunShow(show, setup, afterPresent);
+    const double showSeconds = Since(showStart);
+    summary_.renderCpuSeconds = CpuSeconds() - showCpuStart - outputCpu;
+    if (!o.quiet && tty) std::fprintf(stderr, "\n");
+    summary_.framesRun = frame;
+    summary_.renderSeconds = showSeconds - outputSeconds;
+    if (code != 0) return fail("the show could not start in " + fs::current_path().string() +
+                               " (are kelvarin.pak and its data complete?)");
+    if (!runError.empty()) return fail(runError);
+
+    for (size_t i = 0; i < stillFrames.size(); ++i) {
+        if (stillFrames[i] >= frame) {
+            return fail("the still at " + o.stills[i].label + " s lies after the show's end at " +
+                        std::to_string(clock.SecondsAt(frame)) + " s");
+        }
+    }
+    const int64_t written = summary_.framesWritten;
+    if (out.trace && !out.trace->Close(error)) return fail(error);
+    if (out.h264 || out.lossless) {
+        Pcm pcm;
+        if (o.audio) {
+            const int64_t a = clock.SamplesAt(first, o.sampleRate), b = clock.SamplesAt(first + written, o.sampleRate);
+            if (!RenderModule(o.module, o.sampleRate, a, b, pcm, error)) return fail(error);
+        }
+        for (VideoWriter* v : {out.h264.get(), out.lossless.get()}) {
+            if (v && !v->Finish(o.audio ? &pcm : nullptr, error)) return fail(error);
+        }
+    }
+    if (out.sheet && !out.sheet->Write(o.contactSheet, kDefaultFont, error)) return fail(error);
+    summary_.totalSeconds = Since(started);
+
+    if (!o.quiet) {
+        std::fprintf(stderr,
+                     "coldmeridian-record: %lld frames at %u/%u fps (show %.3f to %.3f s, seed %u)%s; "
+                     "rendering %.2f s (%.0f fps; processor time %.2f s, %.0f fps), whole run %.2f s\n",
+                     static_cast<long long>(frame), o.fps.num, o.fps.den, clock.SecondsAt(first),
+                     clock.SecondsAt(first + written), summary_.seed, summary_.showEnded ? ", to the show's end" : "",
+                     summary_.renderSeconds, double(frame) / std::max(summary_.renderSeconds, 1e-9),
+                     summary_.renderCpuSeconds, double(frame) / std::max(summary_.renderCpuSeconds, 1e-9),
+                     summary_.totalSeconds);
+        for (const std::string* p : {&o.out, &o.lossless, &o.contactSheet}) {
+            if (!p->empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s\n", p->c_str());
+        }
+        if (!o.traceDir.empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s/trace.txt\n", o.traceDir.c_str());
+    }
+    return 0;
+}
+
+}  // namespace cm::record

@@ -1,0 +1,57 @@
+// One recording: the show's own start-up, parts, timeline, flashes and quit flag (RunShow),
+// headless and silent, with the clock ticked here so that frame n shows time n / fps exactly;
+// each frame goes to the outputs the options ask for.
+#pragma once
+
+#include "FrameClock.h"
+#include "PngImage.h"
+#include "RecordOptions.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace cm::record {
+
+struct FrameInfo {
+    int64_t frame = 0;        // from 0 at show time 0
+    double seconds = 0.0;     // show time of the frame
+    int part = -1;            // sequence index of the part drawn, -1 for none
+    float flashLevel = 0.0f;  // the flash level after the frame (negative once faded)
+};
+
+struct RecordSummary {
+    int64_t framesRun = 0;      // frames the show drew, from frame 0
+    int64_t framesWritten = 0;  // frames in the range that went to the range outputs
+    int64_t firstFrame = 0;
+    bool showEnded = false;     // the show raised its quit flag
+    uint32_t seed = 0;
+    double renderSeconds = 0.0;     // drawing, clock and events only, wall time
+    double renderCpuSeconds = 0.0;  // the same in processor time
+    // Both include start-up (loading every part) and shutdown.
+    double totalSeconds = 0.0;
+};
+
+class Recorder {
+public:
+    explicit Recorder(RecordOptions options) : options_(std::move(options)) {}
+
+    // Sees every frame the show draws, at 640 x 480, until the run stops. For tests.
+    using Observer = std::function<void(const FrameInfo&, const Image&)>;
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+    // Stops after this many frames whatever the outputs want (for tests that watch).
+    void SetFrameLimit(int64_t frames) { frameLimit_ = frames; }
+
+    // Records. 0 on success; otherwise a message on standard error and a non-zero code, with
+    // no output file left under its final name unless it is complete.
+    int Run();
+    const RecordSummary& Summary() const { return summary_; }
+
+private:
+    RecordOptions options_;
+    Observer observer_;
+    int64_t frameLimit_ = -1;
+    RecordSummary summary_;
+};
+
+}  // namespace cm::record
