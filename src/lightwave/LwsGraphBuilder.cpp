@@ -1,4 +1,5 @@
 // Building the SceneGraph from the items read, in three passes: nodes, links, roots.
+#include <algorithm>
 #include <utility>
 
 #include "lightwave/LwoReader.h"
@@ -13,6 +14,12 @@ namespace {
 
 // The float nearest pi / 180.
 constexpr float kRadiansPerDegree = 0.017453292f;
+
+// Far more items than any authored scene holds. Links are found by name and checked for loops by
+// walking the hierarchy, and the transform pass recurses down it, so a damaged file of a hundred
+// thousand items would cost their square in time and could nest deeper than the stack allows.
+// Items beyond this give no node.
+constexpr std::int32_t kMaxItems = 4096;
 
 // Hands node to the graph's list for its kind; the graph owns it from then on.
 bool AddToGraph(SceneGraph& graph, std::unique_ptr<SceneNode>& node) {
@@ -66,7 +73,10 @@ std::unique_ptr<KeyChannel> LwsReader::ChannelFrom(const LwsMotion* motion, bool
 
 void LwsReader::BuildNodes(SceneGraph& graph) {
     const DosPathParts scenePath = SplitDosPath(fileName_);
-    for (std::int32_t i = 0; i < scene_->GetItemCount(); ++i) {
+    if (scene_->GetItemCount() > kMaxItems) {
+        Note(std::to_string(scene_->GetItemCount()) + " items; those beyond 4096 give no node");
+    }
+    for (std::int32_t i = 0; i < std::min(scene_->GetItemCount(), kMaxItems); ++i) {
         LwsItem* item = scene_->GetItem(i);
         std::unique_ptr<SceneNode> node;
         switch (item->GetKind()) {
@@ -113,7 +123,7 @@ void LwsReader::BuildNodes(SceneGraph& graph) {
 }
 
 void LwsReader::LinkNodes(SceneGraph& graph) {
-    const std::int32_t count = scene_->GetItemCount();
+    const std::int32_t count = std::min(scene_->GetItemCount(), kMaxItems);
     // The node of the item with 1-based number n, or null when there is none: the number lies
     // outside the list, names the item itself, or the item gave no node (a light, an object that
     // did not load).

@@ -15,6 +15,10 @@ namespace cm {
 namespace {
 
 constexpr std::int32_t kMaxChannels = 9;
+// Far more keys than any authored motion holds. Channels insert and look up keys by walking
+// their list, so a damaged count of a million keys would cost a million squared steps; keys
+// beyond this are read (to stay in step with the lines) and dropped.
+constexpr std::size_t kMaxKeys = 4096;
 
 struct RawKey {
     // A channel the file does not give keeps the value that leaves the node as it is: no offset,
@@ -77,7 +81,10 @@ void LwsReader::ReadMotion(LwsItem& item) {
         key.tension = ReadFloat();
         key.continuity = ReadFloat();
         key.bias = ReadFloat();
-        keys.push_back(key);
+        if (keys.size() < kMaxKeys) keys.push_back(key);
+    }
+    if (keys.size() == kMaxKeys && keyCount > static_cast<std::int32_t>(kMaxKeys)) {
+        Note("motion of " + std::string(item.GetName()) + ": keys beyond 4096 dropped");
     }
     std::int32_t endBehavior = 1;
     if (!complete) {

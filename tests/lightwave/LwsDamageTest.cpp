@@ -118,6 +118,21 @@ TEST_F(LwsDamageTest, KeysWithEqualFramesEvaluateWithinTheirValues) {
     EXPECT_TRUE(node->position.x >= 1.0f && node->position.x <= 3.0f);
 }
 
+TEST_F(LwsDamageTest, HugeScenesAreBounded) {
+    // 5000 null objects, each the parent of the one before, and a motion of 5000 keys: 4096 of
+    // each are kept, the chain animates without running out of stack.
+    std::string text = Lines({"LoadObject Null", "ObjectMotion", "9", "5000"});
+    for (int k = 0; k < 5000; ++k) text += Lines({"1 0 0 0 0 0 1 1 1", std::to_string(k) + " 0 0 0 0"});
+    text += Lines({"EndBehavior 1", "ParentObject 2", ""});
+    for (int i = 2; i <= 5000; ++i) text += Lines({"LoadObject Null", "ParentObject " + std::to_string(i + 1), ""});
+    std::unique_ptr<SceneGraph> graph = Load(text);
+    ASSERT_EQ(graph->GetNodeCount(), 4096);
+    EXPECT_EQ(graph->GetNode(0)->GetPositionChannel()->GetKeyCount(), 4096);
+    ASSERT_EQ(graph->GetRootCount(), 1);
+    graph->Animate(0.0f);
+    EXPECT_FLOAT_EQ(graph->GetNode(0)->matrix.m[12], 1.0f);
+}
+
 // Every byte of a scene replaced by characters that end lines early, join them, or turn numbers
 // huge or negative: whatever loads animates.
 TEST_F(LwsDamageTest, MangledScenesLoadSafely) {
