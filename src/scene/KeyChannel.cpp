@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <new>
 
 namespace cm {
@@ -103,8 +104,14 @@ void EvaluateSegment(const ChannelKey& k0, const ChannelKey& k1, const ChannelKe
 
 bool KeyChannel::Evaluate(float time) {
     if (first == nullptr) return false;
-    const size_t n = output.size();
-    auto copy = [&](const ChannelKey* k) { std::copy(k->values.begin(), k->values.begin() + n, output.begin()); };
+    // Keys are sized to the channel when inserted, but their values are a public field: never
+    // read more than every key involved actually holds.
+    auto width = [this](std::initializer_list<const ChannelKey*> keys) {
+        size_t n = output.size();
+        for (const ChannelKey* k : keys) n = std::min(n, k->values.size());
+        return n;
+    };
+    auto copy = [&](const ChannelKey* k) { std::copy_n(k->values.begin(), width({k}), output.begin()); };
 
     if (first->next == nullptr || time < first->time) {
         copy(first);
@@ -126,6 +133,7 @@ bool KeyChannel::Evaluate(float time) {
         copy(k1);
         return true;
     }
+    const size_t n = width({k1->prev, k1, k2, k2->next});
     EvaluateSegment(*k1->prev, *k1, *k2, *k2->next, time, static_cast<int32_t>(n), output.data());
     return true;
 }

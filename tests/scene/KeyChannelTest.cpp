@@ -138,6 +138,9 @@ TEST(KeyChannelInsert, RefusesKeysThatWouldCorruptTheListAndKeepsWidths) {
     ASSERT_TRUE(c.Evaluate(0.0f));
     EXPECT_EQ(c.output, (std::vector<float>{2, 0, 0}));
     EXPECT_FALSE(c.Init(-1));
+    k->values.resize(1);  // shrunk after insertion: evaluation reads only what is there
+    ASSERT_TRUE(c.Evaluate(0.0f));
+    EXPECT_EQ(c.output, (std::vector<float>{2, 0, 0}));
 }
 
 }  // namespace
