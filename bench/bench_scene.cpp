@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include "display/DisplayDevice.h"
-#include "platform/window/Window.h"
 #include "scene/SceneGraph.h"
 
 namespace {

@@ -5,10 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "display/DisplayDevice.h"  // its Window member needs the full type below
+#include "display/DisplayDevice.h"
 #include "display/Registry.h"
 #include "platform/device/Device.h"
-#include "platform/window/Window.h"
 #include "resources/Texture.h"
 #include "scene/SceneGraph.h"
 
