@@ -39,10 +39,17 @@ std::unique_ptr<Mesh> LwoReader::LoadBytes(std::span<const std::uint8_t> bytes, 
     WalkChunks(in);
     std::unique_ptr<Mesh> mesh = BuildMesh();
     object_ = LwoObject{};
+    materialsByName_.clear();
     return mesh;
 }
 
 void LwoReader::Note(const char* format, ...) {
+    // A file of a million broken polygons must not make a million notes.
+    if (damage_.size() > kMaxNotes) return;
+    if (damage_.size() == kMaxNotes) {
+        damage_.push_back("LWOB: further damage not listed");
+        return;
+    }
     char text[640];
     va_list args;
     va_start(args, format);

@@ -22,6 +22,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "lightwave/LwoObject.h"
@@ -49,8 +50,9 @@ public:
     std::unique_ptr<Mesh> LoadBytes(std::span<const std::uint8_t> bytes, const char* fileName,
                                     SceneGraph* materialLibrary, TextureManager* textureManager);
 
-    // What the last load refused or cut, one line each, in file order.
+    // What the last load refused or cut, one line each, in file order; the first kMaxNotes.
     const std::vector<std::string>& GetDamage() const { return damage_; }
+    static constexpr std::size_t kMaxNotes = 64;
 
 private:
     // LwoChunks.cpp
@@ -72,6 +74,9 @@ private:
 
     LwoObject object_;
     SceneGraph* library_ = nullptr;
+    // The materials this load can share, by name folded to lower case, the first of each name
+    // kept: the same answer as the library's linear FindMaterial, without a scan per surface.
+    std::unordered_map<std::string, Material*> materialsByName_;
     TextureManager* textures_ = nullptr;
     std::vector<std::string> damage_;
 };

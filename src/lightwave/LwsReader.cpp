@@ -55,7 +55,12 @@ std::unique_ptr<SceneGraph> LwsReader::LoadBytes(std::span<const std::uint8_t> b
     return graph;
 }
 
-void LwsReader::Note(const std::string& text) { damage_.push_back("LWS " + fileName_ + ": " + text); }
+void LwsReader::Note(const std::string& text) {
+    // A file of a million long lines must not make a million notes.
+    if (damage_.size() > kMaxNotes) return;
+    damage_.push_back(damage_.size() == kMaxNotes ? "LWS " + fileName_ + ": further damage not listed"
+                                                  : "LWS " + fileName_ + ": " + text);
+}
 
 bool LwsReader::NextLine() {
     if (!lines_.ReadLine()) return false;

@@ -50,7 +50,9 @@ public:
     std::unique_ptr<SceneGraph> LoadBytes(std::span<const std::uint8_t> bytes, const char* fileName,
                                           TextureManager* textureManager);
 
+    // What the last load refused or cut, one line each; the first kMaxNotes.
     const std::vector<std::string>& GetDamage() const { return damage_; }
+    static constexpr std::size_t kMaxNotes = 64;
 
 private:
     // LwsReader.cpp: lines, the top level and the item blocks.
