@@ -54,6 +54,8 @@ void ContactSheet::Add(int part, double seconds, const Image& frame) {
     if (part != current_) {
         Settle();
         current_ = part;
+    } else if (!pending_.empty() && seconds < pending_.back().seconds + kSampleStep) {
+        return;
     }
     Sample s{seconds, {}};
     ScaleToFit(frame, kTileWidth, kTileHeight, s.tile);

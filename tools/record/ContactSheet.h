@@ -2,7 +2,7 @@
 // half size, three by three, each labelled with its part and show time (DejaVu Sans through
 // FreeType).
 //
-// Frames are offered as the show runs; only the current part's samples are kept, and when the
+// Frames are offered as the show runs; one every kSampleStep of the current part is kept, and when the
 // part changes its middle sample is kept and the rest dropped, so memory stays at one part's
 // worth of half-size frames.
 #pragma once
@@ -20,6 +20,8 @@ public:
     static constexpr int kTileWidth = 320;
     static constexpr int kTileHeight = 240;
     static constexpr int kLabelHeight = 28;
+    // Show seconds between the samples kept of a part: its middle is found to within half this.
+    static constexpr double kSampleStep = 0.25;
 
     // A 640 x 480 frame of `part` (0..8) at show time `seconds`; others are ignored.
     void Add(int part, double seconds, const Image& frame);

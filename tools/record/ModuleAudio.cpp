@@ -3,6 +3,7 @@
 #include <libopenmpt/libopenmpt.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -57,21 +58,26 @@ bool RenderModule(const std::string& path, uint32_t rate, int64_t first, int64_t
     first = std::max<int64_t>(first, 0);
     end = std::max(end, first);
     out.samples.assign(size_t(end - first) * 2, 0);
-    std::vector<int16_t> skip(kChunkFrames * 2);
+    // Rendered as float and converted here: libopenmpt's own 16-bit output adds random
+    // dither, which would make two recordings differ.
+    std::vector<float> chunk(kChunkFrames * 2);
     // Samples before `first` are rendered and dropped: the player's state depends on every
     // sample before, so seeking would not give the same samples.
     for (int64_t pos = 0; pos < first;) {
         const size_t want = size_t(std::min<int64_t>(first - pos, kChunkFrames));
-        const size_t got = openmpt_module_read_interleaved_stereo(module.get(), int32_t(rate), want, skip.data());
+        const size_t got = openmpt_module_read_interleaved_float_stereo(module.get(), int32_t(rate), want, chunk.data());
         if (got == 0) break;
         pos += int64_t(got);
     }
     for (int64_t pos = 0; pos < end - first;) {
         const size_t want = size_t(std::min<int64_t>(end - first - pos, kChunkFrames));
-        const size_t got = openmpt_module_read_interleaved_stereo(module.get(), int32_t(rate), want,
-                                                                  out.samples.data() + size_t(pos) * 2);
+        const size_t got = openmpt_module_read_interleaved_float_stereo(module.get(), int32_t(rate), want, chunk.data());
         // A module that ends despite looping leaves silence: the length stays exact.
         if (got == 0) break;
+        for (size_t i = 0; i < got * 2; ++i) {
+            const float v = std::clamp(chunk[i], -1.0f, 1.0f) * 32767.0f;
+            out.samples[size_t(pos) * 2 + i] = static_cast<int16_t>(std::lrint(v));
+        }
         pos += int64_t(got);
     }
     return true;

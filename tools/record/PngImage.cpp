@@ -8,13 +8,17 @@
 namespace cm::record {
 
 namespace {
+// libpng's default handlers print to standard error; a refused file is reported by the result.
+void Quiet(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void Ignore(png_structp, png_const_charp) {}
+
 struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
 bool WriteTo(FILE* file, const Image& image) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Quiet, Ignore);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
     std::vector<png_byte> row(static_cast<size_t>(image.width) * 3);
@@ -82,7 +86,7 @@ __attribute__((noinline)) bool ReadBody(png_structp png, png_infop info, Image& 
 }
 
 bool ReadFrom(FILE* file, Image& out) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Quiet, Ignore);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
     if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {

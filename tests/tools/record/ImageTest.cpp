@@ -1,0 +1,90 @@
+// PNG files and fitting a frame into another size.
+#include "FrameScaler.h"
+#include "PngImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace cm::record {
+namespace {
+
+Image Filled(int w, int h, uint32_t colour) {
+    Image im;
+    im.width = w;
+    im.height = h;
+    im.pixels.assign(size_t(w) * h, colour);
+    return im;
+}
+
+std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+
+TEST(PngImage, FramesRoundTripAndBadFilesAreRefused) {
+    Image im = Filled(37, 11, 0xFF000000u);
+    for (size_t i = 0; i < im.pixels.size(); ++i) im.pixels[i] = 0xFF000000u | uint32_t(i * 2654435761u) >> 8;
+    const std::string path = TempPath("cm_record_roundtrip.png");
+    ASSERT_TRUE(WritePng(path, im));
+    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+    Image back;
+    ASSERT_TRUE(ReadPng(path, back));
+    EXPECT_EQ(back.width, 37);
+    EXPECT_EQ(back.height, 11);
+    EXPECT_EQ(back.pixels, im.pixels);
+
+    // A cut-off file and a file that is no PNG are refused, leaving the image as it was.
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const std::string& broken : {bytes.substr(0, bytes.size() / 2), std::string("not a png at all")}) {
+        std::ofstream(path, std::ios::binary) << broken;
+        EXPECT_FALSE(ReadPng(path, back));
+        EXPECT_EQ(back.width, 37);
+    }
+    std::remove(path.c_str());
+    // Nothing is left behind when the folder does not exist.
+    EXPECT_FALSE(WritePng(TempPath("no-such-folder/x.png"), im));
+    EXPECT_FALSE(WritePng(path, Image{}));
+}
+
+TEST(FrameScaler, KeepsTheShapeWithCentredBlackBars) {
+    const FitRect wide = FitInside(640, 480, 1280, 720);
+    EXPECT_EQ(wide.width, 960);
+    EXPECT_EQ(wide.height, 720);
+    EXPECT_EQ(wide.x, 160);
+    EXPECT_EQ(wide.y, 0);
+    const FitRect tall = FitInside(640, 480, 320, 480);
+    EXPECT_EQ(tall.width, 320);
+    EXPECT_EQ(tall.height, 240);
+    EXPECT_EQ(tall.y, 120);
+
+    Image out;
+    ScaleToFit(Filled(640, 480, 0xFF3366CCu), 1280, 720, out);
+    ASSERT_EQ(out.pixels.size(), 1280u * 720u);
+    EXPECT_EQ(out.pixels[0], 0xFF000000u);                      // left bar
+    EXPECT_EQ(out.pixels[size_t(719) * 1280 + 1279], 0xFF000000u);  // right bar
+    for (int x : {160, 161, 640, 1119}) EXPECT_EQ(out.pixels[size_t(360) * 1280 + x], 0xFF3366CCu) << x;
+    EXPECT_EQ(out.pixels[size_t(360) * 1280 + 1120], 0xFF000000u);
+}
+
+TEST(FrameScaler, AveragesTheAreaUnderEachPixel) {
+    // A one-pixel checkerboard of black and white halves to mid grey everywhere (rounded).
+    Image checker = Filled(640, 480, 0);
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) checker.pixels[size_t(y) * 640 + x] = (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u;
+    Image half;
+    ScaleToFit(checker, 320, 240, half);
+    for (uint32_t p : half.pixels) ASSERT_EQ(p, 0xFF808080u);
+
+    // A white left half and black right half into 3 wide: the middle pixel straddles the edge.
+    Image split = Filled(4, 2, 0xFF000000u);
+    for (int y = 0; y < 2; ++y) split.pixels[size_t(y) * 4] = split.pixels[size_t(y) * 4 + 1] = 0xFFFFFFFFu;
+    Image three;
+    ScaleToFit(split, 3, 2, three);
+    EXPECT_EQ(three.pixels[0], 0xFFFFFFFFu);
+    EXPECT_EQ(three.pixels[1], 0xFF808080u);
+    EXPECT_EQ(three.pixels[2], 0xFF000000u);
+}
+
+}  // namespace
+}  // namespace cm::record

@@ -1,0 +1,93 @@
+// Short recordings of the real show: determinism, what reaches the video files, and clean
+// failure when ffmpeg is missing or fails.
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace cm::record::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {
+    // One second of the room with sparks, the part the seed drives.
+    std::vector<std::string> dirs;
+    for (const char* seed : {"7", "7", "8"}) {
+        dirs.push_back(TempDir(std::string("frames_") + std::to_string(dirs.size())));
+        Recorder r(Options({"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames", dirs.back()}));
+        ASSERT_EQ(r.Run(), 0);
+        EXPECT_EQ(r.Summary().framesWritten, 10);
+    }
+    const auto names = FilesIn(dirs[0]);
+    ASSERT_EQ(names.size(), 10u);
+    EXPECT_EQ(names.front(), "frame_000310.png");
+    EXPECT_EQ(FilesIn(dirs[1]), names);
+    int differing = 0;
+    for (const std::string& n : names) {
+        EXPECT_TRUE(ReadFile(dirs[0] + "/" + n) == ReadFile(dirs[1] + "/" + n)) << n;
+        differing += ReadFile(dirs[0] + "/" + n) != ReadFile(dirs[2] + "/" + n);
+    }
+    EXPECT_GT(differing, 5);
+}
+
+TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
+    const std::string dir = TempDir("video");
+    // The lossless video's frames are the PNG stills' pixels exactly: no channel swapped, no
+    // frame shifted.
+    for (const char* name : {"a.mkv", "b.mkv"}) {
+        Recorder r(Options({"--fps", "25", "--from", "13.6", "--to", "14.8", "--seed", "3", "--lossless",
+                            dir + "/" + name, "--stills", "14.04", "--still-dir", dir}));
+        ASSERT_EQ(r.Run(), 0);
+    }
+    EXPECT_TRUE(ReadFile(dir + "/a.mkv") == ReadFile(dir + "/b.mkv"));
+    EXPECT_EQ(Probe(dir + "/a.mkv", "v:0", "nb_read_frames"), "30");
+    Image still;
+    ASSERT_TRUE(ReadPng(dir + "/still_14.04.png", still));
+    // Frame 351 (14.04 s) is the 12th of the range that starts with frame 340 (13.6 s).
+    const std::string rgb = Shell("ffmpeg -v error -nostdin -i " + dir +
+                                  "/a.mkv -vf 'select=eq(n\\,11)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(rgb.size(), size_t(640) * 480 * 3);
+    size_t mismatches = 0;
+    for (size_t i = 0; i < still.pixels.size(); ++i) {
+        const uint32_t p = still.pixels[i];
+        mismatches += uint8_t(rgb[i * 3]) != ((p >> 16) & 0xFF) || uint8_t(rgb[i * 3 + 1]) != ((p >> 8) & 0xFF) ||
+                      uint8_t(rgb[i * 3 + 2]) != (p & 0xFF);
+    }
+    EXPECT_EQ(mismatches, 0u);
+
+    // H.264 at a scaled size: same bytes twice, the audio as long as the video and not silent.
+    for (const char* name : {"a.mp4", "b.mp4"}) {
+        Recorder r(Options({"--fps", "30000/1001", "--from", "12", "--to", "16", "--size", "320x240", "--seed", "3",
+                            "--out", dir + "/" + name}));
+        ASSERT_EQ(r.Run(), 0);
+    }
+    EXPECT_TRUE(ReadFile(dir + "/a.mp4") == ReadFile(dir + "/b.mp4"));
+    EXPECT_EQ(Probe(dir + "/a.mp4", "v:0", "width,height"), "320\n240");
+    EXPECT_EQ(Probe(dir + "/a.mp4", "v:0", "nb_read_frames"), "120");  // frames 360..479
+    const double video = std::stod(Probe(dir + "/a.mp4", "v:0", "duration"));
+    const double audio = std::stod(Probe(dir + "/a.mp4", "a:0", "duration"));
+    EXPECT_NEAR(video, 120 * 1001 / 30000.0, 1e-3);
+    EXPECT_NEAR(audio, video, 1.0 / 48000 * 2);
+    EXPECT_GT(Rms(DecodeAudio(dir + "/a.mp4")), 300.0);
+    // Only the finished files are left.
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"a.mkv", "a.mp4", "b.mkv", "b.mp4", "still_14.04.png"}));
+}
+
+TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {
+    const std::string dir = TempDir("noffmpeg");
+    // Takes all input, then fails as an encoder might at the end.
+    const std::string failing = dir + "/failing-ffmpeg";
+    std::ofstream(failing) << "#!/bin/sh\ncat >/dev/null\necho 'broken encoder' >&2\nexit 3\n";
+    fs::permissions(failing, fs::perms::owner_all);
+    for (const std::string& ffmpeg : {dir + "/missing", std::string("/bin/false"), failing}) {
+        Recorder r(Options({"--fps", "10", "--to", "0.5", "--out", dir + "/show.mp4", "--ffmpeg", ffmpeg}));
+        EXPECT_NE(r.Run(), 0) << ffmpeg;
+        EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"failing-ffmpeg"}) << ffmpeg;
+    }
+}
+
+}  // namespace
+}  // namespace cm::record::test

@@ -1,0 +1,31 @@
+// Helpers of the recorder's tests: recordings made in-process, and ffprobe/ffmpeg to look at
+// the files they write.
+#pragma once
+
+#include "PngImage.h"
+#include "RecordOptions.h"
+#include "Recorder.h"
+
+#include <string>
+#include <vector>
+
+namespace cm::record::test {
+
+// A fresh empty folder under the temporary directory.
+std::string TempDir(const std::string& name);
+// Options from a command line, which must parse.
+RecordOptions Options(const std::vector<std::string>& args);
+// Runs a shell command; returns its standard output, and its exit status in *status.
+std::string Shell(const std::string& command, int* status = nullptr);
+// ffprobe's value of one stream entry (e.g. "duration", "nb_frames") of stream v:0 or a:0.
+std::string Probe(const std::string& file, const std::string& stream, const std::string& entry);
+// The file's audio decoded to 16-bit stereo at 48000 Hz.
+std::vector<int16_t> DecodeAudio(const std::string& file);
+double Rms(const std::vector<int16_t>& samples);
+// Mean of red, green and blue over the image, 0..255.
+double MeanBrightness(const Image& image);
+std::string ReadFile(const std::string& path);
+// Files of a folder, by name.
+std::vector<std::string> FilesIn(const std::string& dir);
+
+}  // namespace cm::record::test

@@ -1,0 +1,360 @@
+// The device call trace: two frames of a small scene are traced, read back, compared call by
+// call with what the device received, and replayed on a second device, which must draw the same
+// pixels; tracing itself must not change a pixel.
+#include "TraceReader.h"
+#include "TraceWriter.h"
+
+#include "platform/d3dx/D3DX.h"
+#include "platform/device/Device.h"
+#include "platform/device/TextureSurface.h"
+#include "platform/device/VertexBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <tuple>
+
+namespace cm::record {
+namespace {
+
+uint32_t Bits(float f) {
+    uint32_t b;
+    std::memcpy(&b, &f, 4);
+    return b;
+}
+
+struct MeshV {
+    float x, y, z, nx, ny, nz;
+    uint32_t diffuse;
+    float u, v;
+};
+struct ScreenV {
+    float x, y, z, rhw;
+    uint32_t diffuse;
+    float u, v;
+};
+
+// A context with a device and a memory sink, and two textures.
+struct Bench {
+    MemorySink sink;
+    D3DXContext* context = nullptr;
+    Device* device = nullptr;
+    std::vector<TextureSurface*> textures;
+
+    Bench() {
+        D3DXInitialize();
+        D3DXCreateContext(D3DX_DEFAULT, 0, &sink, D3DX_DEFAULT, D3DX_DEFAULT, &context);
+        device = context->GetD3DDevice();
+    }
+    ~Bench() {
+        for (TextureSurface* t : textures) t->Release();
+        device->Release();
+        context->Release();
+        D3DXUninitialize();
+    }
+    TextureSurface* AddTexture(uint32_t w, uint32_t h, const std::vector<uint32_t>& texels) {
+        TextureSurface* t = TextureSurface::Create(w, h);
+        std::copy(texels.begin(), texels.end(), t->GetTexels());
+        textures.push_back(t);
+        return t;
+    }
+};
+
+// Texels with a pattern, so sampling errors show.
+std::vector<uint32_t> Pattern(uint32_t w, uint32_t h, uint32_t seed) {
+    std::vector<uint32_t> t(size_t(w) * h);
+    for (size_t i = 0; i < t.size(); ++i) t[i] = 0xFF000000u | ((uint32_t(i) * 2654435761u + seed) >> 8);
+    return t;
+}
+
+// State set before tracing starts (it must reach the trace through the state dump), then two
+// frames drawn with awkward float values.
+struct Scene {
+    TextureSurface* a = nullptr;
+    TextureSurface* b = nullptr;
+    VertexBuffer* buffer = nullptr;
+
+    explicit Scene(Bench& bench) {
+        a = bench.AddTexture(16, 8, Pattern(16, 8, 1));
+        b = bench.AddTexture(4, 32, Pattern(4, 32, 7));
+        D3DVertexBufferDesc desc;
+        desc.fvf = kFvfScreenVertex;
+        desc.numVertices = 6;
+        buffer = VertexBuffer::Create(desc);
+        void* data = nullptr;
+        buffer->Lock(0, &data, nullptr);
+        const ScreenV quad[6] = {{0, 0, 0, 1, 0, 0, 0},
+                                 {400.25f, 20.5f, 0.5f, 1.0f, 0xFF20FF40u, 0.0f, 0.0f},
+                                 {630.125f, 40.0f, 0.5f, 1.0f, 0x80FFFFFFu, 1.0f, 0.0f},
+                                 {610.0f, 470.1f, 0.5f, 1.0f, 0xFFFF0000u, 1.0f, 1.0f},
+                                 {380.3f, 460.7f, 0.5f, 1.0f, 0xFF0000FFu, 0.0f, 1.0f},
+                                 {0, 0, 0, 1, 0, 0, 0}};
+        std::memcpy(data, quad, sizeof quad);
+        buffer->Unlock();
+    }
+    ~Scene() { buffer->Release(); }
+
+    void Before(Device& d) const {
+        d.SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
+        d.SetRenderState(D3DRENDERSTATE_FOGENABLE, 1);
+        d.SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, 3);  // linear
+        d.SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0xFF3050A0u);
+        d.SetRenderState(D3DRENDERSTATE_FOGSTART, Bits(0.1f));
+        d.SetRenderState(D3DRENDERSTATE_FOGEND, Bits(5.5f));
+        d.SetTextureStageState(0, D3DTSS_MAGFILTER, 2);
+        d.SetTextureStageState(0, D3DTSS_MINFILTER, 2);
+        d.SetTexture(0, a);
+        Matrix4 projection;
+        const float p[16] = {1.2f, 0, 0, 0, 0, 1.6f, 0, 0, 0, 0, 1.0081f, 1, 0, 0, -0.0806451f, 0};
+        std::memcpy(projection.m, p, sizeof p);
+        d.SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+    }
+
+    void Frame(Device& d, int n) const {
+        Matrix4 view, world;
+        const float angle = 0.3f + 0.25f * float(n);
+        world.m[0] = std::cos(angle);
+        world.m[2] = -std::sin(angle);
+        world.m[8] = std::sin(angle);
+        world.m[10] = std::cos(angle);
+        world.m[5] = 1.0f;
+        world.m[15] = 1.0f;
+        view.m[0] = view.m[5] = view.m[10] = view.m[15] = 1.0f;
+        view.m[14] = 2.5f + 1e-7f * float(n);
+        d.SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
+        d.SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
+        D3DMaterial7 material;
+        material.diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
+        d.SetMaterial(&material);
+        d.SetRenderState(D3DRENDERSTATE_FOGSTART, Bits(n == 0 ? -0.0f : 0.3333333f));
+        d.SetRenderState(RenderState(0), 5);  // refused: kept as a comment only
+        d.BeginScene();
+        const MeshV tri[3] = {{-1.0f, -0.7f, 0.1f, 0, 0, -1, 0xFFFFFFFFu, 0.0f, 1.0f},
+                              {0.0f, 0.9f, -0.2f, 0, 0, -1, 0xFFC0C0C0u, 0.5f, -0.25f},
+                              {1.1f, -0.6f, 0.3f, 0.1f, 0.2f, -0.9f, 0xFF8080FFu, 3.75f, 1.0f}};
+        d.DrawPrimitive(D3DPT_TRIANGLELIST, kFvfMeshVertex, tri, 3, 0);
+        d.EndScene();
+        d.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, n == 1);
+        d.SetRenderState(D3DRENDERSTATE_SRCBLEND, 5);   // source alpha
+        d.SetRenderState(D3DRENDERSTATE_DESTBLEND, 6);  // inverse source alpha
+        d.SetTexture(0, n == 0 ? b : nullptr);
+        d.SetTextureStageState(0, D3DTSS_ADDRESS, n == 0 ? 3 : 1);
+        d.BeginScene();
+        d.DrawPrimitiveVB(D3DPT_TRIANGLEFAN, buffer, 1, 4, 0);
+        d.EndScene();
+        d.SetTexture(0, a);  // bound again: no second texture line
+    }
+};
+
+// Draws the two frames, tracing them into dir when dir is not empty; returns both frames.
+std::vector<std::vector<uint32_t>> DrawTwoFrames(const std::string& dir, std::vector<DeviceCall>* calls) {
+    Bench bench;
+    Scene scene(bench);
+    scene.Before(*bench.device);
+    TraceWriter writer;
+    std::string error;
+    if (!dir.empty()) {
+        EXPECT_TRUE(writer.Open(dir, error)) << error;
+        bench.device->GetCallRecord().Enable(true);
+    }
+    std::vector<std::vector<uint32_t>> frames;
+    for (int n = 0; n < 2; ++n) {
+        if (!dir.empty()) writer.BeginFrame(bench.device->GetState());
+        bench.context->SetClearColor(n == 0 ? 0xFF000000u : 0xFF102030u);
+        bench.context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+        scene.Frame(*bench.device, n);
+        bench.context->UpdateFrame(0);
+        frames.push_back(bench.sink.frame);
+        if (!dir.empty()) {
+            const auto& record = bench.device->GetCallRecord().Calls();
+            if (calls) calls->insert(calls->end(), record.begin(), record.end());
+            writer.EndFrame(bench.context->GetClearColor(), record);
+            bench.device->GetCallRecord().Clear();
+        }
+    }
+    if (!dir.empty()) {
+        EXPECT_TRUE(writer.Close(error)) << error;
+    }
+    return frames;
+}
+
+// Applies a parsed trace to a fresh device and returns the frame at every present.
+std::vector<std::vector<uint32_t>> Replay(const std::vector<TraceEntry>& entries, const std::string& dir) {
+    Bench bench;
+    std::map<uint32_t, TextureSurface*> textures;
+    std::vector<std::vector<uint32_t>> frames;
+    Device& d = *bench.device;
+    for (const TraceEntry& e : entries) {
+        using K = TraceEntry::Kind;
+        switch (e.kind) {
+            case K::Frame: break;
+            case K::Clear:
+                bench.context->SetClearColor(e.a);
+                bench.context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+                break;
+            case K::RenderState: d.SetRenderState(RenderState(e.a), e.b); break;
+            case K::StageState: d.SetTextureStageState(e.a, TextureStageState(e.b), e.c); break;
+            case K::Transform: d.SetTransform(TransformState(e.a), &e.matrix); break;
+            case K::Texture: {
+                std::ifstream in(dir + "/" + e.file, std::ios::binary);
+                std::vector<uint32_t> texels(size_t(e.b) * e.c);
+                std::vector<unsigned char> bytes(texels.size() * 4);
+                in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+                EXPECT_EQ(size_t(in.gcount()), bytes.size()) << e.file;
+                for (size_t i = 0; i < texels.size(); ++i) {
+                    texels[i] = uint32_t(bytes[i * 4]) | uint32_t(bytes[i * 4 + 1]) << 8 |
+                                uint32_t(bytes[i * 4 + 2]) << 16 | uint32_t(bytes[i * 4 + 3]) << 24;
+                }
+                textures[e.a] = bench.AddTexture(e.b, e.c, texels);
+                break;
+            }
+            case K::SetTexture: d.SetTexture(e.a, e.b == 0 ? nullptr : textures.at(e.b)); break;
+            case K::Draw:
+                d.BeginScene();
+                d.DrawPrimitive(PrimitiveType(e.a), e.b, e.vertices.data(), e.c, 0);
+                d.EndScene();
+                break;
+            case K::Present:
+                bench.context->UpdateFrame(0);
+                frames.push_back(bench.sink.frame);
+                break;
+        }
+    }
+    return frames;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(DeviceTrace, EveryCallRoundTripsBitExactAndReplaysToTheSamePixels) {
+    const std::string dir = (std::filesystem::temp_directory_path() / "cm_record_trace").string();
+    std::filesystem::remove_all(dir);
+    std::vector<DeviceCall> calls;
+    const auto frames = DrawTwoFrames(dir, &calls);
+
+    std::vector<TraceEntry> entries;
+    std::string error;
+    ASSERT_TRUE(ReadTrace(ReadAll(dir + "/trace.txt"), entries, error)) << error;
+
+    // The first frame opens with the whole device state, up to its clear.
+    using K = TraceEntry::Kind;
+    ASSERT_EQ(entries.front().kind, K::Frame);
+    size_t firstClear = 0;
+    while (firstClear < entries.size() && entries[firstClear].kind != K::Clear) ++firstClear;
+    ASSERT_LT(firstClear, entries.size());
+    int dumpStates = 0;
+    for (size_t i = 1; i < firstClear; ++i) {
+        if (entries[i].kind != K::RenderState) continue;
+        ++dumpStates;
+        if (entries[i].a == D3DRENDERSTATE_FOGSTART) {
+            EXPECT_EQ(entries[i].b, Bits(0.1f));
+        }
+        if (entries[i].a == D3DRENDERSTATE_FOGCOLOR) {
+            EXPECT_EQ(entries[i].b, 0xFF3050A0u);
+        }
+    }
+    EXPECT_EQ(dumpStates, int(kRenderStateCount) - 1);
+
+    // After it, the calls that change state or draw, one entry each, in order and bit-exact.
+    std::vector<const TraceEntry*> traced;
+    int frameLines = 0, textureLines = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        frameLines += entries[i].kind == K::Frame;
+        textureLines += entries[i].kind == K::Texture;
+        const bool call = entries[i].kind == K::RenderState || entries[i].kind == K::StageState ||
+                          entries[i].kind == K::Transform || entries[i].kind == K::SetTexture ||
+                          entries[i].kind == K::Draw;
+        if (i > firstClear && call) traced.push_back(&entries[i]);
+    }
+    size_t at = 0;
+    for (const DeviceCall& c : calls) {
+        if (c.result != kD3DOk || c.method == DeviceMethod::BeginScene || c.method == DeviceMethod::EndScene ||
+            c.method == DeviceMethod::SetMaterial)
+            continue;
+        ASSERT_LT(at, traced.size());
+        const TraceEntry& e = *traced[at++];
+        switch (c.method) {
+            case DeviceMethod::SetRenderState:
+                ASSERT_EQ(e.kind, K::RenderState);
+                EXPECT_EQ(e.a, c.a);
+                EXPECT_EQ(e.b, c.b) << "state " << c.a;  // float states bit for bit, -0 included
+                break;
+            case DeviceMethod::SetTextureStageState:
+                ASSERT_EQ(e.kind, K::StageState);
+                EXPECT_EQ(std::tie(e.a, e.b, e.c), std::tie(c.a, c.b, c.c));
+                break;
+            case DeviceMethod::SetTransform:
+                ASSERT_EQ(e.kind, K::Transform);
+                EXPECT_EQ(e.a, c.a);
+                EXPECT_EQ(std::memcmp(e.matrix.m, c.matrix.m, sizeof e.matrix.m), 0);
+                break;
+            case DeviceMethod::SetTexture:
+                ASSERT_EQ(e.kind, K::SetTexture);
+                EXPECT_EQ(e.a, c.a);
+                EXPECT_EQ(e.b == 0, c.pointer == nullptr);
+                break;
+            case DeviceMethod::DrawPrimitive:
+            case DeviceMethod::DrawPrimitiveVB:
+                ASSERT_EQ(e.kind, K::Draw);
+                EXPECT_EQ(std::tie(e.a, e.b, e.c), std::tie(c.a, c.b, c.c));
+                EXPECT_EQ(e.vertices, c.vertices);
+                break;
+            default: FAIL();
+        }
+    }
+    EXPECT_EQ(at, traced.size());
+    EXPECT_EQ(frameLines, 2);
+    EXPECT_EQ(textureLines, 2);  // each texture written once though bound again
+    EXPECT_EQ(entries.back().kind, K::Present);
+
+    // The texture files hold the texels as little-endian words.
+    const std::string tex1 = ReadAll(dir + "/tex_1.argb");
+    const auto texels = Pattern(16, 8, 1);
+    ASSERT_EQ(tex1.size(), texels.size() * 4);
+    EXPECT_EQ(std::memcmp(tex1.data(), texels.data(), tex1.size()), 0);
+
+    // State set before tracing began reaches the replay through the dump.
+    const auto replayed = Replay(entries, dir);
+    ASSERT_EQ(replayed.size(), 2u);
+    EXPECT_TRUE(replayed[0] == frames[0]);
+    EXPECT_TRUE(replayed[1] == frames[1]);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(DeviceTrace, TracingChangesNoPixel) {
+    const std::string dir = (std::filesystem::temp_directory_path() / "cm_record_trace_pixels").string();
+    const auto traced = DrawTwoFrames(dir, nullptr);
+    const auto plain = DrawTwoFrames("", nullptr);
+    ASSERT_EQ(traced.size(), 2u);
+    EXPECT_TRUE(traced[0] == plain[0]);
+    EXPECT_TRUE(traced[1] == plain[1]);
+    // The scene draws something in both frames: the comparison is not between two blanks.
+    EXPECT_NE(std::count(plain[1].begin(), plain[1].end(), 0xFF102030u), std::ptrdiff_t(plain[1].size()));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(DeviceTrace, MalformedTracesAreRefusedWithTheirLine) {
+    std::vector<TraceEntry> entries;
+    std::string error;
+    for (const char* bad : {"frame 1\n", "rs 7\n", "rs 36 abc\n", "tss 0 1\n", "transform 1 1 2 3\n",
+                            "draw 4 0x144 2\n1 2 3 1 0xFFFFFFFF 0 0\n", "draw 4 0x999 0\n", "draw 4 0x144 99999999\n",
+                            "settexture 0 -1\n", "clear 0x1FFFFFFFF\n", "jump 3\n"}) {
+        EXPECT_FALSE(ReadTrace(std::string("# ok\nframe\n") + bad, entries, error)) << bad;
+        // The line of the fault, or for a draw cut short the line where the vertices ran out.
+        EXPECT_TRUE(error.rfind("line 3:", 0) == 0 || error.rfind("line 4:", 0) == 0) << bad << ": " << error;
+    }
+    ASSERT_TRUE(ReadTrace("frame # a comment\n\nrs 36 -0\nrs 7 0x10\npresent\n", entries, error)) << error;
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[1].b, 0x80000000u);  // -0.0f
+    EXPECT_EQ(entries[2].b, 16u);
+}
+
+}  // namespace
+}  // namespace cm::record

@@ -1,0 +1,161 @@
+// The whole show recorded once at 60 frames a second with a fixed seed: reference frames of
+// every part, the flash at every part change, the contact sheet and the show's end; and once at
+// 5 frames a second to video, whose music must run the show's whole length.
+//
+// Reference frames: tests/tools/record/reference/still_T.png, the frame at show time T (seed 1,
+// 60 fps). They are compared with a tolerance, so that a different compiler's rounding passes
+// and a changed picture does not: mean absolute difference at most 1.0 per channel (of 255) and
+// at most 0.5% of pixels off by more than 32 in any channel. tools/record/update-references.sh
+// rewrites them; run it only after a change meant to alter the picture, and look at them.
+#include "ToolRun.h"
+
+#include "FrameClock.h"
+#include "app/Show.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+namespace cm::record::test {
+namespace {
+
+const std::string kReferenceDir = std::string(CM_SOURCE_DIR) + "/tests/tools/record/reference";
+
+struct WholeRun {
+    int code = -1;
+    RecordSummary summary;
+    std::string dir;
+    std::vector<std::string> references;   // file names of the reference frames
+    std::vector<int> parts;                // part drawn in each frame
+    std::vector<double> brightness;        // mean brightness of each frame
+    std::vector<double> seconds;
+};
+
+const WholeRun& Run60() {
+    static const WholeRun run = [] {
+        WholeRun r;
+        r.dir = TempDir("whole");
+        std::string times;
+        for (const std::string& name : FilesIn(kReferenceDir)) {
+            if (name.rfind("still_", 0) != 0 || name.size() < 11) continue;
+            r.references.push_back(name);
+            if (!times.empty()) times.push_back(',');
+            times.append(name, 6, name.size() - 10);
+        }
+        std::vector<std::string> args = {"--fps", "60", "--seed", "1", "--contact-sheet", r.dir + "/sheet.png",
+                                         "--still-dir", r.dir};
+        if (!times.empty()) args.insert(args.end(), {"--stills", times});
+        Recorder recorder(Options(args));
+        recorder.SetObserver([&](const FrameInfo& info, const Image& frame) {
+            r.parts.push_back(info.part);
+            r.brightness.push_back(MeanBrightness(frame));
+            r.seconds.push_back(info.seconds);
+        });
+        r.code = recorder.Run();
+        r.summary = recorder.Summary();
+        return r;
+    }();
+    return run;
+}
+
+TEST(WholeShowRecording, RunsEveryPartInOrderToTheQuitFlag) {
+    const WholeRun& r = Run60();
+    ASSERT_EQ(r.code, 0);
+    EXPECT_TRUE(r.summary.showEnded);
+    // The scroller raises the quit flag near clock time 1161, 162.5 s at 1000 / 14 ticks a second.
+    EXPECT_NEAR(double(r.summary.framesRun) / 60.0, 1161 * 0.14, 0.2);
+    ASSERT_EQ(r.parts.size(), size_t(r.summary.framesRun));
+    for (size_t i = 1; i < r.parts.size(); ++i) {
+        ASSERT_TRUE(r.parts[i] == r.parts[i - 1] || r.parts[i] == r.parts[i - 1] + 1) << "frame " << i;
+    }
+    EXPECT_EQ(r.parts.front(), 0);
+    EXPECT_EQ(r.parts.back(), 8);
+}
+
+TEST(WholeShowRecording, TheFrameAfterEachPartChangeIsBrighterThanTheOneBefore) {
+    const WholeRun& r = Run60();
+    ASSERT_EQ(r.code, 0);
+    int changes = 0;
+    for (size_t i = 1; i < r.parts.size(); ++i) {
+        if (r.parts[i] == r.parts[i - 1]) continue;
+        ++changes;
+        // The flash adds 0.7 * 255 to every channel (saturating), so the margin is wide.
+        EXPECT_GT(r.brightness[i], r.brightness[i - 1] + 40.0) << "part " << r.parts[i] << " at " << r.seconds[i] << " s";
+        // The part starts on the first frame whose clock has passed its event: within one
+        // frame of the event's time.
+        const double event = cm::kPartChangeTimes[r.parts[i] - 1] * 0.14;
+        EXPECT_GE(r.seconds[i], event - 1e-9);
+        EXPECT_LT(r.seconds[i], event + 2.0 / 60) << "part " << r.parts[i];
+    }
+    EXPECT_EQ(changes, 8);
+}
+
+TEST(WholeShowRecording, ReferenceFramesOfEveryPartMatchWithinTolerance) {
+    const WholeRun& r = Run60();
+    ASSERT_EQ(r.code, 0);
+    ASSERT_GE(r.references.size(), 18u) << "no reference frames in " << kReferenceDir;
+    for (const std::string& name : r.references) {
+        Image expected, actual;
+        ASSERT_TRUE(ReadPng(kReferenceDir + "/" + name, expected)) << name;
+        ASSERT_TRUE(ReadPng(r.dir + "/" + name, actual)) << name;
+        ASSERT_EQ(expected.pixels.size(), actual.pixels.size()) << name;
+        uint64_t sum = 0, far = 0;
+        for (size_t i = 0; i < expected.pixels.size(); ++i) {
+            int worst = 0;
+            for (int s = 0; s < 24; s += 8) {
+                const int d = std::abs(int((expected.pixels[i] >> s) & 0xFF) - int((actual.pixels[i] >> s) & 0xFF));
+                sum += uint64_t(d);
+                worst = std::max(worst, d);
+            }
+            far += worst > 32;
+        }
+        const double mean = double(sum) / (3.0 * double(expected.pixels.size()));
+        EXPECT_LE(mean, 1.0) << name;
+        EXPECT_LE(double(far), 0.005 * double(expected.pixels.size())) << name;
+        // A reference that is black would match a broken renderer's black frame.
+        EXPECT_GT(MeanBrightness(expected), 3.0) << name;
+    }
+}
+
+TEST(WholeShowRecording, ContactSheetHoldsAPictureOfEveryPart) {
+    const WholeRun& r = Run60();
+    ASSERT_EQ(r.code, 0);
+    Image sheet;
+    ASSERT_TRUE(ReadPng(r.dir + "/sheet.png", sheet));
+    ASSERT_EQ(sheet.width, 960);
+    ASSERT_EQ(sheet.height, 3 * (240 + 28));
+    for (int part = 0; part < 9; ++part) {
+        Image tile;
+        tile.width = 320;
+        tile.height = 240;
+        for (int y = 0; y < 240; ++y) {
+            const uint32_t* row = sheet.pixels.data() + size_t((part / 3) * 268 + y) * 960 + (part % 3) * 320;
+            tile.pixels.insert(tile.pixels.end(), row, row + 320);
+        }
+        EXPECT_GT(MeanBrightness(tile), 3.0) << "part " << part;
+    }
+}
+
+TEST(WholeShowRecording, TheVideosMusicIsAudibleAndAsLongAsTheShow) {
+    const std::string dir = TempDir("whole_video");
+    Recorder recorder(Options({"--fps", "5", "--size", "160x120", "--seed", "1", "--out", dir + "/show.mp4"}));
+    ASSERT_EQ(recorder.Run(), 0);
+    const int64_t frames = recorder.Summary().framesRun;
+    EXPECT_NEAR(double(frames) / 5, 162.5, 0.3);
+    EXPECT_EQ(Probe(dir + "/show.mp4", "v:0", "nb_read_frames"), std::to_string(frames));
+    const double audio = std::stod(Probe(dir + "/show.mp4", "a:0", "duration"));
+    EXPECT_NEAR(audio, double(frames) / 5, 1e-3);
+    // Loud in every tenth of the show: the music neither stops nor starts late.
+    const std::vector<int16_t> pcm = DecodeAudio(dir + "/show.mp4");
+    ASSERT_NEAR(double(pcm.size()) / 2 / 48000, double(frames) / 5, 0.05);
+    const size_t tenth = pcm.size() / 10 / 2 * 2;
+    for (int i = 0; i < 10; ++i) {
+        std::vector<int16_t> part(pcm.begin() + std::ptrdiff_t(tenth * i), pcm.begin() + std::ptrdiff_t(tenth * (i + 1)));
+        EXPECT_GT(Rms(part), 200.0) << "tenth " << i;
+    }
+}
+
+}  // namespace
+}  // namespace cm::record::test
