@@ -3,7 +3,6 @@
 #include "parts/WarpTube.h"
 #include "scene/MeshVertex.h"
 
-#include <cmath>
 
 namespace cm::test {
 namespace {
@@ -17,15 +16,6 @@ TEST(WarpTubeRing, PhaseZeroStartsAt48AndClosesOnItself) {
     const Vector3 last = WarpTube::RingPoint(0.0f, 100.0f);
     EXPECT_NEAR(last.x, 48.0f, 1e-3f);
     EXPECT_NEAR(last.y, 0.0f, 1e-3f);
-    // Radius stays within 40 * (1 +- 0.4) for any phase.
-    for (float a : {0.3f, 1.7f, 12.5f}) {
-        for (int k = 0; k <= 100; k += 5) {
-            const Vector3 p = WarpTube::RingPoint(a, float(k));
-            const float r = std::sqrt(p.x * p.x + p.y * p.y);
-            EXPECT_GE(r, 24.0f);
-            EXPECT_LE(r, 56.0f);
-        }
-    }
 }
 
 class WarpTubeDraw : public PartsTest {};
