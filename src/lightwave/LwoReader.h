@@ -14,7 +14,9 @@
 // non-finite coordinates read as 0. A negative surface number marks a polygon followed by detail
 // polygons: the polygon takes the surface's absolute value, and the details, stored like
 // ordinary polygons after their count, become ordinary faces. An object with points but no
-// usable polygon loads as a mesh without faces.
+// usable polygon loads as a mesh without faces. A corner whose projection gives nothing (an
+// unrecognised projection name) or nothing finite (a zero texture size) keeps the face's default
+// coordinate: (0, 0), (1, 0), (1, 1) for corners 0, 1, 2, the image once across the triangle.
 #pragma once
 
 #include <cstddef>

@@ -102,9 +102,18 @@ void LwsReader::ReadTopLevel() {
         if (keyword < 0) continue;
         lines_.NextToken();  // the keyword itself
         switch (keyword) {
-            case kFirstFrame: scene_->SetFirstFrame(ReadInt()); echo_ << "FirstFrame: " << scene_->GetFirstFrame() << std::endl; break;
-            case kLastFrame: scene_->SetLastFrame(ReadInt()); echo_ << "LastFrame: " << scene_->GetLastFrame() << std::endl; break;
-            case kFrameStep: scene_->SetFrameStep(ReadInt()); echo_ << "FrameStep: " << scene_->GetFrameStep() << std::endl; break;
+            case kFirstFrame:
+                scene_->SetFirstFrame(ReadInt());
+                echo_ << "FirstFrame: " << scene_->GetFirstFrame() << std::endl;
+                break;
+            case kLastFrame:
+                scene_->SetLastFrame(ReadInt());
+                echo_ << "LastFrame: " << scene_->GetLastFrame() << std::endl;
+                break;
+            case kFrameStep:
+                scene_->SetFrameStep(ReadInt());
+                echo_ << "FrameStep: " << scene_->GetFrameStep() << std::endl;
+                break;
             case kFramesPerSecond:
                 scene_->SetFramesPerSecond(ReadFloat());
                 echo_ << "FramesPerSecond: " << scene_->GetFramesPerSecond() << std::endl;

@@ -13,8 +13,9 @@ constexpr float kTwoOverPi = 0.63661975f;
 constexpr float kOneOverPi = 0.31830987f;
 constexpr float kPiFloat = 3.1415927f;
 
-// The three coordinates in the order an axis sees them: (along, then the two across it) as the
-// projection tables pair them. Planar and cubic read x, y, z directly.
+// What the cylindrical and spherical projections need for one axis: the longitude theta around
+// it, the latitude phi above the plane across it, and the coordinate and size along it. The
+// argument orders are LightWave's: around y, theta is 0 towards +z and grows towards +x.
 struct AxisAngles {
     float theta;
     float phi;
@@ -87,7 +88,7 @@ bool ProjectImageMap(const TextureMap& map, float x, float y, float z, float& u,
         }
         case kProjectionCubic:
             // Despite its name this wraps the image around by two full-circle angles, each
-            // mapped from (-pi, pi] onto (0, 2] and stretched by the size.
+            // mapped from [-pi, pi] onto [0, 2] and stretched by the size.
             u = size.x * (std::atan2(x, z) + kPiFloat) / kPiFloat;
             v = size.y * (std::atan2(y, z) + kPiFloat) / kPiFloat;
             return true;
