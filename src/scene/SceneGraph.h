@@ -1,8 +1,9 @@
 // The nodes of one scene file and the passes that animate and draw them.
 //
-// A graph owns every node in its node and flare lists, every channel and every library material:
-// destroying the graph releases them (each once, even if listed twice). The helper, camera, mesh
-// and root lists only index nodes the graph already owns. Times are scene-file frame numbers.
+// A graph owns what its node, flare, channel and material lists hold: destroying the graph
+// releases each of them once, even if listed twice (a library material that a mesh of the graph
+// also lists privately is left to that mesh). The helper, camera, mesh and root lists are views
+// that own nothing. Times are scene-file frame numbers.
 #pragma once
 
 #include <cstdint>
