@@ -157,10 +157,15 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     s.flatColor = s.dr == 0.0f && s.dg == 0.0f && s.db == 0.0f && s.da == 0.0f && pr.dy == 0.0 &&
                   pg.dy == 0.0 && pb.dy == 0.0 && pa.dy == 0.0;
     SpanFunction span = SelectFastSpan(s, ctx.spanLevel);
-    if (!span) span = PlainSpan;
+    if (!span) span = PlainSpans;
 
     const bool textured = s.tex != TexMode::None, fogged = s.fog;
     RenderTarget& target = *ctx.target;
+    // Rows go to the span loops in small batches, which lets the vector loops work on two rows
+    // at once.
+    constexpr int kRowBatch = 8;
+    SpanRow rows[kRowBatch];
+    int batched = 0;
     for (int64_t py = yMin; py <= yMax; ++py) {
         int64_t lo = xMin, hi = xMax;
         // A row outside an edge's height meets the triangle only inside the wedge of the other
@@ -170,7 +175,7 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
         if (lo > hi) continue;
         const double ox = static_cast<double>(lo) - x0, oy = static_cast<double>(py) - y0;
         auto at = [&](const Plane& p) { return static_cast<float>(p.at0 + p.dx * ox + p.dy * oy); };
-        SpanRow row;
+        SpanRow& row = rows[batched++];
         row.q = at(pq);
         row.z = at(pz);
         if (textured) row.uq = at(pu), row.vq = at(pv);
@@ -186,9 +191,13 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
         row.color = target.color.data() + offset;
         row.depth = target.depth.data() + offset;
         row.count = static_cast<int>(hi - lo + 1);
-        span(s, row);
         ctx.pixels += static_cast<uint64_t>(row.count);
+        if (batched == kRowBatch) {
+            span(s, rows, batched);
+            batched = 0;
+        }
     }
+    if (batched) span(s, rows, batched);
 }
 
 }  // namespace cm

@@ -59,10 +59,12 @@ struct SpanRow {
     int count;        // pixels, > 0
 };
 
-using SpanFunction = void (*)(const SpanSetup& setup, const SpanRow& row);
+// Fills rowCount rows (distinct rows of the target) of one triangle.
+using SpanFunction = void (*)(const SpanSetup& setup, const SpanRow* rows, int rowCount);
 
-// The reference loop: handles every state combination.
+// The reference loop: handles every state combination, one row.
 void PlainSpan(const SpanSetup& setup, const SpanRow& row);
+void PlainSpans(const SpanSetup& setup, const SpanRow* rows, int rowCount);
 // Instruction sets the vector loops may use; each level also allows the ones below it.
 enum class SpanLevel : uint8_t { Plain, Avx2, Avx512, Best = Avx512 };
 

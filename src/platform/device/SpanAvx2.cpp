@@ -234,6 +234,11 @@ void Avx2Span(const SpanSetup& s, const SpanRow& row) {
     }
 }
 
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+void Avx2Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
+    for (int r = 0; r < rowCount; ++r) Avx2Span<kTex, kBlend, kFog, kZTest, kZWrite, kFlat>(s, rows[r]);
+}
+
 template <int kIndex>
 constexpr SpanFunction Entry() {
     constexpr bool flat = kIndex & 1, zWrite = (kIndex >> 1) & 1, zTest = (kIndex >> 2) & 1, fog = (kIndex >> 3) & 1;
@@ -241,7 +246,7 @@ constexpr SpanFunction Entry() {
     constexpr TexMode tex = static_cast<TexMode>(kIndex >> 5);
     // Depth writes happen only where the depth test is on; the other entries are never chosen.
     if constexpr (zWrite && !zTest) return nullptr;
-    else return &Avx2Span<tex, blend, fog, zTest, zWrite, flat>;
+    else return &Avx2Spans<tex, blend, fog, zTest, zWrite, flat>;
 }
 
 template <int... kI>

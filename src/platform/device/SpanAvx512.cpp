@@ -128,91 +128,126 @@ inline uint32_t ScalarColorByte(float value) {
 
 constexpr __mmask64 kAlphaBytes = 0x8888888888888888ull;
 
-template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
-void Avx512Span(const SpanSetup& s, const SpanRow& row) {
-    const __m512 iota = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    __m512i flatDiffuse = _mm512_setzero_si512();
-    bool white = false;  // modulating by white changes nothing
+// What a row's blocks share: its flat colour, and whether that is white (modulating by white
+// changes nothing, so it is skipped).
+struct RowConstants {
+    __m512i flatDiffuse;
+    bool white;
+};
+
+template <bool kFlat>
+RowConstants Prepare(const SpanRow& row) {
+    RowConstants rc{};
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
-        flatDiffuse = _mm512_set1_epi32(static_cast<int>(d));
-        white = d == 0xFFFFFFFFu;
+        rc.flatDiffuse = _mm512_set1_epi32(static_cast<int>(d));
+        rc.white = d == 0xFFFFFFFFu;
     }
-    for (int i = 0; i < row.count; i += 16) {
-        const int left = row.count - i;
-        __mmask16 mask = left >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << left) - 1);
-        const __m512 fi = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i)), iota);
-        float* depth = row.depth + i;
-        uint32_t* color = row.color + i;
-        const __m512 z = Interpolate(row.z, s.dz, fi);
-        if constexpr (kZTest) {
-            const __m512 stored = _mm512_maskz_loadu_ps(mask, depth);
-            mask &= _mm512_cmp_ps_mask(z, stored, _CMP_LE_OQ);
-            if (!mask) continue;
-        }
-        const __m512 w = _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+    return rc;
+}
 
-        __m512i diffuse;
-        if constexpr (kFlat) {
-            diffuse = flatDiffuse;
+// Pixels i .. i + 15 of a row.
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+[[gnu::always_inline]] inline void Block(const SpanSetup& s, const SpanRow& row, int i, const RowConstants& rc) {
+    const __m512 iota = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const int left = row.count - i;
+    __mmask16 mask = left >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << left) - 1);
+    const __m512 fi = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i)), iota);
+    float* depth = row.depth + i;
+    uint32_t* color = row.color + i;
+    const __m512 z = Interpolate(row.z, s.dz, fi);
+    if constexpr (kZTest) {
+        const __m512 stored = _mm512_maskz_loadu_ps(mask, depth);
+        mask &= _mm512_cmp_ps_mask(z, stored, _CMP_LE_OQ);
+        if (!mask) return;
+    }
+    const __m512 w = _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+
+    __m512i diffuse;
+    if constexpr (kFlat) {
+        diffuse = rc.flatDiffuse;
+    } else {
+        const __m512i a = ColorBytes(Interpolate(row.a, s.da, fi));
+        const __m512i r = ColorBytes(Interpolate(row.r, s.dr, fi));
+        const __m512i g = ColorBytes(Interpolate(row.g, s.dg, fi));
+        const __m512i b = ColorBytes(Interpolate(row.b, s.db, fi));
+        diffuse = _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(a, 24), _mm512_slli_epi32(r, 16)),
+                                  _mm512_or_si512(_mm512_slli_epi32(g, 8), b));
+    }
+
+    __m512i c;
+    if constexpr (kTex == TexMode::None) {
+        c = diffuse;
+    } else {
+        const __m512 u = _mm512_mul_ps(Interpolate(row.uq, s.duq, fi), w);
+        const __m512 v = _mm512_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
+        __m512i texel;
+        if constexpr (kTex == TexMode::Point) {
+            const __m512i index = _mm512_add_epi32(
+                _mm512_mullo_epi32(PointIndex(v, s.texHeight), _mm512_set1_epi32(s.texWidth)),
+                PointIndex(u, s.texWidth));
+            texel = _mm512_i32gather_epi32(index, s.texels, 4);
         } else {
-            const __m512i a = ColorBytes(Interpolate(row.a, s.da, fi));
-            const __m512i r = ColorBytes(Interpolate(row.r, s.dr, fi));
-            const __m512i g = ColorBytes(Interpolate(row.g, s.dg, fi));
-            const __m512i b = ColorBytes(Interpolate(row.b, s.db, fi));
-            diffuse = _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(a, 24), _mm512_slli_epi32(r, 16)),
-                                      _mm512_or_si512(_mm512_slli_epi32(g, 8), b));
+            texel = Bilinear(s, u, v);
         }
-
-        __m512i c;
-        if constexpr (kTex == TexMode::None) {
-            c = diffuse;
+        if (rc.white) {
+            c = texel;
         } else {
-            const __m512 u = _mm512_mul_ps(Interpolate(row.uq, s.duq, fi), w);
-            const __m512 v = _mm512_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
-            __m512i texel;
-            if constexpr (kTex == TexMode::Point) {
-                const __m512i index = _mm512_add_epi32(
-                    _mm512_mullo_epi32(PointIndex(v, s.texHeight), _mm512_set1_epi32(s.texWidth)),
-                    PointIndex(u, s.texWidth));
-                texel = _mm512_i32gather_epi32(index, s.texels, 4);
-            } else {
-                texel = Bilinear(s, u, v);
-            }
-            if (white) {
-                c = texel;
-            } else {
-                __m512i tl, th, dl, dh;
-                Unpack16(texel, tl, th);
-                Unpack16(diffuse, dl, dh);
-                c = _mm512_mask_blend_epi8(kAlphaBytes, Pack16(Mul16(tl, dl), Mul16(th, dh)), texel);
-            }
+            __m512i tl, th, dl, dh;
+            Unpack16(texel, tl, th);
+            Unpack16(diffuse, dl, dh);
+            c = _mm512_mask_blend_epi8(kAlphaBytes, Pack16(Mul16(tl, dl), Mul16(th, dh)), texel);
         }
+    }
 
-        if constexpr (kFog) {
-            __m512 f = _mm512_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
-            f = _mm512_min_ps(_mm512_max_ps(f, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
-            const __m512i f8 = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(f, _mm512_set1_ps(255.0f)),
-                                                                 _mm512_set1_ps(0.5f)));
-            __m512i fl, fh, cl, ch, gl, gh;
-            SpreadWeight(f8, fl, fh);
-            Unpack16(c, cl, ch);
-            Unpack16(_mm512_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
-            const __m512i k255 = _mm512_set1_epi16(255), k128 = _mm512_set1_epi16(128);
-            auto fog = [&](__m512i col, __m512i fogc, __m512i f16) {
-                const __m512i x = _mm512_add_epi16(
-                    _mm512_add_epi16(_mm512_mullo_epi16(col, f16),
-                                     _mm512_mullo_epi16(fogc, _mm512_sub_epi16(k255, f16))),
-                    k128);
-                return _mm512_srli_epi16(_mm512_add_epi16(x, _mm512_srli_epi16(x, 8)), 8);
-            };
-            c = _mm512_mask_blend_epi8(kAlphaBytes, Pack16(fog(cl, gl, fl), fog(ch, gh, fh)), c);
+    if constexpr (kFog) {
+        __m512 f = _mm512_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
+        f = _mm512_min_ps(_mm512_max_ps(f, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
+        const __m512i f8 = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(f, _mm512_set1_ps(255.0f)),
+                                                             _mm512_set1_ps(0.5f)));
+        __m512i fl, fh, cl, ch, gl, gh;
+        SpreadWeight(f8, fl, fh);
+        Unpack16(c, cl, ch);
+        Unpack16(_mm512_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
+        const __m512i k255 = _mm512_set1_epi16(255), k128 = _mm512_set1_epi16(128);
+        auto fog = [&](__m512i col, __m512i fogc, __m512i f16) {
+            const __m512i x = _mm512_add_epi16(
+                _mm512_add_epi16(_mm512_mullo_epi16(col, f16),
+                                 _mm512_mullo_epi16(fogc, _mm512_sub_epi16(k255, f16))),
+                k128);
+            return _mm512_srli_epi16(_mm512_add_epi16(x, _mm512_srli_epi16(x, 8)), 8);
+        };
+        c = _mm512_mask_blend_epi8(kAlphaBytes, Pack16(fog(cl, gl, fl), fog(ch, gh, fh)), c);
+    }
+
+    if constexpr (kZWrite) _mm512_mask_storeu_ps(depth, mask, z);
+    if constexpr (kBlend == BlendMode::Add) c = _mm512_adds_epu8(c, _mm512_maskz_loadu_epi32(mask, color));
+    _mm512_mask_storeu_epi32(color, mask, c);
+}
+
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
+    auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat>;
+    int r = 0;
+    // Two rows side by side: their blocks are independent, so the long latencies of one (texel
+    // loads, the divide) overlap with the other's work.
+    for (; r + 1 < rowCount; r += 2) {
+        const SpanRow& a = rows[r];
+        const SpanRow& b = rows[r + 1];
+        const RowConstants ca = Prepare<kFlat>(a), cb = Prepare<kFlat>(b);
+        const int both = a.count < b.count ? a.count : b.count;
+        int i = 0;
+        for (; i < both; i += 16) {
+            block(s, a, i, ca);
+            block(s, b, i, cb);
         }
-
-        if constexpr (kZWrite) _mm512_mask_storeu_ps(depth, mask, z);
-        if constexpr (kBlend == BlendMode::Add) c = _mm512_adds_epu8(c, _mm512_maskz_loadu_epi32(mask, color));
-        _mm512_mask_storeu_epi32(color, mask, c);
+        for (int j = i; j < a.count; j += 16) block(s, a, j, ca);
+        for (int j = i; j < b.count; j += 16) block(s, b, j, cb);
+    }
+    if (r < rowCount) {
+        const RowConstants c = Prepare<kFlat>(rows[r]);
+        for (int i = 0; i < rows[r].count; i += 16) block(s, rows[r], i, c);
     }
 }
 
@@ -222,7 +257,7 @@ constexpr SpanFunction Entry() {
     constexpr BlendMode blend = static_cast<BlendMode>((kIndex >> 4) & 1);
     constexpr TexMode tex = static_cast<TexMode>(kIndex >> 5);
     if constexpr (zWrite && !zTest) return nullptr;  // never chosen: writes need the test on
-    else return &Avx512Span<tex, blend, fog, zTest, zWrite, flat>;
+    else return &Avx512Spans<tex, blend, fog, zTest, zWrite, flat>;
 }
 
 template <int... kI>

@@ -123,4 +123,8 @@ void PlainSpan(const SpanSetup& s, const SpanRow& row) {
     }
 }
 
+void PlainSpans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
+    for (int r = 0; r < rowCount; ++r) PlainSpan(s, rows[r]);
+}
+
 }  // namespace cm
