@@ -24,11 +24,6 @@ namespace cm {
 
 namespace {
 
-struct Lanes {
-    __m256 fi;       // pixel index as float
-    __m256i active;  // all ones in lanes inside the span
-};
-
 inline __m256 Interpolate(float rowValue, float gradient, __m256 fi) {
     return _mm256_add_ps(_mm256_set1_ps(rowValue), _mm256_mul_ps(fi, _mm256_set1_ps(gradient)));
 }
@@ -138,105 +133,133 @@ inline uint32_t ScalarColorByte(float value) {
     return static_cast<uint32_t>(value + 0.5f);
 }
 
-template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
-void Avx2Span(const SpanSetup& s, const SpanRow& row) {
-    const __m256 iota = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i iotaI = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i flatDiffuse = _mm256_setzero_si256();
-    // Modulating by white changes nothing (t * 255 / 255 rounds back to t), so a white flat
-    // colour skips the multiply.
-    bool white = false;
+// What a row's blocks share: its flat colour, and whether that is white. Modulating by white
+// changes nothing (t * 255 / 255 rounds back to t), so a white flat colour skips the multiply.
+struct RowConstants {
+    __m256i flatDiffuse;
+    bool white;
+};
+
+template <bool kFlat>
+RowConstants Prepare(const SpanRow& row) {
+    RowConstants rc{};
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
-        flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
-        white = d == 0xFFFFFFFFu;
+        rc.flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
+        rc.white = d == 0xFFFFFFFFu;
     }
+    return rc;
+}
+
+// Pixels i .. i + 7 of a row.
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+[[gnu::always_inline]] inline void Block(const SpanSetup& s, const SpanRow& row, int i, const RowConstants& rc) {
+    const __m256 iota = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i iotaI = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i alphaMask = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-    for (int i = 0; i < row.count; i += 8) {
-        const __m256 fi = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(i)), iota);
-        __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(row.count - i), iotaI);
-        float* depth = row.depth + i;
-        uint32_t* color = row.color + i;
-        const __m256 z = Interpolate(row.z, s.dz, fi);
-        if constexpr (kZTest) {
-            const __m256 stored = _mm256_maskload_ps(depth, mask);
-            mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(z, stored, _CMP_LE_OQ)));
-            if (_mm256_testz_si256(mask, mask)) continue;
-        }
-        const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
-
-        __m256i diffuse;
-        if constexpr (kFlat) {
-            diffuse = flatDiffuse;
-        } else {
-            const __m256i a = ColorBytes(Interpolate(row.a, s.da, fi));
-            const __m256i r = ColorBytes(Interpolate(row.r, s.dr, fi));
-            const __m256i g = ColorBytes(Interpolate(row.g, s.dg, fi));
-            const __m256i b = ColorBytes(Interpolate(row.b, s.db, fi));
-            diffuse = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(a, 24), _mm256_slli_epi32(r, 16)),
-                                      _mm256_or_si256(_mm256_slli_epi32(g, 8), b));
-        }
-
-        __m256i c;
-        if constexpr (kTex == TexMode::None) {
-            c = diffuse;
-        } else {
-            const __m256 u = _mm256_mul_ps(Interpolate(row.uq, s.duq, fi), w);
-            const __m256 v = _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
-            __m256i texel;
-            if constexpr (kTex == TexMode::Point) {
-                const __m256i index = _mm256_add_epi32(
-                    _mm256_mullo_epi32(PointIndex(v, s.texHeight), _mm256_set1_epi32(s.texWidth)),
-                    PointIndex(u, s.texWidth));
-                texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(s.texels), index, 4);
-            } else {
-                texel = Bilinear(s, u, v);
-            }
-            if (white) {
-                c = texel;
-            } else {
-                __m256i tl, th, dl, dh;
-                Unpack16(texel, tl, th);
-                Unpack16(diffuse, dl, dh);
-                const __m256i modulated = Pack16(Mul16(tl, dl), Mul16(th, dh));
-                c = _mm256_blendv_epi8(modulated, texel, alphaMask);
-            }
-        }
-
-        if constexpr (kFog) {
-            __m256 f = _mm256_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
-            f = _mm256_min_ps(_mm256_max_ps(f, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-            const __m256i f8 = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(f, _mm256_set1_ps(255.0f)),
-                                                                 _mm256_set1_ps(0.5f)));
-            __m256i fl, fh, cl, ch, gl, gh;
-            SpreadWeight(f8, fl, fh);
-            Unpack16(c, cl, ch);
-            Unpack16(_mm256_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
-            const __m256i k255 = _mm256_set1_epi16(255), k128 = _mm256_set1_epi16(128);
-            auto fog = [&](__m256i col, __m256i fogc, __m256i f16) {
-                const __m256i x = _mm256_add_epi16(
-                    _mm256_add_epi16(_mm256_mullo_epi16(col, f16),
-                                     _mm256_mullo_epi16(fogc, _mm256_sub_epi16(k255, f16))),
-                    k128);
-                return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
-            };
-            const __m256i fogged = Pack16(fog(cl, gl, fl), fog(ch, gh, fh));
-            c = _mm256_blendv_epi8(fogged, c, alphaMask);
-        }
-
-        if constexpr (kZWrite) _mm256_maskstore_ps(depth, mask, z);
-        if constexpr (kBlend == BlendMode::Add) {
-            const __m256i dst = _mm256_maskload_epi32(reinterpret_cast<const int*>(color), mask);
-            c = _mm256_adds_epu8(c, dst);
-        }
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(color), mask, c);
+    const __m256 fi = _mm256_add_ps(_mm256_set1_ps(static_cast<float>(i)), iota);
+    __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(row.count - i), iotaI);
+    float* depth = row.depth + i;
+    uint32_t* color = row.color + i;
+    const __m256 z = Interpolate(row.z, s.dz, fi);
+    if constexpr (kZTest) {
+        const __m256 stored = _mm256_maskload_ps(depth, mask);
+        mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(z, stored, _CMP_LE_OQ)));
+        if (_mm256_testz_si256(mask, mask)) return;
     }
+    const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+
+    __m256i diffuse;
+    if constexpr (kFlat) {
+        diffuse = rc.flatDiffuse;
+    } else {
+        const __m256i a = ColorBytes(Interpolate(row.a, s.da, fi));
+        const __m256i r = ColorBytes(Interpolate(row.r, s.dr, fi));
+        const __m256i g = ColorBytes(Interpolate(row.g, s.dg, fi));
+        const __m256i b = ColorBytes(Interpolate(row.b, s.db, fi));
+        diffuse = _mm256_or_si256(_mm256_or_si256(_mm256_slli_epi32(a, 24), _mm256_slli_epi32(r, 16)),
+                                  _mm256_or_si256(_mm256_slli_epi32(g, 8), b));
+    }
+
+    __m256i c;
+    if constexpr (kTex == TexMode::None) {
+        c = diffuse;
+    } else {
+        const __m256 u = _mm256_mul_ps(Interpolate(row.uq, s.duq, fi), w);
+        const __m256 v = _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
+        __m256i texel;
+        if constexpr (kTex == TexMode::Point) {
+            const __m256i index = _mm256_add_epi32(
+                _mm256_mullo_epi32(PointIndex(v, s.texHeight), _mm256_set1_epi32(s.texWidth)),
+                PointIndex(u, s.texWidth));
+            texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(s.texels), index, 4);
+        } else {
+            texel = Bilinear(s, u, v);
+        }
+        if (rc.white) {
+            c = texel;
+        } else {
+            __m256i tl, th, dl, dh;
+            Unpack16(texel, tl, th);
+            Unpack16(diffuse, dl, dh);
+            const __m256i modulated = Pack16(Mul16(tl, dl), Mul16(th, dh));
+            c = _mm256_blendv_epi8(modulated, texel, alphaMask);
+        }
+    }
+
+    if constexpr (kFog) {
+        __m256 f = _mm256_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
+        f = _mm256_min_ps(_mm256_max_ps(f, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+        const __m256i f8 = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(f, _mm256_set1_ps(255.0f)),
+                                                             _mm256_set1_ps(0.5f)));
+        __m256i fl, fh, cl, ch, gl, gh;
+        SpreadWeight(f8, fl, fh);
+        Unpack16(c, cl, ch);
+        Unpack16(_mm256_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
+        const __m256i k255 = _mm256_set1_epi16(255), k128 = _mm256_set1_epi16(128);
+        auto fog = [&](__m256i col, __m256i fogc, __m256i f16) {
+            const __m256i x = _mm256_add_epi16(
+                _mm256_add_epi16(_mm256_mullo_epi16(col, f16),
+                                 _mm256_mullo_epi16(fogc, _mm256_sub_epi16(k255, f16))),
+                k128);
+            return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+        };
+        const __m256i fogged = Pack16(fog(cl, gl, fl), fog(ch, gh, fh));
+        c = _mm256_blendv_epi8(fogged, c, alphaMask);
+    }
+
+    if constexpr (kZWrite) _mm256_maskstore_ps(depth, mask, z);
+    if constexpr (kBlend == BlendMode::Add) {
+        const __m256i dst = _mm256_maskload_epi32(reinterpret_cast<const int*>(color), mask);
+        c = _mm256_adds_epu8(c, dst);
+    }
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(color), mask, c);
 }
 
 template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
 void Avx2Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
-    for (int r = 0; r < rowCount; ++r) Avx2Span<kTex, kBlend, kFog, kZTest, kZWrite, kFlat>(s, rows[r]);
+    auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat>;
+    int r = 0;
+    // Two rows side by side: their blocks are independent, so the long latencies of one (texel
+    // loads, the divide) overlap with the other's work.
+    for (; r + 1 < rowCount; r += 2) {
+        const SpanRow& a = rows[r];
+        const SpanRow& b = rows[r + 1];
+        const RowConstants ca = Prepare<kFlat>(a), cb = Prepare<kFlat>(b);
+        const int both = a.count < b.count ? a.count : b.count;
+        int i = 0;
+        for (; i < both; i += 8) {
+            block(s, a, i, ca);
+            block(s, b, i, cb);
+        }
+        for (int j = i; j < a.count; j += 8) block(s, a, j, ca);
+        for (int j = i; j < b.count; j += 8) block(s, b, j, cb);
+    }
+    if (r < rowCount) {
+        const RowConstants c = Prepare<kFlat>(rows[r]);
+        for (int i = 0; i < rows[r].count; i += 8) block(s, rows[r], i, c);
+    }
 }
 
 template <int kIndex>
