@@ -194,6 +194,7 @@ int Recorder::Run() {
     auto lastProgress = SteadyClock::now();
     double outputSeconds = 0.0;
     double outputCpu = 0.0;
+    double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
     std::string runError;
     int64_t frame = 0;
     Image scaled;
@@ -202,6 +203,7 @@ int Recorder::Run() {
         const auto t0 = SteadyClock::now();
         const double cpu0 = CpuSeconds();
         const int64_t k = frame;
+        if (k == 0) firstFrameCpu = cpu0;
         const double seconds = clock.SecondsAt(k);
         if (sink.want) {
             const Image& full = sink.image;
@@ -266,7 +268,9 @@ int Recorder::Run() {
     const double showCpuStart = CpuSeconds();
     const int code = RunShow(show, setup, afterPresent);
     const double showSeconds = Since(showStart);
-    summary_.renderCpuSeconds = CpuSeconds() - showCpuStart - outputCpu;
+    const double showCpuEnd = CpuSeconds();
+    summary_.renderCpuSeconds = showCpuEnd - showCpuStart - outputCpu;
+    summary_.startupCpuSeconds = firstFrameCpu - showCpuStart;
     if (!o.quiet && tty) std::fprintf(stderr, "\n");
     summary_.framesRun = frame;
     summary_.renderSeconds = showSeconds - outputSeconds;
@@ -304,6 +308,13 @@ int Recorder::Run() {
                      summary_.renderSeconds, double(frame) / std::max(summary_.renderSeconds, 1e-9),
                      summary_.renderCpuSeconds, double(frame) / std::max(summary_.renderCpuSeconds, 1e-9),
                      summary_.totalSeconds);
+        // Frames after the first, without start-up, shutdown or output work: the drawing rate.
+        const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds;
+        if (frame > 1) {
+            std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; frames 1 to %lld drawn at %.0f fps\n",
+                         summary_.startupCpuSeconds, static_cast<long long>(frame - 1),
+                         double(frame - 1) / std::max(drawing, 1e-9));
+        }
         for (const std::string* p : {&o.out, &o.lossless, &o.contactSheet}) {
             if (!p->empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s\n", p->c_str());
         }

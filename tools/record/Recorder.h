@@ -28,6 +28,7 @@ struct RecordSummary {
     uint32_t seed = 0;
     double renderSeconds = 0.0;     // drawing, clock and events only, wall time
     double renderCpuSeconds = 0.0;  // the same in processor time
+    double startupCpuSeconds = 0.0; // processor time up to the end of frame 0 (loads included)
     // Both include start-up (loading every part) and shutdown.
     double totalSeconds = 0.0;
 };
