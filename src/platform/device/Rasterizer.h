@@ -14,6 +14,8 @@ struct RenderTarget;
 
 // A vertex ready for setup: screen position, depth 0..1, q = 1/w for perspective-correct
 // interpolation of texture coordinates and fog, diffuse channels 0..255, fog factor 0..1.
+// Depth and the diffuse colour are interpolated linearly in screen space (Gouraud shading as
+// the rasterizers of the time did it); texture coordinates and fog through q.
 struct RasterVertex {
     float x, y, z, q;
     float r, g, b, a;

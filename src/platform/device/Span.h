@@ -1,9 +1,9 @@
-// The contract between triangle setup and the span loops that fill one row of pixels.
+// The contract between triangle setup and the span loops that fill rows of pixels.
 //
 // Per pixel i of a row (0 at the row's first pixel) every interpolated value is computed as
 // rowValue + float(i) * gradient in single precision, never by accumulation, so a vector loop
-// evaluating eight pixels at once gets the same bits as the plain loop. The rest of the pixel
-// pipeline is integer arithmetic, identical in both:
+// evaluating eight or sixteen pixels at once gets the same bits as the plain loop. The rest of the
+// pixel pipeline is integer arithmetic, identical in all:
 //   perspective:  w = 1 / q; u = uq * w; v = vq * w; fog = fq * w (q = 1/w of the vertex, or 1
 //                 everywhere when perspective correction is off)
 //   wrap:         f = u - floor(u), taken as 0 when not in [0, 1) (NaN, infinities, rounding)
