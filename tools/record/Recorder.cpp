@@ -132,7 +132,6 @@ int Recorder::Run() {
     if (o.WantsRange() || !anyOutput) stop = rangeEnd;
     for (int64_t f : stillFrames) stop = std::max(stop, f + 1);
     if (!o.contactSheet.empty()) stop = kNoEnd;
-    if (frameLimit_ >= 0) stop = std::min(stop, frameLimit_);
 
     Outputs out;
     std::string error;
@@ -195,6 +194,7 @@ int Recorder::Run() {
     double outputSeconds = 0.0;
     double outputCpu = 0.0;
     double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
+    double lastOutputEndCpu = 0.0;
     std::string runError;
     int64_t frame = 0;
     Image scaled;
@@ -204,6 +204,13 @@ int Recorder::Run() {
         const double cpu0 = CpuSeconds();
         const int64_t k = frame;
         if (k == 0) firstFrameCpu = cpu0;
+        // The processor time since the last frame's outputs were done is this frame's drawing
+        // (with the clock's update and the message pump), charged to the part it drew.
+        const int drawn = show.GetLastDrawnPart();
+        if (k > 0 && drawn >= 0 && drawn < kPartCount) {
+            summary_.partCpuSeconds[size_t(drawn)] += cpu0 - lastOutputEndCpu;
+            ++summary_.partFrames[size_t(drawn)];
+        }
         const double seconds = clock.SecondsAt(k);
         if (sink.want) {
             const Image& full = sink.image;
@@ -251,7 +258,8 @@ int Recorder::Run() {
         if (show.GetQuitFlag() != 0) summary_.showEnded = true;
 
         outputSeconds += Since(t0);
-        outputCpu += CpuSeconds() - cpu0;
+        lastOutputEndCpu = CpuSeconds();
+        outputCpu += lastOutputEndCpu - cpu0;
         if (!o.quiet && (Since(lastProgress) >= (tty ? 0.5 : 10.0))) {
             lastProgress = SteadyClock::now();
             const double elapsed = Since(started);
@@ -314,6 +322,12 @@ int Recorder::Run() {
             std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; frames 1 to %lld drawn at %.0f fps\n",
                          summary_.startupCpuSeconds, static_cast<long long>(frame - 1),
                          double(frame - 1) / std::max(drawing, 1e-9));
+            for (int p = 0; p < kPartCount; ++p) {
+                const int64_t n = summary_.partFrames[size_t(p)];
+                if (n == 0) continue;
+                std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps\n", p + 1, kPartNames[p],
+                             static_cast<long long>(n), double(n) / std::max(summary_.partCpuSeconds[size_t(p)], 1e-9));
+            }
         }
         for (const std::string* p : {&o.out, &o.lossless, &o.contactSheet}) {
             if (!p->empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s\n", p->c_str());

@@ -7,6 +7,7 @@
 #include "PngImage.h"
 #include "RecordOptions.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -29,6 +30,9 @@ struct RecordSummary {
     double renderSeconds = 0.0;     // drawing, clock and events only, wall time
     double renderCpuSeconds = 0.0;  // the same in processor time
     double startupCpuSeconds = 0.0; // processor time up to the end of frame 0 (loads included)
+    // Processor time and frames of each part's drawing (frames 1 on).
+    std::array<double, 9> partCpuSeconds{};
+    std::array<int64_t, 9> partFrames{};
     // Both include start-up (loading every part) and shutdown.
     double totalSeconds = 0.0;
 };
@@ -40,8 +44,6 @@ public:
     // Sees every frame the show draws, at 640 x 480, until the run stops. For tests.
     using Observer = std::function<void(const FrameInfo&, const Image&)>;
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
-    // Stops after this many frames whatever the outputs want (for tests that watch).
-    void SetFrameLimit(int64_t frames) { frameLimit_ = frames; }
 
     // Records. 0 on success; otherwise a message on standard error and a non-zero code, with
     // no output file left under its final name unless it is complete.
@@ -51,7 +53,6 @@ public:
 private:
     RecordOptions options_;
     Observer observer_;
-    int64_t frameLimit_ = -1;
     RecordSummary summary_;
 };
 

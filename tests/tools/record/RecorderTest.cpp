@@ -12,6 +12,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
+TEST(Recording, BadCommandLinesAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--fps"},  {"--fps", "0"},       {"--from", "-1"},         {"--to", "nan"},   {"--from", "9", "--to", "9"},
+        {"--size", "641x"}, {"--size", "8x8"}, {"--size", "99999x480"}, {"--seed", "4294967296"},
+        {"--stills", "5,,6"}, {"--audio-rate", "22050"}, {"--out", ""}, {"--out", "a.mp4", "--lossless", "a.mp4"},
+        {"--frobnicate"}};
+    for (const auto& args : bad) {
+        std::string error;
+        EXPECT_FALSE(ParseRecordOptions(args, error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+    std::string error;
+    const auto o = ParseRecordOptions({"--fps", "30000/1001", "--stills", "1.5,20", "--size", "1280x720", "--to",
+                                       "12.25", "--seed", "4294967295", "--no-audio"},
+                                      error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->stills.size(), 2u);
+    EXPECT_EQ(o->stills[0].label, "1.5");
+    EXPECT_EQ(*o->seed, 4294967295u);
+    EXPECT_EQ(*o->to, 12.25);
+    EXPECT_FALSE(o->audio);
+}
+
+TEST(Recording, AStillAfterTheShowsEndIsAnError) {
+    const std::string dir = TempDir("late_still");
+    Recorder r(Options({"--fps", "2", "--stills", "1,500", "--still-dir", dir}));
+    EXPECT_NE(r.Run(), 0);
+    EXPECT_TRUE(r.Summary().showEnded);
+}
+
 TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {
     // One second of the room with sparks, the part the seed drives.
     std::vector<std::string> dirs;
