@@ -106,24 +106,44 @@ TEST(SceneFit, RoomCameraStaysInTheHallWithADifferentViewPerStretch) {
             EXPECT_GT(Length(Vector3(mid[a].x - mid[b].x, mid[a].y - mid[b].y, mid[a].z - mid[b].z)), 1.0f);
 }
 
-TEST(SceneFit, BlobsAreFineUnitSpheresAFewUnitsFromTheirCameras) {
-    for (const char* name : {"data\\distort.lws", "data\\glassScene.lws", "data\\roto2.lws"}) {
-        SCOPED_TRACE(name);
-        const LwsWriter& s = Scene(name);
+// What each blob part does to its mesh: how far it moves it toward the camera along z, and the
+// largest amplitude of its wobble (the vertex factor reaches 1 + 3 * amp).
+struct BlobPart {
+    const char* scene;
+    float bob, amp;
+};
+
+TEST(SceneFit, BlobsAreSmallCentredSpheresClearOfTheNearPlane) {
+    // The wobble's waves are never shorter than 2 pi * 0.0625 units; a blob much wider than about
+    // two and a half of them folds into ridges instead of swelling.
+    const float shortestWave = 2 * 3.14159265f * 0.0625f;
+    for (const BlobPart& part : {BlobPart{"data\\distort.lws", 1.5f, 0.15f}, BlobPart{"data\\glassScene.lws", 0, 0.38f},
+                                 BlobPart{"data\\roto2.lws", 0, 0.19f}}) {
+        SCOPED_TRACE(part.scene);
+        const LwsWriter& s = Scene(part.scene);
         const auto meshes = ItemsOf(s, LwsItemDef::kObject);
         ASSERT_GE(meshes.size(), 1u);
         const LwoWriter& blob = Show().objects.at(meshes[0]->objectFile);
         EXPECT_GE(blob.Triangles().size(), 2000u);
         EXPECT_LE(blob.Triangles().size(), 8000u);
-        for (const Vector3& p : blob.Points()) EXPECT_NEAR(Length(p), 1.0f, 1e-4f);
+        // The deformer scales along lines through the mesh's origin: a sphere off that centre
+        // would swell lopsidedly.
+        const float radius = Reach(blob);
+        for (const Vector3& p : blob.Points()) EXPECT_NEAR(Length(p), radius, 1e-4f * radius);
+        EXPECT_LE(2 * radius, 2.6f * shortestWave);
         // The first surface is the blob's, and textured: the part forces it to flag 0x408.
         ASSERT_FALSE(blob.Surfaces().empty());
         EXPECT_TRUE(blob.Surfaces()[0].textured);
         EXPECT_TRUE(Show().files.count(blob.Surfaces()[0].colourMap.image));
         for (float f = 0; f <= 130; f += 5) {
             const float d = Length(CameraEye(s, f));
-            EXPECT_GT(d, 2.5f);
-            EXPECT_LT(d, 6.0f);
+            // Fully swollen and at its nearest, the blob must not reach the near plane.
+            EXPECT_GT(d - part.bob - radius * (1 + 3 * part.amp), kNearPlane) << "frame " << f;
+            // At rest it covers a fair part of the screen, neither a speck nor most of the frame.
+            const float pixels = std::fabs(Project(CameraView(s, f), Vector3(radius, 0, 0)).x -
+                                           Project(CameraView(s, f), Vector3(0, 0, 0)).x);
+            EXPECT_GT(pixels, 30.0f) << "frame " << f;
+            EXPECT_LT(pixels, 120.0f) << "frame " << f;
         }
         // The blob is drawn one-sided: every triangle facing the camera must reach the screen
         // clockwise, the winding the renderer keeps.

@@ -187,21 +187,36 @@ Image RotoballBackdrop() {
 }
 
 // Environment maps, read with u, v = (n + 1) / 2 from view-space normals: the top of the image is
-// what surfaces facing up reflect, the middle row the horizon.
-Image ChromeEnv(uint32_t seed, Rgb sky, Rgb horizonGlow, Rgb ground) {
+// what surfaces facing up reflect, the middle row the horizon, the centre what faces the camera,
+// and the inscribed circle the silhouette (the corners are never read). Every change of colour is
+// gradual: the wobble sweeps the normals across the map, so a hard edge in it would show as a
+// thin, ragged contour crawling over the blob.
+float SmoothStep(float e0, float e1, float x) {
+    const float t = Clamp01((x - e0) / (e1 - e0));
+    return t * t * (3 - 2 * t);
+}
+
+// A bright sky over a dim ice field, the horizon a little below the middle so that most of the
+// blob reflects sky; a soft glow on the horizon, a sun up to one side, and a sheen toward the
+// silhouette where a mirror catches light at grazing angles.
+Image ChromeEnv(uint32_t seed, Rgb zenith, Rgb horizonGlow, Rgb ground) {
+    constexpr float kHorizon = -0.15f;
     Image im(256, 256);
     Fill(im, [&](float u, float v) {
-        const float y = 1 - 2 * v;  // +1 facing up
-        if (y > 0) {
-            const float clouds = Fbm(u, v, 4, 4, seed);
-            return Mix(horizonGlow, sky, std::pow(y, 0.6f)) * (0.75f + 0.35f * clouds);
-        }
-        const float g = -y;
-        const float lines = std::pow(std::fabs(std::sin(u * kPi * 12)), 40.0f) * (1 - g);
-        return Mix(horizonGlow * 0.5f, ground, std::pow(g, 0.4f)) + kCyan * (0.3f * lines);
+        const float x = 2 * u - 1, y = 1 - 2 * v;  // y = +1 facing up
+        const float h = y - kHorizon;
+        const float clouds = Fbm(u, v, 4, 3, seed);
+        const Rgb sky = Mix(horizonGlow, zenith, std::pow(Clamp01(h / (1 - kHorizon)), 0.5f)) *
+                        (0.6f + 0.5f * clouds);
+        const float snow = Fbm(u, v, 6, 3, seed + 1);
+        const Rgb field = Mix(horizonGlow * 0.45f, ground, std::pow(Clamp01(-h / 0.6f), 0.6f)) *
+                          (0.85f + 0.3f * snow);
+        const Rgb base = Mix(field, sky, SmoothStep(-0.25f, 0.2f, h));
+        const float glow = std::exp(-(h / 0.12f) * (h / 0.12f));
+        const float sheen = SmoothStep(0.7f, 1.0f, std::hypot(x, y));
+        return base + Mix(horizonGlow, kWhite, 0.5f) * (0.3f * glow) + kWhite * (0.25f * sheen);
     });
-    im.AddLine(-2, 128, 258, 128, 1.5f, kWhite * 0.8f);
-    im.AddGlow(86, 60, 34, kWhite * 1.2f, 1.6f);  // the sun, up and to one side
+    im.AddGlow(86, 64, 44, kWhite * 0.9f, 2.0f);  // the sun, up and to one side
     return im;
 }
 
@@ -370,7 +385,7 @@ void BuildImages(ShowData& show) {
     Add(show, "data\\endBackground.jpg", EndGlow());
     Add(show, "data\\distortEnv.jpg", ChromeEnv(1001, Hex(0xE8F6FF), kCyan, Hex(0x0A1428)));
     Add(show, "data\\glassEnv.jpg", FrostEnv());
-    Add(show, "data\\rotoEnv.jpg", ChromeEnv(1003, Mix(kGreen, kWhite, 0.6f), kViolet, Hex(0x080C20)));
+    Add(show, "data\\rotoEnv.jpg", ChromeEnv(1003, Mix(kGreen, kWhite, 0.35f), kViolet, Hex(0x080C20)));
     Add(show, "data\\roomFloor.tga", FloorTiles());
     Add(show, "data\\roomWall.jpg", WallPanels());
     Add(show, "data\\roomPillar.jpg", PillarFlutes());

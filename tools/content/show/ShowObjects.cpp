@@ -1,6 +1,6 @@
 // The show's objects. Sizes follow what each part shows: the intro and rotoball shells live within
 // arm's reach of their cameras (their fog ends at 1.0 and 0.65..0.95), the room is about 5 units
-// across (its fog ends at 5.5), and the blobs are unit spheres that the parts wobble.
+// across (its fog ends at 5.5), and the blobs are small spheres that the parts wobble.
 #include <cmath>
 
 #include "images/Noise.h"
@@ -76,12 +76,19 @@ LwoWriter IntroCage() {
     return w;
 }
 
-LwoWriter Blob(const char* surface, const char* image) {
+// A blob: a sphere centred on its own origin, which the deformer pushes in and out along lines
+// through that origin. The wobble is a sum of sine waves over the rest coordinates whose shortest
+// wavelength is about 2 pi * 0.0626 = 0.39 units, whatever the size of the mesh; on a sphere much
+// wider than that the waves pile up into ridges and creases. A radius near 0.3 keeps the
+// surface to about one wave across: a soft, rounded swell.
+LwoWriter Blob(const char* surface, const char* image, float radius) {
     LwoWriter w;
     // The parts replace these coordinates by environment mapping; the projection only has to be
     // valid for other LightWave readers.
-    const uint16_t s = w.AddSurface(Textured(surface, "Spherical Image Map", image, kAxisY, Vector3(2, 2, 2)));
-    AddIcosphere(w, Vector3(0, 0, 0), 1.0f, 4, s);  // 5120 triangles
+    const float size = 2 * radius;
+    const uint16_t s =
+        w.AddSurface(Textured(surface, "Spherical Image Map", image, kAxisY, Vector3(size, size, size)));
+    AddIcosphere(w, Vector3(0, 0, 0), radius, 4, s);  // 5120 triangles
     return w;
 }
 
@@ -160,9 +167,9 @@ void BuildObjects(ShowData& show) {
     show.objects["data\\roomHall.lwo"] = RoomHall();
     show.objects["data\\roomPillars.lwo"] = RoomPillars();
     show.objects["data\\roomPedestal.lwo"] = RoomPedestal();
-    show.objects["data\\distortBlob.lwo"] = Blob("DistortChrome", "data\\distortEnv.jpg");
-    show.objects["data\\glassBlob.lwo"] = Blob("GlassIce", "data\\glassEnv.jpg");
-    show.objects["data\\rotoBlob.lwo"] = Blob("RotoChrome", "data\\rotoEnv.jpg");
+    show.objects["data\\distortBlob.lwo"] = Blob("DistortChrome", "data\\distortEnv.jpg", 0.4f);
+    show.objects["data\\glassBlob.lwo"] = Blob("GlassIce", "data\\glassEnv.jpg", 0.5f);
+    show.objects["data\\rotoBlob.lwo"] = Blob("RotoChrome", "data\\rotoEnv.jpg", 0.4f);
     show.objects["data\\rotoRingInner.lwo"] = Ring("RingInner", 0.3f);
     show.objects["data\\rotoRingOuter.lwo"] = Ring("RingOuter", 0.46f);
 }
