@@ -12,6 +12,10 @@
 
 #include <cstdlib>
 
+// SDL's video start-up opens a D-Bus connection whose library keeps a buffer until a process-wide
+// shutdown that SDL 2.26 never calls; that one block is not ours to free.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
 namespace cm {
 namespace {
 
