@@ -1,8 +1,10 @@
 // Every generated image decodes through the show's own decoders, in the narrow forms the show's
 // loaders are written for (baseline 3-component JPEG; type 10 RLE 24-bit TGA with packets that
-// end at row ends), at power-of-two sizes up to 512; layers added onto the frame stay mostly dark.
+// end at row ends), at power-of-two sizes up to 512; layers added onto the frame stay mostly dark;
+// the credits keep text on screen for the whole end scroller.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <span>
 
 #include "TestShow.h"
@@ -100,6 +102,26 @@ TEST(ImageFiles, DecodeInTheShowsFormsAtTextureSizes) {
     }
     EXPECT_GE(images, 17);
     EXPECT_GE(tgas, 1) << "the show must exercise its TGA loader";
+}
+
+TEST(ImageFiles, CreditsKeepTextOnScreenUntilTheScrollerEnds) {
+    // The scroller stretches the image to 960 rows and moves its top edge from row 480 of the
+    // screen up by 4 rows a step until it reaches -960, when the show ends.
+    const Image& credits = Show().images.at("data\\scroll.jpg");
+    std::vector<bool> text(size_t(credits.Height()), false);
+    for (int y = 0; y < credits.Height(); ++y)
+        for (int x = 0; x < credits.Width(); ++x) {
+            const Rgb p = credits.At(x, y);
+            if (std::max({p.r, p.g, p.b}) > 0.3f) text[size_t(y)] = true;
+        }
+    const float scale = float(credits.Height()) / 960.0f;
+    // From shortly after the image enters until about two seconds (60 rows) before the end.
+    for (int top = 400; top >= -900; top -= 4) {
+        const int from = int(float(std::max(0, -top)) * scale), to = int(float(std::min(960, 480 - top)) * scale);
+        bool seen = false;
+        for (int r = from; r < to && !seen; ++r) seen = text[size_t(r)];
+        EXPECT_TRUE(seen) << "nothing on screen with the image's top edge at row " << top;
+    }
 }
 
 TEST(ImageFiles, TgaRoundTripsRunsRawStretchesAndLongRowsBottomUp) {
