@@ -24,24 +24,24 @@ namespace cm {
 
 namespace {
 
-inline __m256 Interpolate(float rowValue, float gradient, __m256 fi) {
+[[gnu::always_inline]] inline __m256 Interpolate(float rowValue, float gradient, __m256 fi) {
     return _mm256_add_ps(_mm256_set1_ps(rowValue), _mm256_mul_ps(fi, _mm256_set1_ps(gradient)));
 }
 
 // u - floor(u), zero where that is not in [0, 1).
-inline __m256 WrapFraction(__m256 u) {
+[[gnu::always_inline]] inline __m256 WrapFraction(__m256 u) {
     const __m256 f = _mm256_sub_ps(u, _mm256_floor_ps(u));
     const __m256 ok = _mm256_and_ps(_mm256_cmp_ps(f, _mm256_setzero_ps(), _CMP_GE_OQ),
                                     _mm256_cmp_ps(f, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
     return _mm256_and_ps(f, ok);
 }
 
-inline __m256i PointIndex(__m256 u, int size) {
+[[gnu::always_inline]] inline __m256i PointIndex(__m256 u, int size) {
     const __m256i i = _mm256_cvttps_epi32(_mm256_mul_ps(WrapFraction(u), _mm256_set1_ps(static_cast<float>(size))));
     return _mm256_min_epi32(i, _mm256_set1_epi32(size - 1));
 }
 
-inline void BilinearAxis(__m256 u, int size, __m256i& i0, __m256i& i1, __m256i& weight) {
+[[gnu::always_inline]] inline void BilinearAxis(__m256 u, int size, __m256i& i0, __m256i& i1, __m256i& weight) {
     const __m256i t = _mm256_sub_epi32(
         _mm256_cvttps_epi32(_mm256_mul_ps(WrapFraction(u), _mm256_set1_ps(static_cast<float>(size * 256)))),
         _mm256_set1_epi32(128));
@@ -55,14 +55,14 @@ inline void BilinearAxis(__m256 u, int size, __m256i& i0, __m256i& i1, __m256i& 
 
 // Byte channels of eight pixels as two registers of 16-bit channels (the halves come back
 // together in Pack16, so the lane order in between does not matter).
-inline void Unpack16(__m256i c, __m256i& lo, __m256i& hi) {
+[[gnu::always_inline]] inline void Unpack16(__m256i c, __m256i& lo, __m256i& hi) {
     lo = _mm256_unpacklo_epi8(c, _mm256_setzero_si256());
     hi = _mm256_unpackhi_epi8(c, _mm256_setzero_si256());
 }
-inline __m256i Pack16(__m256i lo, __m256i hi) { return _mm256_packus_epi16(lo, hi); }
+[[gnu::always_inline]] inline __m256i Pack16(__m256i lo, __m256i hi) { return _mm256_packus_epi16(lo, hi); }
 
 // A per-pixel 32-bit value 0..256 spread over the four 16-bit channels of its pixel.
-inline void SpreadWeight(__m256i w, __m256i& lo, __m256i& hi) {
+[[gnu::always_inline]] inline void SpreadWeight(__m256i w, __m256i& lo, __m256i& hi) {
     const __m256i w2 = _mm256_or_si256(w, _mm256_slli_epi32(w, 16));
     lo = _mm256_unpacklo_epi32(w2, w2);
     hi = _mm256_unpackhi_epi32(w2, w2);
@@ -70,13 +70,13 @@ inline void SpreadWeight(__m256i w, __m256i& lo, __m256i& hi) {
 
 // (a (256 - w) + b w) >> 8 per 16-bit channel, computed as (256 a + (b - a) w) >> 8: the
 // product may wrap around 16 bits, but the sum is in 0..65280, so the wrapped sum is exact.
-inline __m256i Lerp16(__m256i a, __m256i b, __m256i w) {
+[[gnu::always_inline]] inline __m256i Lerp16(__m256i a, __m256i b, __m256i w) {
     const __m256i sum = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(_mm256_sub_epi16(b, a), w));
     return _mm256_srli_epi16(sum, 8);
 }
 
 // x = a b + 128; (x + (x >> 8)) >> 8.
-inline __m256i Mul16(__m256i a, __m256i b) {
+[[gnu::always_inline]] inline __m256i Mul16(__m256i a, __m256i b) {
     const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
     return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
 }
@@ -121,13 +121,13 @@ inline __m256i Mul16(__m256i a, __m256i b) {
     return Pack16(Lerp16(topLo, bottomLo, wyl), Lerp16(topHi, bottomHi, wyh));
 }
 
-inline __m256i ColorBytes(__m256 value) {
+[[gnu::always_inline]] inline __m256i ColorBytes(__m256 value) {
     __m256 v = _mm256_max_ps(value, _mm256_setzero_ps());  // NaN and negatives give 0
     v = _mm256_min_ps(v, _mm256_set1_ps(255.0f));
     return _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
 }
 
-inline uint32_t ScalarColorByte(float value) {
+[[gnu::always_inline]] inline uint32_t ScalarColorByte(float value) {
     if (!(value > 0.0f)) return 0;
     if (value > 255.0f) value = 255.0f;
     return static_cast<uint32_t>(value + 0.5f);
@@ -141,7 +141,7 @@ struct RowConstants {
 };
 
 template <bool kFlat>
-RowConstants Prepare(const SpanRow& row) {
+[[gnu::always_inline]] inline RowConstants Prepare(const SpanRow& row) {
     RowConstants rc{};
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |

@@ -27,23 +27,23 @@ namespace cm {
 
 namespace {
 
-inline __m512 Interpolate(float rowValue, float gradient, __m512 fi) {
+[[gnu::always_inline]] inline __m512 Interpolate(float rowValue, float gradient, __m512 fi) {
     return _mm512_add_ps(_mm512_set1_ps(rowValue), _mm512_mul_ps(fi, _mm512_set1_ps(gradient)));
 }
 
-inline __m512 WrapFraction(__m512 u) {
+[[gnu::always_inline]] inline __m512 WrapFraction(__m512 u) {
     const __m512 f = _mm512_sub_ps(u, _mm512_roundscale_ps(u, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
     const __mmask16 ok = _mm512_cmp_ps_mask(f, _mm512_setzero_ps(), _CMP_GE_OQ) &
                          _mm512_cmp_ps_mask(f, _mm512_set1_ps(1.0f), _CMP_LT_OQ);
     return _mm512_maskz_mov_ps(ok, f);
 }
 
-inline __m512i PointIndex(__m512 u, int size) {
+[[gnu::always_inline]] inline __m512i PointIndex(__m512 u, int size) {
     const __m512i i = _mm512_cvttps_epi32(_mm512_mul_ps(WrapFraction(u), _mm512_set1_ps(static_cast<float>(size))));
     return _mm512_min_epi32(i, _mm512_set1_epi32(size - 1));
 }
 
-inline void BilinearAxis(__m512 u, int size, __m512i& i0, __m512i& i1, __m512i& weight) {
+[[gnu::always_inline]] inline void BilinearAxis(__m512 u, int size, __m512i& i0, __m512i& i1, __m512i& weight) {
     const __m512i t = _mm512_sub_epi32(
         _mm512_cvttps_epi32(_mm512_mul_ps(WrapFraction(u), _mm512_set1_ps(static_cast<float>(size * 256)))),
         _mm512_set1_epi32(128));
@@ -54,25 +54,25 @@ inline void BilinearAxis(__m512 u, int size, __m512i& i0, __m512i& i1, __m512i& 
     i1 = _mm512_maskz_mov_epi32(_mm512_cmpneq_epi32_mask(i1, _mm512_set1_epi32(size)), i1);
 }
 
-inline void Unpack16(__m512i c, __m512i& lo, __m512i& hi) {
+[[gnu::always_inline]] inline void Unpack16(__m512i c, __m512i& lo, __m512i& hi) {
     lo = _mm512_unpacklo_epi8(c, _mm512_setzero_si512());
     hi = _mm512_unpackhi_epi8(c, _mm512_setzero_si512());
 }
-inline __m512i Pack16(__m512i lo, __m512i hi) { return _mm512_packus_epi16(lo, hi); }
+[[gnu::always_inline]] inline __m512i Pack16(__m512i lo, __m512i hi) { return _mm512_packus_epi16(lo, hi); }
 
-inline void SpreadWeight(__m512i w, __m512i& lo, __m512i& hi) {
+[[gnu::always_inline]] inline void SpreadWeight(__m512i w, __m512i& lo, __m512i& hi) {
     const __m512i w2 = _mm512_or_si512(w, _mm512_slli_epi32(w, 16));
     lo = _mm512_unpacklo_epi32(w2, w2);
     hi = _mm512_unpackhi_epi32(w2, w2);
 }
 
 // (256 a + (b - a) w) >> 8; see SpanAvx2.cpp for why the wrapping product is exact.
-inline __m512i Lerp16(__m512i a, __m512i b, __m512i w) {
+[[gnu::always_inline]] inline __m512i Lerp16(__m512i a, __m512i b, __m512i w) {
     const __m512i sum = _mm512_add_epi16(_mm512_slli_epi16(a, 8), _mm512_mullo_epi16(_mm512_sub_epi16(b, a), w));
     return _mm512_srli_epi16(sum, 8);
 }
 
-inline __m512i Mul16(__m512i a, __m512i b) {
+[[gnu::always_inline]] inline __m512i Mul16(__m512i a, __m512i b) {
     const __m512i x = _mm512_add_epi16(_mm512_mullo_epi16(a, b), _mm512_set1_epi16(128));
     return _mm512_srli_epi16(_mm512_add_epi16(x, _mm512_srli_epi16(x, 8)), 8);
 }
@@ -114,13 +114,13 @@ inline __m512i Mul16(__m512i a, __m512i b) {
     return Pack16(Lerp16(topLo, bottomLo, wyl), Lerp16(topHi, bottomHi, wyh));
 }
 
-inline __m512i ColorBytes(__m512 value) {
+[[gnu::always_inline]] inline __m512i ColorBytes(__m512 value) {
     __m512 v = _mm512_max_ps(value, _mm512_setzero_ps());  // NaN and negatives give 0
     v = _mm512_min_ps(v, _mm512_set1_ps(255.0f));
     return _mm512_cvttps_epi32(_mm512_add_ps(v, _mm512_set1_ps(0.5f)));
 }
 
-inline uint32_t ScalarColorByte(float value) {
+[[gnu::always_inline]] inline uint32_t ScalarColorByte(float value) {
     if (!(value > 0.0f)) return 0;
     if (value > 255.0f) value = 255.0f;
     return static_cast<uint32_t>(value + 0.5f);
@@ -136,7 +136,7 @@ struct RowConstants {
 };
 
 template <bool kFlat>
-RowConstants Prepare(const SpanRow& row) {
+[[gnu::always_inline]] inline RowConstants Prepare(const SpanRow& row) {
     RowConstants rc{};
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
