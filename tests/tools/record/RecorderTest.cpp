@@ -2,6 +2,8 @@
 // failure when ffmpeg is missing or fails.
 #include "ToolRun.h"
 
+#include "TraceReader.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -104,6 +106,30 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     EXPECT_GT(Rms(DecodeAudio(dir + "/a.mp4")), 300.0);
     // Only the finished files are left.
     EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"a.mkv", "a.mp4", "b.mkv", "b.mp4", "still_14.04.png"}));
+}
+
+TEST(Recording, TracingTheShowChangesNoPixelAndGivesAReadableTrace) {
+    const std::string plain = TempDir("trace_plain"), traced = TempDir("trace_traced");
+    for (const std::string& dir : {plain, traced}) {
+        std::vector<std::string> args = {"--fps", "20", "--seed", "1", "--stills", "20", "--still-dir", dir};
+        if (dir == traced) args.insert(args.end(), {"--trace", dir + "/trace", "--from", "19.9", "--to", "20.1"});
+        Recorder r(Options(args));
+        ASSERT_EQ(r.Run(), 0);
+    }
+    EXPECT_TRUE(ReadFile(plain + "/still_20.png") == ReadFile(traced + "/still_20.png"));
+    std::vector<TraceEntry> entries;
+    std::string error;
+    ASSERT_TRUE(ReadTrace(ReadFile(traced + "/trace/trace.txt"), entries, error)) << error;
+    int frames = 0, draws = 0;
+    for (const TraceEntry& e : entries) {
+        frames += e.kind == TraceEntry::Kind::Frame;
+        draws += e.kind == TraceEntry::Kind::Draw;
+        if (e.kind == TraceEntry::Kind::Texture) {
+            EXPECT_EQ(fs::file_size(traced + "/trace/" + e.file), uintmax_t(e.b) * e.c * 4) << e.file;
+        }
+    }
+    EXPECT_EQ(frames, 4);  // 19.9, 19.95, 20.0 and 20.05 s
+    EXPECT_GT(draws, 4 * 10);
 }
 
 TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {

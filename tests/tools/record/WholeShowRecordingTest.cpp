@@ -1,9 +1,9 @@
-// The whole show recorded once at 60 frames a second with a fixed seed: reference frames of
-// every part, the flash at every part change, the contact sheet and the show's end; and once at
-// 5 frames a second to video, whose music must run the show's whole length.
+// The whole show recorded at 20 frames a second with a fixed seed: reference frames of every
+// part, the flash at every part change, the contact sheet and the show's end; and at 5 frames a
+// second to video, whose music must run the show's whole length.
 //
 // Reference frames: tests/tools/record/reference/still_T.png, the frame at show time T (seed 1,
-// 60 fps). They are compared with a tolerance, so that a different compiler's rounding passes
+// 20 fps). They are compared with a tolerance, so that a different compiler's rounding passes
 // and a changed picture does not: mean absolute difference at most 1.0 per channel (of 255) and
 // at most 0.5% of pixels off by more than 32 in any channel. tools/record/update-references.sh
 // rewrites them; run it only after a change meant to alter the picture, and look at them.
@@ -33,7 +33,7 @@ struct WholeRun {
     std::vector<double> seconds;
 };
 
-const WholeRun& Run60() {
+const WholeRun& RunWhole() {
     static const WholeRun run = [] {
         WholeRun r;
         r.dir = TempDir("whole");
@@ -44,7 +44,7 @@ const WholeRun& Run60() {
             if (!times.empty()) times.push_back(',');
             times.append(name, 6, name.size() - 10);
         }
-        std::vector<std::string> args = {"--fps", "60", "--seed", "1", "--contact-sheet", r.dir + "/sheet.png",
+        std::vector<std::string> args = {"--fps", "20", "--seed", "1", "--contact-sheet", r.dir + "/sheet.png",
                                          "--still-dir", r.dir};
         if (!times.empty()) args.insert(args.end(), {"--stills", times});
         Recorder recorder(Options(args));
@@ -60,40 +60,48 @@ const WholeRun& Run60() {
     return run;
 }
 
-TEST(WholeShowRecording, RunsEveryPartInOrderToTheQuitFlag) {
-    const WholeRun& r = Run60();
+TEST(WholeShowRecording, RunsEveryPartInOrderWithAFlashAtEachChangeToTheQuitFlag) {
+    const WholeRun& r = RunWhole();
     ASSERT_EQ(r.code, 0);
     EXPECT_TRUE(r.summary.showEnded);
     // The scroller raises the quit flag near clock time 1161, 162.5 s at 1000 / 14 ticks a second.
-    EXPECT_NEAR(double(r.summary.framesRun) / 60.0, 1161 * 0.14, 0.2);
+    EXPECT_NEAR(double(r.summary.framesRun) / 20.0, 1161 * 0.14, 0.2);
     ASSERT_EQ(r.parts.size(), size_t(r.summary.framesRun));
-    for (size_t i = 1; i < r.parts.size(); ++i) {
-        ASSERT_TRUE(r.parts[i] == r.parts[i - 1] || r.parts[i] == r.parts[i - 1] + 1) << "frame " << i;
-    }
     EXPECT_EQ(r.parts.front(), 0);
     EXPECT_EQ(r.parts.back(), 8);
-}
-
-TEST(WholeShowRecording, TheFrameAfterEachPartChangeIsBrighterThanTheOneBefore) {
-    const WholeRun& r = Run60();
-    ASSERT_EQ(r.code, 0);
     int changes = 0;
     for (size_t i = 1; i < r.parts.size(); ++i) {
         if (r.parts[i] == r.parts[i - 1]) continue;
+        ASSERT_EQ(r.parts[i], r.parts[i - 1] + 1) << "frame " << i;
         ++changes;
         // The flash adds 0.7 * 255 to every channel (saturating), so the margin is wide.
         EXPECT_GT(r.brightness[i], r.brightness[i - 1] + 40.0) << "part " << r.parts[i] << " at " << r.seconds[i] << " s";
-        // The part starts on the first frame whose clock has passed its event: within one
-        // frame of the event's time.
+        // The part starts on the first frame whose clock has passed its event.
         const double event = cm::kPartChangeTimes[r.parts[i] - 1] * 0.14;
         EXPECT_GE(r.seconds[i], event - 1e-9);
-        EXPECT_LT(r.seconds[i], event + 2.0 / 60) << "part " << r.parts[i];
+        EXPECT_LT(r.seconds[i], event + 2.0 / 20) << "part " << r.parts[i];
     }
     EXPECT_EQ(changes, 8);
+
+    // The contact sheet shows a picture in each of its nine tiles.
+    Image sheet;
+    ASSERT_TRUE(ReadPng(r.dir + "/sheet.png", sheet));
+    ASSERT_EQ(sheet.width, 960);
+    ASSERT_EQ(sheet.height, 3 * (240 + 28));
+    for (int part = 0; part < 9; ++part) {
+        Image tile;
+        tile.width = 320;
+        tile.height = 240;
+        for (int y = 0; y < 240; ++y) {
+            const uint32_t* row = sheet.pixels.data() + size_t((part / 3) * 268 + y) * 960 + (part % 3) * 320;
+            tile.pixels.insert(tile.pixels.end(), row, row + 320);
+        }
+        EXPECT_GT(MeanBrightness(tile), 3.0) << "part " << part;
+    }
 }
 
 TEST(WholeShowRecording, ReferenceFramesOfEveryPartMatchWithinTolerance) {
-    const WholeRun& r = Run60();
+    const WholeRun& r = RunWhole();
     ASSERT_EQ(r.code, 0);
     ASSERT_GE(r.references.size(), 18u) << "no reference frames in " << kReferenceDir;
     for (const std::string& name : r.references) {
@@ -116,25 +124,6 @@ TEST(WholeShowRecording, ReferenceFramesOfEveryPartMatchWithinTolerance) {
         EXPECT_LE(double(far), 0.005 * double(expected.pixels.size())) << name;
         // A reference that is black would match a broken renderer's black frame.
         EXPECT_GT(MeanBrightness(expected), 3.0) << name;
-    }
-}
-
-TEST(WholeShowRecording, ContactSheetHoldsAPictureOfEveryPart) {
-    const WholeRun& r = Run60();
-    ASSERT_EQ(r.code, 0);
-    Image sheet;
-    ASSERT_TRUE(ReadPng(r.dir + "/sheet.png", sheet));
-    ASSERT_EQ(sheet.width, 960);
-    ASSERT_EQ(sheet.height, 3 * (240 + 28));
-    for (int part = 0; part < 9; ++part) {
-        Image tile;
-        tile.width = 320;
-        tile.height = 240;
-        for (int y = 0; y < 240; ++y) {
-            const uint32_t* row = sheet.pixels.data() + size_t((part / 3) * 268 + y) * 960 + (part % 3) * 320;
-            tile.pixels.insert(tile.pixels.end(), row, row + 320);
-        }
-        EXPECT_GT(MeanBrightness(tile), 3.0) << "part " << part;
     }
 }
 
