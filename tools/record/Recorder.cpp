@@ -293,6 +293,10 @@ int Recorder::Run() {
         }
     }
     const int64_t written = summary_.framesWritten;
+    if (o.WantsRange() && written == 0) {
+        return fail("no frame to record: --from lies after the show's end at " + std::to_string(clock.SecondsAt(frame)) +
+                    " s");
+    }
     if (out.trace && !out.trace->Close(error)) return fail(error);
     if (out.h264 || out.lossless) {
         Pcm pcm;

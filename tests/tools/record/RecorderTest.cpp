@@ -37,11 +37,15 @@ TEST(Recording, BadCommandLinesAreRefusedWithAReason) {
     EXPECT_FALSE(o->audio);
 }
 
-TEST(Recording, AStillAfterTheShowsEndIsAnError) {
-    const std::string dir = TempDir("late_still");
-    Recorder r(Options({"--fps", "2", "--stills", "1,500", "--still-dir", dir}));
-    EXPECT_NE(r.Run(), 0);
-    EXPECT_TRUE(r.Summary().showEnded);
+TEST(Recording, OutputsPastTheShowsEndAreErrors) {
+    const std::string dir = TempDir("late");
+    Recorder still(Options({"--fps", "2", "--stills", "1,500", "--still-dir", dir}));
+    EXPECT_NE(still.Run(), 0);
+    EXPECT_TRUE(still.Summary().showEnded);
+    // A trace of frames that never come is refused, not left empty as if done.
+    Recorder trace(Options({"--fps", "2", "--from", "400", "--trace", dir + "/trace"}));
+    EXPECT_NE(trace.Run(), 0);
+    EXPECT_FALSE(fs::exists(dir + "/trace/trace.txt"));
 }
 
 TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {
