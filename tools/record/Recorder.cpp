@@ -133,6 +133,15 @@ int Recorder::Run() {
     for (int64_t f : stillFrames) stop = std::max(stop, f + 1);
     if (!o.contactSheet.empty()) stop = kNoEnd;
 
+    // Folders named for outputs are made here, so that a fresh output path just works.
+    for (const std::string* file : {&o.out, &o.lossless, &o.contactSheet}) {
+        if (file->empty()) continue;
+        fs::create_directories(fs::path(*file).parent_path(), ec);
+        if (!fs::is_directory(fs::path(*file).parent_path())) {
+            return fail("cannot make the folder of " + *file);
+        }
+    }
+
     Outputs out;
     std::string error;
     const int width = o.width, height = o.height;
