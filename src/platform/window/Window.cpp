@@ -12,6 +12,9 @@ struct Window::Impl {
     int textureHeight = 0;
     bool vsync = false;
     bool cursorShown = true;
+    bool framed = true;
+    int width = 0;   // the windowed client size
+    int height = 0;
 
     ~Impl() {
         if (texture) SDL_DestroyTexture(texture);
@@ -29,11 +32,23 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     auto impl = std::make_unique<Impl>();  // from here on, its destructor undoes the init
 
+    impl->framed = options.framed;
+    impl->width = options.width;
+    impl->height = options.height;
     Uint32 windowFlags = SDL_WINDOW_SHOWN;
-    if (options.fullScreen) windowFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    else if (!options.framed) windowFlags |= SDL_WINDOW_BORDERLESS;
-    impl->window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    options.width, options.height, windowFlags);
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = options.width, h = options.height;
+    SDL_Rect desktop;
+    if (options.fullScreen && SDL_GetDisplayBounds(0, &desktop) == 0) {
+        // Created already covering the desktop, so that full screen holds even where no window
+        // manager acts on the full-screen request (a bare X server).
+        windowFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        x = desktop.x, y = desktop.y, w = desktop.w, h = desktop.h;
+    } else if (options.fullScreen) {
+        windowFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    } else if (!options.framed) {
+        windowFlags |= SDL_WINDOW_BORDERLESS;
+    }
+    impl->window = SDL_CreateWindow(options.title.c_str(), x, y, w, h, windowFlags);
     if (!impl->window) return nullptr;
     impl->vsync = options.vsync;
     impl->renderer = SDL_CreateRenderer(impl->window, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
@@ -104,7 +119,21 @@ bool Window::PollEvent(WindowEvent& event) {
 }
 
 void Window::SetFullScreen(bool on) {
-    SDL_SetWindowFullscreen(impl_->window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    Impl& w = *impl_;
+    if (on) {
+        SDL_Rect desktop;
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(w.window), &desktop) == 0) {
+            SDL_SetWindowBordered(w.window, SDL_FALSE);
+            SDL_SetWindowPosition(w.window, desktop.x, desktop.y);
+            SDL_SetWindowSize(w.window, desktop.w, desktop.h);
+        }
+        SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(w.window, 0);
+        SDL_SetWindowBordered(w.window, w.framed ? SDL_TRUE : SDL_FALSE);
+        SDL_SetWindowSize(w.window, w.width, w.height);
+        SDL_SetWindowPosition(w.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
 }
 
 bool Window::IsFullScreen() const {

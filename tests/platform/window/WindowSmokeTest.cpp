@@ -142,9 +142,16 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     PushKey(SDLK_RETURN, KMOD_LALT);  // a system key: full screen toggles, no code
     EXPECT_EQ(display.PumpMessages(), 0u);
     EXPECT_TRUE(window->IsFullScreen());
+    window->GetClientSize(w, h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    display.Present();
     PushKey(SDLK_RETURN, KMOD_LALT);
     display.PumpMessages();
     EXPECT_FALSE(window->IsFullScreen());
+    window->GetClientSize(w, h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
 
     SDL_Event quit{};
     quit.type = SDL_QUIT;
@@ -160,6 +167,13 @@ TEST_F(WindowSmokeTest, FullScreenCoversTheDesktopWithoutCursor) {
     Window* window = display.GetWindow();
     EXPECT_TRUE(window->IsFullScreen());
     EXPECT_FALSE(window->IsCursorShown());
+    int w = 0, h = 0, x = -1, y = -1;
+    window->GetClientSize(w, h);
+    window->GetPosition(x, y);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 640);
     display.BeginFrame(Color4(1, 1, 1));
     display.Present();
