@@ -71,8 +71,8 @@ public:
     DirectDraw* GetDirectDraw() const { return directDraw_; }
     CallRecord& GetCallRecord() { return record_; }
 
-    // Fast (the default) uses the vector span loops where the processor has them; Plain forces
-    // the reference loops. For tests that compare the two.
+    // Fast (the default) uses the widest vector span loops the processor has; Avx2 at most the
+    // 8-wide ones; Plain the reference loops. For tests and benchmarks that compare them.
     void SetSpanPath(SpanPath path) { spanPath_ = path; }
     SpanPath GetSpanPath() const { return spanPath_; }
 
