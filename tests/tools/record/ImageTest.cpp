@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,7 +21,9 @@ Image Filled(int w, int h, uint32_t colour) {
     return im;
 }
 
-std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
+std::string TempPath(const char* name) {
+    return (std::filesystem::temp_directory_path() / (std::to_string(getpid()) + "_" + name)).string();
+}
 
 TEST(PngImage, FramesRoundTripAndBadFilesAreRefused) {
     Image im = Filled(37, 11, 0xFF000000u);

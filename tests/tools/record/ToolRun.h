@@ -11,7 +11,7 @@
 
 namespace cm::record::test {
 
-// A fresh empty folder under the temporary directory.
+// A fresh empty folder under the temporary directory, private to this process.
 std::string TempDir(const std::string& name);
 // Options from a command line, which must parse.
 RecordOptions Options(const std::vector<std::string>& args);

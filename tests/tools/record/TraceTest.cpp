@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -234,7 +236,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST(DeviceTrace, EveryCallRoundTripsBitExactAndReplaysToTheSamePixels) {
-    const std::string dir = (std::filesystem::temp_directory_path() / "cm_record_trace").string();
+    const std::string dir = (std::filesystem::temp_directory_path() / ("cm_record_trace_" + std::to_string(getpid()))).string();
     std::filesystem::remove_all(dir);
     std::vector<DeviceCall> calls;
     const auto frames = DrawTwoFrames(dir, &calls);
@@ -329,7 +331,7 @@ TEST(DeviceTrace, EveryCallRoundTripsBitExactAndReplaysToTheSamePixels) {
 }
 
 TEST(DeviceTrace, TracingChangesNoPixel) {
-    const std::string dir = (std::filesystem::temp_directory_path() / "cm_record_trace_pixels").string();
+    const std::string dir = (std::filesystem::temp_directory_path() / ("cm_record_trace_pixels_" + std::to_string(getpid()))).string();
     const auto traced = DrawTwoFrames(dir, nullptr);
     const auto plain = DrawTwoFrames("", nullptr);
     ASSERT_EQ(traced.size(), 2u);
