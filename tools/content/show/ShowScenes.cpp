@@ -110,8 +110,9 @@ LwsWriter RoomScene() {
 
 // A blob scene: the blob at the origin (the part moves it), a null at the origin as the camera's
 // target, and a camera that drifts slowly at `distance` units. The distances put each blob at 45
-// to 80 pixels of radius on screen; the distort blob also bobs 1.5 units toward the camera, and
-// its 2.2 units keep it clear of the near plane even then, fully swollen.
+// to 70 pixels of radius on screen at rest (the glass blob swells to twice that); the distort blob
+// also bobs 1.5 units toward the camera, and its 2.2 units keep it clear of the near plane even
+// then, fully swollen.
 LwsWriter BlobScene(const char* object, float distance, float drift, int lastFrame) {
     LwsWriter s(0, lastFrame);
     const PathFn path = [=](float f) {
@@ -145,7 +146,7 @@ void BuildScenes(ShowData& show) {
     show.scenes.emplace("data\\introScene.lws", IntroScene());
     show.scenes.emplace("data\\roomScene.lws", RoomScene());
     show.scenes.emplace("data\\distort.lws", BlobScene("data\\distortBlob.lwo", 2.2f, 0.3f, 200));
-    show.scenes.emplace("data\\glassScene.lws", BlobScene("data\\glassBlob.lwo", 1.6f, 0.25f, 300));
+    show.scenes.emplace("data\\glassScene.lws", BlobScene("data\\glassBlob.lwo", 1.8f, 0.28f, 300));
     show.scenes.emplace("data\\rotoballScene.lws", RotoballScene());
     show.scenes.emplace("data\\roto2.lws", BlobScene("data\\rotoBlob.lwo", 2.0f, 0.15f, 200));
 }
