@@ -1,7 +1,7 @@
-// LightWave objects: each input is loaded twice, once with the mesh keeping its own materials
-// and once into a material library, with an image served for every name it asks for. A loaded
-// mesh must only index its own vertices, give every face a material and hold finite positions
-// and texture coordinates.
+// LightWave objects: each input is loaded twice, once with the mesh keeping its
+// own materials and once into a material library, with an image served for every name it asks
+// for. A loaded mesh must only index its own vertices, give every face a material and hold
+// finite positions and texture coordinates, and both loads must give the same faces.
 
 #include "Harness.h"
 #include "ServedTextures.h"
@@ -12,6 +12,7 @@
 #include "scene/SceneGraph.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace cm::fuzz {
 namespace {
@@ -39,24 +40,43 @@ std::string CheckMesh(Mesh& mesh) {
 
 }  // namespace
 
+// One object read into an empty library must give the same faces as read alone: the library
+// only changes where the materials live.
+std::string CompareMeshes(Mesh& alone, Mesh& shared) {
+    if (alone.GetVertexCount() != shared.GetVertexCount() || alone.GetFaceCount() != shared.GetFaceCount()) {
+        return "a material library changed the mesh's size";
+    }
+    for (int32_t i = 0; i < alone.GetFaceCount(); ++i) {
+        const MeshFace& a = *alone.GetFace(i);
+        const MeshFace& b = *shared.GetFace(i);
+        const bool sameCorners = a.i0 == b.i0 && a.i1 == b.i1 && a.i2 == b.i2;
+        const bool sameUv = a.uv0.u == b.uv0.u && a.uv0.v == b.uv0.v && a.uv1.u == b.uv1.u && a.uv1.v == b.uv1.v &&
+                            a.uv2.u == b.uv2.u && a.uv2.v == b.uv2.v;
+        if (!sameCorners || !sameUv || std::strcmp(a.material->GetName(), b.material->GetName()) != 0) {
+            return "a material library changed a face";
+        }
+    }
+    return {};
+}
+
 std::string FuzzLwo(Input data) {
     if (data.size() > kMaxInputBytes) return {};
     TextureManager textures;
     ServeImageNames(data, textures);
 
-    {
-        LwoReader reader;
-        std::unique_ptr<Mesh> mesh = reader.LoadBytes(data, "fuzz.lwo", nullptr, &textures);
-        if (mesh) {
-            if (std::string fault = CheckMesh(*mesh); !fault.empty()) return fault;
-        }
+    LwoReader first;
+    std::unique_ptr<Mesh> alone = first.LoadBytes(data, "fuzz.lwo", nullptr, &textures);
+    if (alone) {
+        if (std::string fault = CheckMesh(*alone); !fault.empty()) return fault;
     }
     SceneGraph library;
-    LwoReader reader;
-    std::unique_ptr<Mesh> mesh = reader.LoadBytes(data, "fuzz.lwo", &library, &textures);
-    if (mesh) {
-        if (std::string fault = CheckMesh(*mesh); !fault.empty()) return fault;
-        if (mesh->GetMaterialCount() != 0) return "materials kept by the mesh although a library was given";
+    LwoReader second;  // a reader serves one load
+    std::unique_ptr<Mesh> shared = second.LoadBytes(data, "fuzz.lwo", &library, &textures);
+    if ((alone == nullptr) != (shared == nullptr)) return "a material library changed whether the object loads";
+    if (shared) {
+        if (std::string fault = CheckMesh(*shared); !fault.empty()) return fault;
+        if (shared->GetMaterialCount() != 0) return "materials kept by the mesh although a library was given";
+        if (std::string fault = CompareMeshes(*alone, *shared); !fault.empty()) return fault;
     }
     return {};
 }
