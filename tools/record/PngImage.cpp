@@ -63,8 +63,9 @@ bool WritePng(const std::string& path, const Image& image) {
 
 namespace {
 // Everything after libpng's error jump point lives here, so no local of the function that
-// calls setjmp changes after it.
-__attribute__((noinline)) bool ReadBody(png_structp png, png_infop info, Image& out) {
+// calls setjmp changes after it. An error jumps out of this function without running its
+// destructors, so it owns nothing: the row buffer belongs to the caller.
+__attribute__((noinline)) bool ReadBody(png_structp png, png_infop info, Image& out, std::vector<png_byte>& row) {
     png_read_info(png, info);
     const int type = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
@@ -73,7 +74,7 @@ __attribute__((noinline)) bool ReadBody(png_structp png, png_infop info, Image& 
     out.width = int(png_get_image_width(png, info));
     out.height = int(png_get_image_height(png, info));
     out.pixels.resize(size_t(out.width) * out.height);
-    std::vector<png_byte> row(size_t(out.width) * channels);
+    row.resize(size_t(out.width) * channels);
     for (int y = 0; y < out.height; ++y) {
         png_read_row(png, row.data(), nullptr);
         uint32_t* dst = out.pixels.data() + size_t(y) * out.width;
@@ -89,13 +90,14 @@ bool ReadFrom(FILE* file, Image& out) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Quiet, Ignore);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
+    std::vector<png_byte> row;
     if (info == nullptr || setjmp(png_jmpbuf(png)) != 0) {
         png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
         return false;
     }
     png_init_io(png, file);
     png_set_user_limits(png, 8192, 8192);
-    const bool ok = ReadBody(png, info, out);
+    const bool ok = ReadBody(png, info, out, row);
     png_destroy_read_struct(&png, &info, nullptr);
     return ok;
 }
