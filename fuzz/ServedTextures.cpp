@@ -4,7 +4,9 @@
 #include "resources/Texture.h"
 #include "resources/TextureManager.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 namespace cm::fuzz {
 namespace {
