@@ -9,7 +9,7 @@ what=${1:-run}
 packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libgtk-3-dev libjpeg62-turbo-dev libopenmpt-dev libfreetype-dev libpng-dev
-  fonts-dejavu-core ffmpeg xvfb xauth
+  fonts-dejavu-core fonts-dejavu-extra ffmpeg xvfb xauth
 )
 if [ "$what" = test ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind locales)
