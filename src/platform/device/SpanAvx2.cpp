@@ -19,8 +19,14 @@ namespace cm {
 
 #ifdef CM_HAVE_AVX2_SPANS
 
+// Everything up to the matching pop is compiled for the wider instructions; only the selector
+// below stays plain, so nothing runs them on a processor without them.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace {
 
@@ -279,7 +285,11 @@ constexpr auto MakeTable(std::integer_sequence<int, kI...>) {
 
 }  // namespace
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 SpanFunction SelectAvx2Span(const SpanSetup& s) {
     static const bool hasAvx2 = __builtin_cpu_supports("avx2");

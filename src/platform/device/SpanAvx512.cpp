@@ -13,8 +13,10 @@
 #define CM_HAVE_AVX512_SPANS 1
 // GCC 12 reports the deliberately undefined pass-through operand inside its own AVX-512
 // intrinsics as uninitialized; nothing of ours is.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
 #include <immintrin.h>
 #endif
 
@@ -22,8 +24,14 @@ namespace cm {
 
 #ifdef CM_HAVE_AVX512_SPANS
 
+// Everything up to the matching pop is compiled for the wider instructions; only the selector
+// below stays plain, so nothing runs them on a processor without them.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512dq"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512dq")
+#endif
 
 namespace {
 
@@ -267,7 +275,11 @@ constexpr auto MakeTable(std::integer_sequence<int, kI...>) {
 
 }  // namespace
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 SpanFunction SelectAvx512Span(const SpanSetup& s) {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
