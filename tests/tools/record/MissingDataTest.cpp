@@ -1,0 +1,69 @@
+// The recorder program run on loose data with one file taken away, for every data file in
+// turn. A file a part cannot start without ends the run at start-up with exit code 1; any other
+// file leaves a hole in a picture and the show runs to its end. Run as a separate process, so
+// that in a sanitizer build the leak check at exit and every report count: the sanitizers are
+// given exit codes of their own, and their reports fail the test.
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace cm::record::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Scenes the parts read, images they load by name, and the objects whose nodes they look up.
+const std::set<std::string> kNeededToStart = {
+    "distort.lws",       "distortBackground.jpg", "distortTexture01.jpg", "distortBlob.lwo",
+    "glassScene.lws",    "glassBackground.jpg",   "glassTexture01.jpg",   "glassBlob.lwo",
+    "introScene.lws",    "introLogo.jpg",         "introCage.lwo",        "introGlobe.lwo",
+    "roomScene.lws",     "roomFlare_1.jpg",       "tunnelBackground.jpg", "tunnelTexture.jpg",
+    "rotoballScene.lws", "rotoball.jpg",          "roto2.lws",            "rotoBlob.lwo",
+    "rotoRingInner.lwo", "rotoRingOuter.lwo",     "endBackground.jpg",    "scroll.jpg",
+};
+
+TEST(MissingData, EachFileGoneEitherStopsStartUpWithOneOrLeavesAShowThatRunsToItsEnd) {
+    const fs::path bin = fs::current_path();
+    const fs::path recorder = bin / "coldmeridian-record";
+    ASSERT_TRUE(fs::exists(recorder));
+    ASSERT_TRUE(fs::is_directory(bin / "data"));
+    const std::string sanitizers =
+        "ASAN_OPTIONS=exitcode=86:detect_leaks=1 LSAN_OPTIONS=exitcode=87 "
+        "UBSAN_OPTIONS=halt_on_error=1:exitcode=88:print_stacktrace=1 ";
+
+    std::set<std::string> seen;
+    for (const auto& entry : fs::directory_iterator(bin / "data")) {
+        const std::string missing = entry.path().filename().string();
+        seen.insert(missing);
+        SCOPED_TRACE(missing);
+        const std::string dir = TempDir("missing");
+        fs::create_directories(fs::path(dir) / "data");
+        for (const auto& other : fs::directory_iterator(bin / "data")) {
+            if (other.path().filename() == missing) continue;
+            fs::create_symlink(other.path(), fs::path(dir) / "data" / other.path().filename());
+        }
+        // Two frames a second keep the whole show short while every part still runs.
+        int status = -1;
+        const std::string output = Shell(sanitizers + recorder.string() + " --data " + dir +
+                                             " --fps 2 --seed 1 --no-audio 2>&1",
+                                         &status);
+        EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+        EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
+        if (kNeededToStart.count(missing) != 0) {
+            EXPECT_EQ(status, 1) << output;
+            EXPECT_NE(output.find("the show could not start"), std::string::npos) << output;
+        } else {
+            EXPECT_EQ(status, 0) << output;
+            // The summary lists every part drawn; the last one is the scroller.
+            EXPECT_NE(output.find("end scroller"), std::string::npos) << output;
+        }
+    }
+    // The list above names files that exist: a renamed file must not pass unnoticed.
+    for (const std::string& name : kNeededToStart) EXPECT_EQ(seen.count(name), 1u) << name;
+}
+
+}  // namespace
+}  // namespace cm::record::test
