@@ -12,8 +12,8 @@ namespace {
 
 // The lists the scene reader matches lines against.
 const char* const kKeywordLists[] = {
-    "FirstFrame LastFrame FrameStep FramesPerSecond LoadObject AddNullObject ShowCamera AddLight AmbientColor "
-    "AmbIntensity",
+    ("FirstFrame LastFrame FrameStep FramesPerSecond LoadObject AddNullObject ShowCamera AddLight AmbientColor "
+     "AmbIntensity"),
     "ObjectMotion ParentObject PivotPoint",
     "CameraMotion TargetObject ZoomFactor PixelAspectRatio",
     "LightMotion ParentObject TargetObject LightColor LgtIntensity LightType Falloff ConeAngle EdgeAngle",
