@@ -157,10 +157,10 @@ void DecodeSteps(j_decompress_ptr cinfo, jpeg_progress_mgr* progress, std::span<
                                                  width * static_cast<JDIMENSION>(components), 1);
     image->width = static_cast<int32_t>(width);
     image->height = static_cast<int32_t>(height);
-    // Rows are appended as they are decoded, so a file that fails early never touches the
-    // memory of the whole picture.
+    // Rows are appended as they are decoded, and nothing is reserved for the declared size: a
+    // few hundred bytes may declare 16384 x 16384 pixels, and a file that fails early must not
+    // have claimed the gigabyte of the whole picture first.
     image->pixels.clear();
-    image->pixels.reserve(static_cast<size_t>(width) * height);
 
     while (cinfo->output_scanline < height) {
         if (jpeg_read_scanlines(cinfo, row, 1) != 1) break;

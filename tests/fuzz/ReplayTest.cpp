@@ -1,7 +1,9 @@
 // Every seed and every recorded finding, run through the same harness entry points the fuzzers
 // use. A harness reports a broken promise as text; a crash or sanitizer report (in a sanitizer
-// build) fails the test program outright.
+// build) fails the test program outright, and so does a single allocation beyond the fuzzers'
+// malloc limit.
 
+#include "AllocationLimit.h"
 #include "CorpusFiles.h"
 #include "Harness.h"
 
@@ -22,7 +24,9 @@ TEST_P(Replay, SeedsAndFindingsAreHandledSoundly) {
     ASSERT_GE(seeds.size(), 3u) << "seed corpus of " << harness->name << " missing";
     for (const auto& kind : {"corpus", "regress"}) {
         for (const test::CorpusFile& file : test::ReadCorpus(kind, harness->name)) {
+            test::ResetLargestAllocation();
             EXPECT_EQ(harness->run(file.bytes), "") << file.path;
+            EXPECT_LE(test::LargestAllocation(), test::kAllocationLimitBytes) << file.path;
         }
     }
 }
