@@ -18,12 +18,6 @@
 namespace cm::fuzz::test {
 namespace {
 std::atomic<std::size_t> g_largest{0};
-
-void Note(std::size_t size) {
-    std::size_t seen = g_largest.load(std::memory_order_relaxed);
-    while (size > seen && !g_largest.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
-    }
-}
 }  // namespace
 
 void ResetLargestAllocation() { g_largest.store(0, std::memory_order_relaxed); }
@@ -31,7 +25,9 @@ std::size_t LargestAllocation() { return g_largest.load(std::memory_order_relaxe
 
 #if CM_OWN_OPERATOR_NEW
 void* Allocate(std::size_t size, std::size_t alignment) {
-    Note(size);
+    std::size_t seen = g_largest.load(std::memory_order_relaxed);
+    while (size > seen && !g_largest.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
+    }
     if (size == 0) size = 1;
     void* p = alignment > alignof(std::max_align_t)
                   ? std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment)
