@@ -148,7 +148,11 @@ Image GlassGlow() {
     for (int i = 0; i < 400; ++i) {
         const float x = rng.Range(0, 512), y = rng.Range(0, 512);
         const float edge = std::hypot(x - 256, y - 256) / 256.0f;
-        im.AddGlow(x, y, 2.0f + 2.0f * rng.Uniform(), kWhite * (0.5f * edge * edge * rng.Uniform()), 1.5f);
+        // The draws are taken one statement at a time: the order in which a call's arguments
+        // are evaluated differs between compilers, and with it the picture.
+        const float brightness = rng.Uniform();
+        const float radius = 2.0f + 2.0f * rng.Uniform();
+        im.AddGlow(x, y, radius, kWhite * (0.5f * edge * edge * brightness), 1.5f);
     }
     return im;
 }
@@ -229,8 +233,13 @@ Image FrostEnv() {
         return base * (0.55f + 0.6f * n);
     });
     Rng rng(1102);
-    for (int i = 0; i < 5; ++i)
-        im.AddGlow(rng.Range(40, 216), rng.Range(30, 140), rng.Range(14, 30), kWhite * 0.7f, 1.8f);
+    for (int i = 0; i < 5; ++i) {
+        // One draw per statement, so that every compiler makes the same picture.
+        const float radius = rng.Range(14, 30);
+        const float y = rng.Range(30, 140);
+        const float x = rng.Range(40, 216);
+        im.AddGlow(x, y, radius, kWhite * 0.7f, 1.8f);
+    }
     return im;
 }
 
