@@ -16,7 +16,7 @@ std::string CheckImage(bool accepted, const DecodedImage& image, const std::stri
         if (error.empty()) return "a refusal without a reason";
         return {};
     }
-    if (image.width < 1 || image.height < 1 || image.width > kMaxImageSide || image.height > kMaxImageSide) {
+    if (!ImageSizeAllowed(image.width, image.height)) {
         return "an accepted image of impossible size";
     }
     if (image.pixels.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height)) {

@@ -21,8 +21,17 @@ inline uint32_t PackOpaque(uint32_t red, uint32_t green, uint32_t blue) {
     return 0xFF000000u | (red << 16) | (green << 8) | blue;
 }
 
-// Neither decoder accepts an image wider or taller than this: larger declared sizes are damaged
-// or hostile files, and at 4 bytes a pixel the limit already allows a 1 GiB pixel array.
+// Neither decoder accepts an image wider or taller than kMaxImageSide, nor one of more than
+// kMaxImagePixels pixels (a 4096 x 4096 square, 64 MiB of pixels): the show's textures are a few
+// hundred pixels a side, and larger declared sizes come from damaged or hostile files. The side
+// limit alone would let a 107-byte progressive JPEG, whose missing scans the library fills with
+// grey, claim a 512 MiB pixel array and as much again for its coefficients.
 inline constexpr int32_t kMaxImageSide = 16384;
+inline constexpr int64_t kMaxImagePixels = int64_t{1} << 24;
+
+inline bool ImageSizeAllowed(int64_t width, int64_t height) {
+    return width >= 1 && height >= 1 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
 
 }  // namespace cm

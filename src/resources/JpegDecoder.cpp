@@ -142,6 +142,13 @@ void DecodeSteps(j_decompress_ptr cinfo, jpeg_progress_mgr* progress, std::span<
         cinfo->err->msg_parm.i[0] = kMaxImageSide;
         ExitWithMessage(reinterpret_cast<j_common_ptr>(cinfo));
     }
+    if (!ImageSizeAllowed(cinfo->image_width, cinfo->image_height)) {
+        auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "JPEG of %u x %u pixels is larger than %lld pixels",
+                      static_cast<unsigned>(cinfo->image_width), static_cast<unsigned>(cinfo->image_height),
+                      static_cast<long long>(kMaxImagePixels));
+        std::longjmp(err->jump, 1);
+    }
     // Default output: RGB for YCbCr or RGB images, grey for one component, CMYK for four.
     if (cinfo->out_color_space != JCS_RGB && cinfo->out_color_space != JCS_GRAYSCALE) {
         cinfo->err->msg_code = JERR_CONVERSION_NOTIMPL;

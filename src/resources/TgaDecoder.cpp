@@ -62,7 +62,7 @@ bool DecodeTga(std::span<const uint8_t> data, DecodedImage& image, std::string& 
     }
     const int32_t width = static_cast<int32_t>(Word16(header + 12));
     const int32_t height = static_cast<int32_t>(Word16(header + 14));
-    if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide) {
+    if (!ImageSizeAllowed(width, height)) {
         return Refuse(error, "TGA: size %ld x %ld is out of range", width, height);
     }
 

@@ -135,10 +135,18 @@ TEST(JpegDecoder, RefusesHugeSizesCmykAndEndlessScans) {
         huge[i + 1] = 20000 & 0xFF;
     }
     ExpectRefused(huge, "16384");
-    // Within the limit but with far too little data for that size: refused when the data runs out.
+    // Within the limits but with far too little data for that size: refused when the data runs out.
     std::vector<uint8_t> forged = huge;
-    for (size_t i : {sof + 5, sof + 7}) forged[i] = 16000 >> 8, forged[i + 1] = 16000 & 0xFF;
+    for (size_t i : {sof + 5, sof + 7}) forged[i] = 4000 >> 8, forged[i + 1] = 4000 & 0xFF;
     ExpectRefused(forged, "premature end");
+    // Each side allowed, the area not (16000 x 16000).
+    for (size_t i : {sof + 5, sof + 7}) forged[i] = 16000 >> 8, forged[i + 1] = 16000 & 0xFF;
+    ExpectRefused(forged, "larger than");
+    // 107 bytes, progressive with arithmetic coding, 11519 x 11308: its one empty scan is all
+    // the library needs to paint the whole picture grey (a fuzzer's find).
+    ExpectRefused(ReadFileBytes(std::string(CM_SOURCE_DIR) +
+                                "/fuzz/regress/jpeg/jpeg-107-bytes-progressive-11519x11308.jpg"),
+                  "larger than");
     std::vector<uint8_t> zero = huge;
     zero[sof + 5] = zero[sof + 6] = 0;
     ExpectRefused(zero);

@@ -16,7 +16,7 @@ std::vector<uint8_t> RealTga(const char* name) {
 }
 
 // An 18-byte header of the given type, size and depth followed by the packet bytes.
-std::vector<uint8_t> Tga(int width, int height, std::initializer_list<uint8_t> packets, uint8_t type = 10,
+std::vector<uint8_t> Tga(int width, int height, const std::vector<uint8_t>& packets, uint8_t type = 10,
                          uint8_t bits = 24) {
     std::vector<uint8_t> file(18 + packets.size(), 0);
     std::copy(packets.begin(), packets.end(), file.begin() + 18);
@@ -109,6 +109,10 @@ TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     ExpectRefused(Tga(20000, 2, {0xFF, 1, 2, 3}));
     // Declares 16384 x 16384 with four bytes of data: refused before a 1 GiB array is made.
     ExpectRefused(Tga(16384, 16384, {0xFF, 1, 2, 3}));
+    // 32 M pixels with all the run packets they need (1 MiB): over the pixel limit, refused.
+    std::vector<uint8_t> runs;
+    for (int i = 0; i < (8192 * 4096) / 128; ++i) runs.insert(runs.end(), {0xFF, 1, 2, 3});
+    ExpectRefused(Tga(8192, 4096, runs));
     ExpectRefused(Tga(2, 2, {0x03, 1, 1, 1, 2, 2, 2}));  // raw packet ends early
     ExpectRefused(Tga(2, 2, {0x80, 1, 1}));               // run pixel cut short
     ExpectRefused(Tga(2, 1, {0x81, 1, 2, 3}, 2));         // uncompressed
