@@ -17,14 +17,6 @@ namespace {
 constexpr std::uint16_t kSurfaceDoubleSided = 0x100;
 constexpr std::uint16_t kSurfaceAdditive = 0x200;
 
-std::string Folded(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return folded;
-}
-
 }  // namespace
 
 std::int32_t ProjectionKindFromName(const std::string& name) {
@@ -84,7 +76,7 @@ std::unique_ptr<Mesh> LwoReader::BuildMesh() {
     materialsByName_.clear();
     for (std::int32_t i = 0; library_ != nullptr && i < library_->GetMaterialCount(); ++i) {
         Material* m = library_->GetMaterial(i);
-        materialsByName_.emplace(Folded(m->GetName()), m);
+        materialsByName_.emplace(FoldedCase(m->GetName()), m);
     }
     std::vector<Material*> bySurface(object_.surfaces.size(), nullptr);
     for (std::size_t k = 0; k < object_.polygons.size(); ++k) {
@@ -115,7 +107,7 @@ std::unique_ptr<Mesh> LwoReader::BuildMesh() {
 
 Material* LwoReader::MaterialFor(const LwoSurface& surface, Mesh& mesh) {
     // The first object to use a surface name decides that material for every later one.
-    const std::string key = Folded(surface.name);
+    const std::string key = FoldedCase(surface.name);
     if (auto found = materialsByName_.find(key); found != materialsByName_.end()) return found->second;
     std::unique_ptr<Material> built = BuildMaterial(surface);
     const bool added = library_ != nullptr ? library_->AddMaterial(built.get()) : mesh.AddMaterial(built.get());

@@ -77,4 +77,10 @@ int CompareNoCase(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -static_cast<int>(FoldCase(b[n])) : static_cast<int>(FoldCase(a[n]));
 }
 
+std::string FoldedCase(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(FoldCase(c));
+    return folded;
+}
+
 }  // namespace cm

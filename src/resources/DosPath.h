@@ -33,4 +33,8 @@ std::string DiskPathFromDos(std::string_view path);
 // Negative, zero or positive as a sorts before, equal to or after b.
 int CompareNoCase(std::string_view a, std::string_view b);
 
+// The name with ASCII capitals made small, locale-free: a key under which names equal by
+// CompareNoCase are equal.
+std::string FoldedCase(std::string_view name);
+
 }  // namespace cm
