@@ -6,9 +6,9 @@
 //
 // Accepted: baseline and progressive images with three colour components (output as the library's
 // RGB) or one grey component (expanded to grey RGB). Refused: CMYK/YCCK and other component
-// layouts, sizes beyond kMaxImageSide or kMaxImagePixels, more than kMaxJpegScans scans, data that ends before the
-// end-of-image marker, and coded data that ends early or is corrupt (the library would pad the
-// picture with grey and call it good).
+// layouts, sizes beyond kMaxImageSide or kMaxImagePixels, more than kMaxJpegScans scans, data
+// that ends before the end-of-image marker, and coded data that ends early or is corrupt (the
+// library would pad the picture with grey and call it good).
 #pragma once
 
 #include "resources/DecodedImage.h"

@@ -5,9 +5,9 @@
 // or raw, covers 1 to 128 pixels, and a packet that crosses a row end continues on the next row.
 // The ID field and any colour map are skipped by their declared lengths.
 //
-// Refused: a header shorter than 18 bytes, other image types or depths, a zero side, a size beyond
-// kMaxImageSide or kMaxImagePixels, and packet data that ends before the image is full. Packet pixels beyond the
-// last image pixel are ignored.
+// Refused: a header shorter than 18 bytes, other image types or depths, a zero side, a size
+// beyond kMaxImageSide or kMaxImagePixels, and packet data that ends before the image is full.
+// Packet pixels beyond the last image pixel are ignored.
 #pragma once
 
 #include "resources/DecodedImage.h"
