@@ -3,6 +3,8 @@
 // second run must load no library and no module.
 #include "ShowHarness.h"
 
+#include "common/Fnv1a.h"
+
 #include "resources/AudioLibrary.h"
 #include "resources/MusicPlayer.h"
 
@@ -22,17 +24,6 @@ struct MusicRun {
     uint32_t module = 0;
 };
 
-uint64_t Fnv1a(const std::vector<uint32_t>& pixels) {
-    uint64_t h = 1469598103934665603ull;
-    for (uint32_t p : pixels) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            h ^= (p >> shift) & 0xFFu;
-            h *= 1099511628211ull;
-        }
-    }
-    return h;
-}
-
 // The whole show at 10 frames a second with the music switched on.
 MusicRun RunWithMusic() {
     MusicRun run;
@@ -46,7 +37,7 @@ MusicRun RunWithMusic() {
             run.libraryLoaded = AudioLibrary::IsLibraryLoaded();
             run.module = s.GetMusic() != nullptr ? s.GetMusic()->GetModule() : 0;
         }
-        run.frameHashes.push_back(Fnv1a(sink.frame));
+        run.frameHashes.push_back(Fnv1a64(sink.frame.data(), sink.frame.size() * sizeof(uint32_t)));
         ++frame;
         s.TickClock(TicksBefore(frame, 10) - TicksBefore(frame - 1, 10));
     });

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "TestShow.h"
+#include "common/Fnv1a.h"
 #include "resources/PackArchive.h"
 
 namespace cm::content::test {
@@ -15,11 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-uint64_t Fnv1a64(const std::vector<uint8_t>& bytes) {
-    uint64_t h = 1469598103934665603ULL;
-    for (uint8_t b : bytes) h = (h ^ b) * 1099511628211ULL;
-    return h;
-}
+uint64_t Fnv1a64(const std::vector<uint8_t>& bytes) { return cm::test::Fnv1a64(bytes.data(), bytes.size()); }
 
 // Regenerate with: build/<dir>/bin/test_content --gtest_filter=*Pinned* and copy the printed lines.
 const std::map<std::string, uint64_t> kPinned = {

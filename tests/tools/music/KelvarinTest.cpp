@@ -11,6 +11,7 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
+#include "common/Fnv1a.h"
 #include "music/Score.h"
 #include "tools/music/Players.h"
 
@@ -33,12 +34,8 @@ const Section kSections[] = {
 };
 constexpr double kCreditsEnd = 162.5;
 
-// FNV-1a, 64 bits: enough to notice any change to the module, so changing it is a deliberate act.
-uint64_t Fnv1a(const std::vector<uint8_t>& bytes) {
-    uint64_t h = 0xcbf29ce484222325ull;
-    for (uint8_t b : bytes) h = (h ^ b) * 0x100000001b3ull;
-    return h;
-}
+// Enough to notice any change to the module, so changing it is a deliberate act.
+uint64_t Fnv1a(const std::vector<uint8_t>& bytes) { return cm::test::Fnv1a64(bytes.data(), bytes.size()); }
 
 double Rms(const std::vector<float>& v, size_t from, size_t to) {
     double sum = 0.0;
