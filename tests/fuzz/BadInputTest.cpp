@@ -3,6 +3,7 @@
 // the scene reader. (Which test covers which listed bad input is tabled in fuzz/README.md.)
 
 #include "Harness.h"
+#include "common/Files.h"
 
 #include "lightwave/LwsReader.h"
 #include "resources/PackArchive.h"
@@ -25,11 +26,6 @@ namespace cm::fuzz {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Byte by byte: gcc 12 warns falsely about inserting short literal lists into a vector.
 void Append(Bytes& b, std::string_view bytes) {
@@ -79,7 +75,7 @@ Bytes Triangle() {
 TEST(BadInput, DamagedModulesAreRefusedOrPlayQuietly) {
     const Harness* harness = FindHarness("module");
     if (harness == nullptr) GTEST_SKIP() << "built without the audio library";
-    const Bytes module = ReadFile(std::string(CM_SOURCE_DIR) + "/fuzz/corpus/module/test.xm");
+    const Bytes module = cm::test::ReadBytes(std::string(CM_SOURCE_DIR) + "/fuzz/corpus/module/test.xm");
     ASSERT_GT(module.size(), 400u);
     // Every cut, coarsely: inside the header, the patterns and the samples.
     for (std::size_t length = 0; length < module.size(); length += 61) {

@@ -133,9 +133,4 @@ private:
     std::filesystem::path path_;
 };
 
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 }  // namespace cm::test

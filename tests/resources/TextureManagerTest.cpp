@@ -6,9 +6,9 @@
 #include "platform/device/VertexBuffer.h"
 #include "platform/window/Window.h"  // DisplayDevice holds a unique_ptr<Window>
 #include "resources/JpegDecoder.h"
-#include "resources/JpegTestFiles.h"
 #include "resources/TextureManager.h"
 #include "resources/TgaDecoder.h"
+#include "common/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +44,7 @@ protected:
                                                     static_cast<std::streamsize>(bytes.size()));
         return path.string();
     }
-    static std::vector<uint8_t> Real(const std::string& relative) {
-        return test::ReadFileBytes(std::string(CM_REALDATA_DIR) + "/" + relative);
-    }
+    static std::vector<uint8_t> Real(const std::string& relative) { return test::SampleBytes(relative); }
     // A w x h run-length TGA of one colour (blue, green, red bytes).
     static std::vector<uint8_t> FlatTga(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
         std::vector<uint8_t> file(18, 0);

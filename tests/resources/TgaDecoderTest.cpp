@@ -1,4 +1,4 @@
-#include "resources/JpegTestFiles.h"
+#include "common/Files.h"
 #include "resources/TgaDecoder.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +11,7 @@
 namespace cm {
 namespace {
 
-std::vector<uint8_t> RealTga(const char* name) {
-    return test::ReadFileBytes(std::string(CM_REALDATA_DIR) + "/tga/" + name);
-}
+std::vector<uint8_t> RealTga(const char* name) { return test::SampleBytes(std::string("tga/") + name); }
 
 // An 18-byte header of the given type, size and depth followed by the packet bytes.
 std::vector<uint8_t> Tga(int width, int height, const std::vector<uint8_t>& packets, uint8_t type = 10,

@@ -11,6 +11,7 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
+#include "common/Files.h"
 #include "common/Fnv1a.h"
 #include "music/Score.h"
 #include "tools/music/Players.h"
@@ -46,7 +47,7 @@ double Rms(const std::vector<float>& v, size_t from, size_t to) {
 class Kelvarin : public ::testing::Test {
 protected:
     void SetUp() override {
-        bytes = test::ReadFile(kModulePath);
+        bytes = cm::test::ReadBytes(kModulePath);
         ASSERT_FALSE(bytes.empty()) << "missing " << kModulePath;
     }
     std::vector<uint8_t> bytes;
