@@ -90,6 +90,7 @@ TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
     // Baseline and progressive, cut anywhere from inside the header to just before the final
     // marker byte: never a read past the data, never an image made up of padding.
     for (const auto& whole : {RealJpeg("testorig.jpg"), RealJpeg("jpg-progressive.jpg")}) {
+        ASSERT_FALSE(whole.empty());
         for (size_t length = 1; length < whole.size(); length += length < 700 ? 1 : 97) {
             SCOPED_TRACE(length);
             ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.begin() + length));

@@ -66,6 +66,7 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
     // The uncompressed copy of the same picture gives the expected pixels: stored bottom row
     // first, blue-green-red.
     const std::vector<uint8_t> raw = RealTga("200x32_rgb_bl_raw.tga");
+    ASSERT_GE(raw.size(), 18u + 200 * 32 * 3);
     std::vector<uint32_t> expected(200 * 32);
     for (int row = 0; row < 32; ++row) {
         for (int x = 0; x < 200; ++x) {
@@ -95,6 +96,7 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
 
 TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     const std::vector<uint8_t> whole = RealTga("200x32_rgb_bl_rle.tga");
+    ASSERT_GT(whole.size(), 18u + 26u);
     for (size_t length = 0; length < 18; ++length) ExpectRefused({whole.begin(), whole.begin() + length});
     // The packets end where the 26-byte footer begins; a cut anywhere before that is refused.
     const size_t packetsEnd = whole.size() - 26;
