@@ -43,7 +43,8 @@ public:
     bool AddMaterial(Material* material);
     int32_t GetMaterialCount() const { return materials.Count(); }
     Material* GetMaterial(int32_t index) const { return materials.At(index); }
-    // First private material whose name matches without regard to letter case; null for null.
+    // First private material whose name matches without regard to ASCII letter case (whatever the
+    // process locale); null for null.
     Material* FindMaterial(const char* name) const;
 
     // Per-vertex average of the unit normals of the faces using the vertex (not renormalised).
