@@ -62,7 +62,8 @@ public:
     // True when every index of the face lies inside the vertex array.
     bool FaceInRange(const MeshFace& f) const;
 
-    // Meshes of real objects stay far below this; larger counts come from a damaged file.
+    // SetVertexCount and SetFaceCount refuse more than this (4,194,304). Meshes of real objects
+    // stay far below it; larger counts come from a damaged file.
     static constexpr int32_t kMaxElements = 1 << 22;
 
 private:
