@@ -1,5 +1,6 @@
-// A system locale built with localedef into a scratch folder for one test, so that tests can run
-// under locales the machine has not installed. LOCPATH points at the folder while it lives.
+// A system locale built with localedef into a folder of this process's own and removed with it,
+// for tests that must run under a locale the machine has not installed. Name the folder in
+// LOCPATH, then select the locale as source + ".UTF-8".
 #pragma once
 
 #include <cstdlib>
@@ -10,33 +11,24 @@
 
 namespace cm::test {
 
-class ScratchLocale {
-public:
-    // source: a locale source such as "tr_TR"; the locale is named source + ".UTF-8".
+struct ScratchLocale {
+    // source: a locale source such as "tr_TR".
     explicit ScratchLocale(const std::string& source)
-        : dir_(std::filesystem::temp_directory_path() / ("cm_locale_" + std::to_string(getpid()))),
-          name_(source + ".UTF-8") {
-        std::filesystem::create_directories(dir_);
-        const std::string make = "localedef -i " + source + " -f UTF-8 " + (dir_ / name_).string() + " >/dev/null 2>&1";
-        built_ = std::system(make.c_str()) == 0;
-        if (built_) setenv("LOCPATH", dir_.c_str(), 1);
+        : dir(std::filesystem::temp_directory_path() / ("cm_locale_" + source + "_" + std::to_string(getpid()))) {
+        std::filesystem::create_directories(dir);
+        const std::filesystem::path built = dir / (source + ".UTF-8");
+        const std::string make = "localedef -i " + source + " -f UTF-8 " + built.string() + " >/dev/null 2>&1";
+        if (std::system(make.c_str()) == 0 || std::filesystem::exists(built)) folder = dir.string();
     }
     ~ScratchLocale() {
-        unsetenv("LOCPATH");
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
     }
     ScratchLocale(const ScratchLocale&) = delete;
     ScratchLocale& operator=(const ScratchLocale&) = delete;
 
-    // False where localedef or the locale sources are missing: callers skip.
-    bool Built() const { return built_; }
-    const char* Name() const { return name_.c_str(); }
-
-private:
-    std::filesystem::path dir_;
-    std::string name_;
-    bool built_ = false;
+    std::filesystem::path dir;
+    std::string folder;  // empty when the system has no locale sources to build it from
 };
 
 }  // namespace cm::test

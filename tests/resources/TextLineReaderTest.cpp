@@ -1,4 +1,4 @@
-#include "common/ScratchLocale.h"
+#include "common/CommaLocale.h"
 #include "resources/AsciiNumber.h"
 #include "resources/TextLineReader.h"
 
@@ -103,14 +103,16 @@ TEST(AsciiNumber, ReadsDecimalOnlyWithoutTheCRuntimesUndefinedCorners) {
     EXPECT_EQ(AsciiToFloat("0.1"), static_cast<float>(0.1)) << "rounded once, through double, as atof";
 }
 
-// A comma-decimal locale built in a scratch folder; skipped where the system has no locale sources.
+// Skipped where the system cannot build a comma-decimal locale.
 TEST(AsciiNumber, IgnoresACommaDecimalLocale) {
-    test::ScratchLocale german("de_DE");
-    if (!german.Built()) GTEST_SKIP() << "localedef cannot build de_DE here";
-    if (std::setlocale(LC_NUMERIC, german.Name()) == nullptr) GTEST_SKIP() << "locale not loadable";
+    const test::CommaLocale locale;
+    if (locale.folder.empty()) GTEST_SKIP() << "localedef cannot build de_DE here";
+    setenv("LOCPATH", locale.folder.c_str(), 1);
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "locale not loadable";
     const double affected = std::atof("0.5");
     const float ours = AsciiToFloat("1.25");
     std::setlocale(LC_NUMERIC, "C");
+    unsetenv("LOCPATH");
     EXPECT_EQ(affected, 0.0) << "the locale should really change what atof reads";
     EXPECT_EQ(ours, 1.25f);
 }
