@@ -3,7 +3,7 @@
 // each frame goes to the outputs the options ask for.
 #pragma once
 
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 #include "PngImage.h"
 #include "RecordOptions.h"
 

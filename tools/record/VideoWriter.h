@@ -8,7 +8,7 @@
 #pragma once
 
 #include "FfmpegProcess.h"
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 #include "ModuleAudio.h"
 #include "PngImage.h"
 
