@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/FrameClock.h"
-#include "PngImage.h"
+#include "resources/PngImage.h"
 #include "RecordOptions.h"
 
 #include <array>

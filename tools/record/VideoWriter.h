@@ -10,7 +10,7 @@
 #include "FfmpegProcess.h"
 #include "app/FrameClock.h"
 #include "ModuleAudio.h"
-#include "PngImage.h"
+#include "resources/PngImage.h"
 
 #include <string>
 
