@@ -4,6 +4,8 @@
 // frame is the frame on screen without the status line.
 #include "ShowHarness.h"
 
+#include "common/ScratchDir.h"
+
 #include "app/DemoClock.h"
 #include "app/Player.h"
 #include "resources/MusicPlayer.h"
@@ -33,13 +35,12 @@ protected:
         show.ResetShow();
         ASSERT_NE(show.GetMusic(), nullptr);
         ASSERT_NE(show.GetMusic()->GetModule(), 0u) << "the module did not load";
-        player = std::make_unique<Player>(show, folder.string());
+        player = std::make_unique<Player>(show, scratch.path.string());
         player->Step();
     }
     void TearDown() override {
         player.reset();
         show.ShutdownShow();
-        std::filesystem::remove_all(folder);
     }
     double Music() const { return show.GetMusic()->GetPosition(); }
     void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
@@ -48,7 +49,7 @@ protected:
     Show show;
     std::unique_ptr<Player> player;
     const FrameClock step{FrameRate{60, 1}};
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "cm-player-test";
+    ScratchDir scratch;
 };
 
 TEST_F(PlayerTest, PauseHoldsClockAndMusicAndJumpsTakeTheMusicAlong) {
@@ -92,7 +93,6 @@ TEST_F(PlayerTest, PauseHoldsClockAndMusicAndJumpsTakeTheMusicAlong) {
 TEST_F(PlayerTest, SavedFrameIsTheFrameOnScreenWithoutTheStatusLine) {
     player->HandleKey(kKeySpace);
     player->HandleKey(kKeyPageDown);  // a frame with more than black in it
-    std::filesystem::create_directories(folder);
     player->HandleKey(kKeyF12);
     ASSERT_FALSE(player->LastSavedFrame().empty());
     Image saved;
@@ -112,7 +112,7 @@ TEST_F(PlayerTest, SavedFrameIsTheFrameOnScreenWithoutTheStatusLine) {
     EXPECT_GT(changed, 100u) << "the status line is drawn over the frame";
     EXPECT_EQ(changedBelow, 0u) << "and nowhere else";
     player->HandleKey(kKeyF12);  // a second save does not overwrite the first
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path), {}), 2);
 }
 
 }  // namespace
