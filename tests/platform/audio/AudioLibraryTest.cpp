@@ -103,7 +103,7 @@ TEST_F(RealLibrary, EveryRealModuleLoadsAndRendersSound) {
 // device buffer later when read back), a pause holds it, and impossible positions are refused.
 TEST_F(RealLibrary, PositionIsSetExactlyAndHeldWhilePaused) {
     Open("dummy");
-    ASSERT_TRUE(player_->Load((kXmDir + "/milky.xm").c_str()));
+    ASSERT_TRUE(player_->Load(kShowModule));
     ASSERT_NE(player_->Play(), 0);
     const double buffer = 1024.0 / 44100.0;
     for (const double seconds : {20.0, 3.5, 0.0}) {
