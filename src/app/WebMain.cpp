@@ -12,6 +12,7 @@
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
 #include "app/StartupOptions.h"
+#include "scene/SceneGraph.h"
 
 #include <emscripten/emscripten.h>
 

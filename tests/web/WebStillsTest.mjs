@@ -1,7 +1,8 @@
 // The browser build draws the same pixels as the desktop build: the web build folder is served
 // on 127.0.0.1, its page runs the deterministic mode in headless Chromium at one moment of every
 // part, and each frame is compared with the recorder's still of the same moment (seed 1, 60 fps).
-// Also prints the page's figures: start-up time and the heaviest second of each part.
+// Then the page starts the show as a visitor does, and its music must have gone out through Web
+// Audio. Also prints the page's figures: start-up times and the heaviest second of each part.
 //
 // Usage: node WebStillsTest.mjs SITE_DIR RECORDER_BIN_DIR
 // Exit 77 (skipped) when there is no web build or no Chromium.
@@ -17,7 +18,7 @@ const chromium = process.env.CM_CHROMIUM || '/usr/bin/chromium';
 // One moment in each of the nine parts, in show seconds.
 const moments = ['7', '22', '42', '59', '68.5', '82', '97', '107.5', '120'];
 const fps = 60;
-const timeoutMs = 20 * 60 * 1000;
+const timeoutMs = 20 * 60 * 1000;  // per page
 
 function skip(why) {
   console.log(`SKIPPED: ${why}`);
@@ -64,30 +65,45 @@ function readPng(path) {
   return {width, height, rgba};
 }
 
-// Serves the site and collects what the page posts back.
-function serve(onDone) {
-  const posted = {stills: {}, timings: null};
+// Serves the site and collects what the page posts back until it posts /done.
+const server = createServer((request, response) => {
+  const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+  if (request.method === 'POST') {
+    const chunks = [];
+    request.on('data', (chunk) => chunks.push(chunk));
+    request.on('end', () => {
+      const body = Buffer.concat(chunks);
+      posted[path.startsWith('/still/') ? path : path.slice(1)] = body;
+      response.end();
+      if (path === '/done') pageDone(body.toString());
+    });
+    return;
+  }
+  const file = join(site, path === '/' ? 'index.html' : path.replace(/\.\./g, ''));
+  if (!existsSync(file)) return response.writeHead(404).end();
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
-  const server = createServer((request, response) => {
-    const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    if (request.method === 'POST') {
-      const chunks = [];
-      request.on('data', (chunk) => chunks.push(chunk));
-      request.on('end', () => {
-        const body = Buffer.concat(chunks);
-        if (path.startsWith('/still/')) posted.stills[path.slice(7)] = body;
-        else if (path === '/timings') posted.timings = JSON.parse(body.toString());
-        response.end();
-        if (path === '/done') onDone(body.toString(), posted);
-      });
-      return;
-    }
-    const file = join(site, path === '/' ? 'index.html' : path.replace(/\.\./g, ''));
-    if (!existsSync(file)) return response.writeHead(404).end();
-    response.writeHead(200, {'Content-Type': types[extname(file)] || 'application/octet-stream'});
-    response.end(readFileSync(file));
+  response.writeHead(200, {'Content-Type': types[extname(file)] || 'application/octet-stream'});
+  response.end(readFileSync(file));
+});
+let posted = {}, pageDone = () => {};
+
+// Opens the page with the query in a fresh headless Chromium; resolves with what it posted.
+async function loadPage(query, extraFlags = []) {
+  posted = {};
+  const profile = mkdtempSync(join(tmpdir(), 'cm-chromium-'));
+  const url = `http://127.0.0.1:${server.address().port}/index.html?${query}`;
+  const browser = spawn(chromium, ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    `--user-data-dir=${profile}`, ...extraFlags, url], {stdio: 'ignore'});
+  const result = await new Promise((resolve) => {
+    const timer = setTimeout(() => resolve('no answer in time'), timeoutMs);
+    pageDone = (text) => { clearTimeout(timer); resolve(text); };
   });
-  return server;
+  browser.kill('SIGKILL');
+  await new Promise((resolve) => (browser.exitCode !== null ? resolve() : browser.on('exit', resolve)));
+  rmSync(profile, {recursive: true, force: true});
+  if (result !== 'ok') console.log(`FAIL: the page (${query}) reports ${result}`);
+  return result === 'ok' ? posted : null;
 }
 
 function psnr(a, b) {
@@ -133,45 +149,44 @@ const record = spawnSync(join(bin, 'coldmeridian-record'),
   {cwd: bin, stdio: 'inherit'});
 if (record.status !== 0) throw new Error('the recorder failed');
 
-let browser;
-const timer = setTimeout(() => {
-  console.log('FAIL: the page did not finish in time');
-  browser?.kill('SIGKILL');
-  process.exit(1);
-}, timeoutMs);
-const server = serve((result, posted) => {
-  clearTimeout(timer);
-  browser.kill('SIGKILL');
-  server.close();
-  let failures = result === 'ok' ? 0 : 1;
-  if (failures) console.log(`FAIL: the page reports ${result}`);
-  const parts = new Set();
-  moments.forEach((label) => {
-    const native = readPng(join(scratch, `still_${label}.png`));
-    const web = posted.stills[label];
-    const frame = Math.ceil(Number(label) * fps - 1e-9);
-    parts.add(posted.timings.frames[frame]?.[0]);
-    if (!web || web.length !== native.rgba.length) {
-      console.log(`FAIL: ${label} s: no frame of ${native.width} x ${native.height} from the page`);
-      return ++failures;
-    }
-    const same = Buffer.compare(web, native.rgba) === 0;
-    const {psnr: db, differing} = psnr(web, native.rgba);
-    console.log(`${same ? 'same' : 'FAIL'}: ${label} s, part ${posted.timings.frames[frame]?.[0] + 1}: ` +
-                (same ? 'byte-identical' : `PSNR ${db.toFixed(2)} dB, ${differing} pixels differ`));
-    failures += !same;
-  });
-  if (parts.size !== 9) console.log(`FAIL: the moments show ${parts.size} parts, not 9`), ++failures;
-  figures(posted.timings);
-  rmSync(scratch, {recursive: true, force: true});
-  process.exit(failures ? 1 : 0);
-});
-server.listen(0, '127.0.0.1', () => {
-  const profile = mkdtempSync(join(tmpdir(), 'cm-chromium-'));
-  const url = `http://127.0.0.1:${server.address().port}/index.html?still=${moments.join(',')}` +
-              `&seed=1&fps=${fps}&report=1`;
-  browser = spawn(chromium, ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    `--user-data-dir=${profile}`, url], {stdio: 'ignore'});
-  browser.on('exit', () => rmSync(profile, {recursive: true, force: true}));
-});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+let failures = 0;
+
+const still = await loadPage(`still=${moments.join(',')}&seed=1&fps=${fps}&report=1`);
+if (!still) ++failures;
+const timings = still && JSON.parse(still.timings.toString());
+const parts = new Set();
+for (const label of moments) {
+  if (!still) break;
+  const native = readPng(join(scratch, `still_${label}.png`));
+  const web = still[`/still/${label}`];
+  const part = timings.frames[Math.ceil(Number(label) * fps - 1e-9)]?.[0];
+  parts.add(part);
+  if (!web || web.length !== native.rgba.length) {
+    console.log(`FAIL: ${label} s: no frame of ${native.width} x ${native.height} from the page`);
+    ++failures;
+    continue;
+  }
+  const same = Buffer.compare(web, native.rgba) === 0;
+  const {psnr: db, differing} = psnr(web, native.rgba);
+  console.log(`${same ? 'same' : 'FAIL'}: ${label} s, part ${part + 1}: ` +
+              (same ? 'byte-identical' : `PSNR ${db.toFixed(2)} dB, ${differing} pixels differ`));
+  failures += !same;
+}
+if (still && parts.size !== 9) console.log(`FAIL: the moments show ${parts.size} parts, not 9`), ++failures;
+if (still) figures(timings);
+rmSync(scratch, {recursive: true, force: true});
+
+// The show as a visitor starts it, with its music: Web Audio must have pulled libopenmpt's mix.
+const run = await loadPage('run=1&report=1', ['--autoplay-policy=no-user-gesture-required']);
+const played = run && JSON.parse(run.run.toString());
+if (played) {
+  console.log(`run: first frame ${played.times.firstFrame.toFixed(0)} ms after page load; music: ` +
+              `${played.audioFrames} frames played, RMS ${played.audioRms.toFixed(4)}`);
+  if (!(played.times.firstFrame > 0)) console.log('FAIL: the show drew no frame'), ++failures;
+  if (!(played.audioFrames > 0 && played.audioRms > 0.001)) console.log('FAIL: no music was played'), ++failures;
+} else {
+  ++failures;
+}
+server.close();
+process.exit(failures ? 1 : 0);

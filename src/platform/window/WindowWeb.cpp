@@ -3,7 +3,8 @@
 // page's key events; their keyCode values are the Windows virtual-key codes the show expects.
 // As on the desktop, Alt+Enter toggles full screen (the page does it at once: a browser allows
 // full screen only while it handles the key) and is not reported, nor are other keys with Alt
-// held. The last frame stays readable for the page (cm_web_frame_pixels).
+// held; keys with Ctrl or Meta held are left to the browser. The last frame stays readable for
+// the page (cm_web_frame_pixels).
 #include "platform/window/Window.h"
 
 #include <emscripten/emscripten.h>
@@ -35,7 +36,8 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
         Module.cmKeys = [];
         if (!Module.cmKeyListener) {
             Module.cmKeyListener = (event) => {
-                if (!Module.cmKeys) return;
+                // The browser's own shortcuts (Ctrl or Meta held) stay the browser's.
+                if (!Module.cmKeys || event.ctrlKey || event.metaKey) return;
                 if (event.altKey) {
                     if (event.keyCode === 13 && !event.repeat) Module.cmToggleFullScreen();
                 } else {
@@ -97,7 +99,7 @@ bool Window::PollEvent(WindowEvent& event) {
 
 void Window::SetFullScreen(bool on) {
     // Outside a user gesture the browser refuses; the page's own controls ask again.
-    EM_ASM({ if ($0 !== Module.cmIsFullScreen()) Module.cmToggleFullScreen(); }, on ? 1 : 0);
+    EM_ASM({ if (($0 !== 0) !== Module.cmIsFullScreen()) Module.cmToggleFullScreen(); }, on ? 1 : 0);
 }
 
 bool Window::IsFullScreen() const { return EM_ASM_INT({ return Module.cmIsFullScreen() ? 1 : 0; }) != 0; }
