@@ -22,10 +22,11 @@ fi
 # The web build compiles the distribution's own JPEG and module library sources, which
 # apt-get source fetches from the source archive named here.
 sources_list=/etc/apt/sources.list.d/coldmeridian-src.sources
+has_source_archive() {
+  [ -f "$sources_list" ] || grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ ||
+    grep -qs '^deb-src ' /etc/apt/sources.list
+}
 add_source_archive() {
-  [ -f "$sources_list" ] && return 0
-  grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && return 0
-  grep -qs '^deb-src ' /etc/apt/sources.list && return 0
   echo "deps: adding the Debian source archive ($sources_list)"
   printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm bookworm-updates' \
     'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' '' \
@@ -42,10 +43,7 @@ for p in "${packages[@]}"; do
   fi
 done
 needs_sources=0
-if [ "$what" != run ] && ! [ -f "$sources_list" ] && ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ &&
-   ! grep -qs '^deb-src ' /etc/apt/sources.list; then
-  needs_sources=1
-fi
+if [ "$what" != run ] && ! has_source_archive; then needs_sources=1; fi
 [ ${#missing[@]} -eq 0 ] && [ $needs_sources -eq 0 ] && exit 0
 
 [ ${#missing[@]} -gt 0 ] && echo "deps: installing ${missing[*]}"
@@ -63,7 +61,7 @@ else
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-[ $needs_sources -eq 1 ] && add_source_archive
+if [ $needs_sources -eq 1 ]; then add_source_archive; fi
 if [ ${#missing[@]} -gt 0 ]; then
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
