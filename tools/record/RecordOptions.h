@@ -33,7 +33,7 @@ struct RecordOptions {
     uint32_t sampleRate = 48000;
     std::string module = "kelvarin.xm";
     std::string ffmpeg = "ffmpeg";
-    std::string dataDir;                  // default: here when it holds the pack, else the program's folder
+    std::string dataDir;                  // default: see app/DataFolder.h
     bool quiet = false;
     bool echo = false;                    // keep the scene reader's echo on standard output
     bool help = false;

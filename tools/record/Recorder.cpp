@@ -7,6 +7,7 @@
 #include "TraceWriter.h"
 #include "VideoWriter.h"
 
+#include "app/DataFolder.h"
 #include "app/DemoClock.h"
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
@@ -66,16 +67,6 @@ public:
 
 std::string Absolute(const std::string& p) { return p.empty() ? p : fs::absolute(p).lexically_normal().string(); }
 
-// The data folder: as given, else here when the pack is here, else the program's own folder.
-std::string ChooseDataDir(const std::string& given) {
-    if (!given.empty()) return given;
-    if (fs::exists("kelvarin.pak")) return ".";
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && fs::exists(self.parent_path() / "kelvarin.pak")) return self.parent_path().string();
-    return ".";
-}
-
 struct Outputs {
     std::unique_ptr<VideoWriter> h264;
     std::unique_ptr<VideoWriter> lossless;
@@ -98,13 +89,11 @@ int Recorder::Run() {
         return 1;
     };
 
-    const std::string dataDir = ChooseDataDir(o.dataDir);
+    const DataSearch search = FindDataFolder(o.dataDir);
+    if (search.folder.empty()) return fail(DescribeMissingData(search));
     std::error_code ec;
-    fs::current_path(dataDir, ec);
-    if (ec) return fail("cannot enter the data folder " + dataDir + ": " + ec.message());
-    if (!fs::exists("kelvarin.pak") && !fs::exists("data")) {
-        return fail("no kelvarin.pak or data folder in " + fs::current_path().string() + " (use --data DIR)");
-    }
+    fs::current_path(search.folder, ec);
+    if (ec) return fail("cannot enter the data folder " + search.folder + ": " + ec.message());
 
     std::string ffmpeg;
     if (o.WantsVideo()) {
