@@ -46,7 +46,8 @@ bool ParseCommandLine(const std::vector<CommandOption>& table, const std::vector
 }
 
 std::string DescribeOptions(const std::vector<CommandOption>& table) {
-    size_t width = 0;
+    // One column for every table a program prints, however short its names.
+    size_t width = 20;
     for (const CommandOption& option : table) width = std::max(width, Heading(option).size());
     std::string text;
     for (const CommandOption& option : table) {

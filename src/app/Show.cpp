@@ -87,11 +87,12 @@ void Show::BuildTimeline() {
     overlayMaterial = std::make_unique<Material>();
     overlayMaterial->SetFlags(kOverlayFlags);
     overlayMaterial->SetDiffuse(Color4(1.0f, 1.0f, 1.0f, 1.0f));
-    if (!clock) return;
-    for (float time : kPartChangeTimes) {
-        // Start equal to end: each event fires exactly once per reset.
-        clock->AddEvent(std::make_unique<TimedEvent>(time, time, [this] { TriggerFlash(); }));
-    }
+    if (clock) AddPartChanges(*clock, [this] { TriggerFlash(); });
+}
+
+void Show::AddPartChanges(DemoClock& clock, const std::function<void()>& onChange) {
+    // Start equal to end: each event fires exactly once per reset.
+    for (float time : kPartChangeTimes) clock.AddEvent(std::make_unique<TimedEvent>(time, time, onChange));
 }
 
 void Show::ResetShow() {

@@ -61,6 +61,8 @@ public:
     bool InitShow(const ShowSetup& setup);
     // The flash's overlay material and the eight timed events on the clock.
     void BuildTimeline();
+    // The eight part changes as timed events on clock, each calling onChange.
+    static void AddPartChanges(DemoClock& clock, const std::function<void()>& onChange);
     // Flash off, every part reset in the fixed order, sequence index 0, clock reset.
     void ResetShow();
     // The timed events' callback: next part, flash raised by 0.7 (at most 1).

@@ -45,6 +45,7 @@ struct RecordOptions {
 // Parses argv[1..]; on failure returns nothing and says why in error.
 std::optional<RecordOptions> ParseRecordOptions(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kRecordUsage;
+// The usage text, made from the option table; ends with a newline.
+std::string RecordUsage();
 
 }  // namespace cm::record
