@@ -34,6 +34,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 namespace cm::record {
 
@@ -84,6 +85,7 @@ struct FramePlan {
     int64_t first = 0;     // the range's first frame
     int64_t rangeEnd = 0;  // one past the range's last frame (kNoEnd: to the show's end)
     int64_t stop = 0;      // the run stops after the frame before this one
+    bool rangeUsed = false;  // by a range output, or by a run with no output at all (for timing)
     std::vector<int64_t> stillFrames;
 
     bool InRange(int64_t f) const { return f >= first && f < rangeEnd; }
@@ -205,8 +207,7 @@ int Session::Run() {
     summary_.framesRun = frame_;
     summary_.renderSeconds = showSeconds - timing_.outputSeconds;
     if (code != 0) {
-        return Fail("the show could not start in " + fs::current_path().string() +
-                    " (are kelvarin.pak and its data complete?)");
+        return Fail("the show could not start: " + show.GetStartupFailure());
     }
     if (!runError_.empty() || !CheckRunCoveredOutputs() || !FinishOutputs()) {
         // The outputs' writers remove what they had not finished as the session ends.
@@ -261,7 +262,8 @@ bool Session::PlanFrames() {
     // The run stops after the last frame any output needs; with no output at all it only
     // renders the range, for timing.
     const bool anyOutput = o_.WantsRange() || !o_.stills.empty() || !o_.contactSheet.empty();
-    if (o_.WantsRange() || !anyOutput) plan_.stop = plan_.rangeEnd;
+    plan_.rangeUsed = o_.WantsRange() || !anyOutput;
+    if (plan_.rangeUsed) plan_.stop = plan_.rangeEnd;
     for (int64_t f : plan_.stillFrames) plan_.stop = std::max(plan_.stop, f + 1);
     if (!o_.contactSheet.empty()) plan_.stop = kNoEnd;
     showFrames_ = CountShowFrames([this](int64_t n) { return clock_.TicksAfter(n); },
@@ -274,10 +276,13 @@ bool Session::PlanFrames() {
 
 // A range or still after the show's end is refused before anything is drawn.
 bool Session::CheckPlanAgainstShowEnd() {
-    const std::string end = " lies after the show's end (its last frame is at " +
-                            std::to_string(clock_.SecondsAt(showFrames_ - 1)) + " s at this frame rate)";
-    if (o_.WantsRange() && plan_.first >= showFrames_) {
-        error_ = "no frame to record: --from " + std::to_string(o_.from) + " s" + end;
+    std::ostringstream last;
+    last << clock_.SecondsAt(showFrames_ - 1);
+    const std::string end = " lies after the show's end (its last frame is at " + last.str() + " s at this frame rate)";
+    if (plan_.rangeUsed && plan_.first >= showFrames_) {
+        std::ostringstream from;
+        from << o_.from;
+        error_ = "no frame to draw: --from " + from.str() + " s" + end;
         return false;
     }
     for (size_t i = 0; i < plan_.stillFrames.size(); ++i) {
