@@ -40,7 +40,8 @@ std::string DescribeMissingData(const DataSearch& search) {
     for (const std::string& folder : search.searched) places += (places.empty() ? "" : " or ") + folder;
     if (places.empty()) places = "(the program's own folder is unknown)";
     if (search.given) {
-        return "no show data (kelvarin.pak or a data folder) in " + places + ", the folder given by --data";
+        return "no show data (kelvarin.pak or a data folder) in " + places +
+               ", the folder given by --data: name the folder that holds the show's kelvarin.pak";
     }
     return "no show data (kelvarin.pak or a data folder) in " + places +
            ": build the content there, or name the folder that holds it with --data DIR";

@@ -1,11 +1,15 @@
 // The show program: its command line, the data folder, the start-up dialog, then the show on its
 // timer-driven clock in a window or full screen. Exit code 0 after a run or --help, 1 after
-// Cancel or a start-up failure (said on standard error), 2 for a command line it refuses.
+// Cancel or a start-up failure, 2 for a command line it refuses. Every failure is one line on
+// standard error saying what failed and what to do, shown in a message box as well when there
+// is a display to show it on.
 #include "app/DataFolder.h"
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
 #include "app/ShowCommandLine.h"
 #include "app/StartupOptions.h"
+#include "app/StartupProblem.h"
+#include "platform/dialog/StartupDialog.h"
 #include "scene/SceneGraph.h"
 
 #include <cstdio>
@@ -17,8 +21,11 @@ namespace {
 // Program-wide, as everything the show owns: it outlives main's stack for the exit handlers.
 cm::Show g_show;
 
+void Say(const std::string& message) { std::fprintf(stderr, "coldmeridian: %s\n", message.c_str()); }
+
 int Fail(const std::string& message) {
-    std::fprintf(stderr, "coldmeridian: %s\n", message.c_str());
+    Say(message);
+    cm::ShowErrorDialog(message);
     return 1;
 }
 
@@ -52,9 +59,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!EnterDataFolder(line->dataDir, error)) return Fail(error);
+    if (!cm::OpenDialogDisplay()) return Fail(cm::DescribeNoDisplay());
 
     cm::ShowSetup setup;
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
-    return cm::RunShow(g_show, setup);
+    setup.notice = Say;
+    const int code = cm::RunShow(g_show, setup);
+    if (code != 0 && !g_show.GetStartupFailure().empty()) return Fail(g_show.GetStartupFailure());
+    return code;
 }
