@@ -1,6 +1,7 @@
-// A bounds-checked reader of big-endian fields over a byte span, the only way the object reader
-// looks at file bytes. Every read states the limit it must stay within (a chunk or sub-chunk end);
-// a read that would cross it, or the end of the span, fails and leaves the position unchanged.
+// A bounds-checked reader of fields over a byte span, the one way the file readers look at file
+// bytes (objects big-endian; images and the pack's directory little-endian). Every read may state
+// a limit it must stay within (a chunk or sub-chunk end; by default the span's end); a read that
+// would cross it, or the end of the span, fails and leaves the position unchanged.
 #pragma once
 
 #include <cstddef>
@@ -13,19 +14,29 @@ namespace cm {
 
 class ByteCursor {
 public:
+    static constexpr std::size_t kToEnd = static_cast<std::size_t>(-1);
+
     explicit ByteCursor(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::size_t Size() const { return bytes_.size(); }
     std::size_t Position() const { return position_; }
     // Clamped to the end of the span.
     void Seek(std::size_t position) { position_ = position < bytes_.size() ? position : bytes_.size(); }
-    std::size_t Remaining(std::size_t limit) const;
+    std::size_t Remaining(std::size_t limit = kToEnd) const;
+    // Moves count bytes on; false (not moving) when fewer remain.
+    bool Skip(std::size_t count, std::size_t limit = kToEnd);
+    // The next count bytes, moving past them.
+    std::optional<std::span<const std::uint8_t>> Bytes(std::size_t count, std::size_t limit = kToEnd);
 
-    std::optional<std::uint8_t> U8(std::size_t limit);
-    std::optional<std::uint16_t> U16(std::size_t limit);
-    std::optional<std::int16_t> I16(std::size_t limit);
-    std::optional<std::uint32_t> U32(std::size_t limit);
-    std::optional<float> F32(std::size_t limit);
+    // Big-endian.
+    std::optional<std::uint8_t> U8(std::size_t limit = kToEnd);
+    std::optional<std::uint16_t> U16(std::size_t limit = kToEnd);
+    std::optional<std::int16_t> I16(std::size_t limit = kToEnd);
+    std::optional<std::uint32_t> U32(std::size_t limit = kToEnd);
+    std::optional<float> F32(std::size_t limit = kToEnd);
+    // Little-endian.
+    std::optional<std::uint16_t> U16LE(std::size_t limit = kToEnd);
+    std::optional<std::uint32_t> U32LE(std::size_t limit = kToEnd);
     // Four characters, as chunk IDs are compared.
     std::optional<std::string> Id(std::size_t limit);
 
