@@ -8,10 +8,12 @@
 // - cm_web_still_begin and cm_web_still_step, the deterministic mode: the recorder's start-up
 //   (windowed, silent, a fixed spark seed, no timer) and its clock, so that frame n shows the
 //   show at n / fps seconds with the same pixels as the recorder's frame n.
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
+#include "app/ShowSeek.h"
 #include "app/StartupOptions.h"
+#include "platform/dialog/StartupDialog.h"
 #include "scene/SceneGraph.h"
 
 #include <emscripten/emscripten.h>
@@ -23,7 +25,7 @@ namespace {
 cm::Show g_show;
 bool g_running = false;
 
-std::optional<cm::record::FrameClock> g_stillClock;
+std::optional<cm::FrameClock> g_stillClock;
 int64_t g_stillFrame = 0;
 
 void EndRun(bool started) {
@@ -56,6 +58,7 @@ EMSCRIPTEN_KEEPALIVE int cm_web_run() {
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
     if (!g_show.InitShow(setup)) {
+        cm::ShowErrorDialog(g_show.GetStartupFailure());
         g_show.ShutdownShow();
         EM_ASM({ if (Module.cmShowEnded) Module.cmShowEnded(false); });
         return 0;
@@ -84,7 +87,7 @@ EMSCRIPTEN_KEEPALIVE int cm_web_still_begin(uint32_t seed, uint32_t fps) {
     }
     g_show.BuildTimeline();
     g_show.ResetShow();
-    g_stillClock.emplace(cm::record::FrameRate{fps, 1});
+    g_stillClock.emplace(cm::FrameRate{fps, 1});
     g_stillFrame = 0;
     return 1;
 }

@@ -9,6 +9,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <string>
 #include <vector>
 
 namespace cm {
@@ -41,7 +42,7 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
                 if (event.altKey) {
                     if (event.keyCode === 13 && !event.repeat) Module.cmToggleFullScreen();
                 } else {
-                    Module.cmKeys.push(event.keyCode);
+                    Module.cmKeys.push(event.keyCode || 255);  // kVirtualKeyOther
                 }
                 event.preventDefault();
             };
@@ -56,6 +57,8 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     window->SetFullScreen(options.fullScreen);
     return window;
 }
+
+std::string Window::OpenError() { return "the page has no canvas with the id \"show\""; }
 
 Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
