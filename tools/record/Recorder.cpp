@@ -66,13 +66,17 @@ public:
 
 std::string Absolute(const std::string& p) { return p.empty() ? p : fs::absolute(p).lexically_normal().string(); }
 
-// The data folder: as given, else here when the pack is here, else the program's own folder.
+// The data folder: as given, else here when the pack is here, else the program's own folder, else
+// ../share/coldmeridian beside it (an installed tree).
 std::string ChooseDataDir(const std::string& given) {
     if (!given.empty()) return given;
     if (fs::exists("kelvarin.pak")) return ".";
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && fs::exists(self.parent_path() / "kelvarin.pak")) return self.parent_path().string();
+    if (ec) return ".";
+    for (const fs::path& dir : {self.parent_path(), self.parent_path() / ".." / "share" / "coldmeridian"}) {
+        if (fs::exists(dir / "kelvarin.pak")) return dir.lexically_normal().string();
+    }
     return ".";
 }
 
