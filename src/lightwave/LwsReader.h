@@ -42,8 +42,9 @@ public:
     explicit LwsReader(std::ostream& echo = std::cout);
     ~LwsReader();
 
-    // A new graph owned by the caller, or null when the file cannot be read. Objects are loaded
-    // with textureManager (objects cannot be loaded without one: they give no node then).
+    // A new graph owned by the caller, or null when the file cannot be opened; an empty file (or
+    // an unreadable pack entry) gives an empty graph. Objects are loaded with textureManager
+    // (objects cannot be loaded without one: they give no node then).
     std::unique_ptr<SceneGraph> Load(const char* fileName, TextureManager* textureManager);
     // The same from bytes already in memory; fileName names the scene and places the second try
     // of object files.
@@ -68,7 +69,12 @@ private:
     void ReadCameraBlock(LwsItem& item);
     void ReadLightBlock(LwsItem& item);
     // LwsMotionBlock.cpp
+    struct RawKey;
     void ReadMotion(LwsItem& item);
+    bool ReadCountLine(std::int32_t& count);
+    bool ReadKeys(std::int32_t channels, std::int32_t keyCount, std::vector<RawKey>& keys);
+    std::int32_t ReadEndBehavior(const std::string& name);
+    void AttachMotions(LwsItem& item, const std::vector<RawKey>& keys, std::int32_t endBehavior);
     // LwsGraphBuilder.cpp
     std::unique_ptr<SceneGraph> BuildGraph();
     void BuildNodes(SceneGraph& graph);
