@@ -14,7 +14,8 @@ packages=(
 # The web build (./web): the compiler, its optimizer's parser, and the tools apt-get source needs.
 web_packages=(emscripten node-acorn nodejs python3 dpkg-dev)
 if [ "$what" = test ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind locales chromium)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind locales
+             desktop-file-utils chromium)
   packages+=("${web_packages[@]}")
 fi
 [ "$what" = web ] && packages+=("${web_packages[@]}")
