@@ -22,6 +22,7 @@ const char* const kRecordUsage =
     "  --fps N or N/D        frames per second (default 60)\n"
     "  --from T, --to T      show seconds to record (default: the whole show)\n"
     "  --seed N              seed of the sparks (default: the calendar time)\n"
+    "  --jobs N              record the range in N processes, each a piece of it (same bytes as one)\n"
     "  --size WxH            scale the 640x480 picture to fit WxH, shape kept (default 640x480)\n"
     "  --no-audio            no music in the video\n"
     "  --audio-rate R        44100 or 48000 (default 48000)\n"
@@ -99,6 +100,14 @@ std::optional<RecordOptions> ParseRecordOptions(const std::vector<std::string>& 
                 return std::nullopt;
             }
             o.seed = uint32_t(*s);
+        } else if (a == "--jobs") {
+            if (!value(v)) return std::nullopt;
+            const auto n = ParseUnsigned(v, 64);
+            if (!n || *n < 1) {
+                error = "--jobs wants a number of processes from 1 to 64, not '" + v + "'";
+                return std::nullopt;
+            }
+            o.jobs = int(*n);
         } else if (a == "--size") {
             if (!value(v)) return std::nullopt;
             const size_t x = v.find('x');

@@ -3,6 +3,8 @@
 #include "ContactSheet.h"
 #include "FfmpegProcess.h"
 #include "FrameScaler.h"
+#include "FrameSkip.h"
+#include "Pieces.h"
 #include "ModuleAudio.h"
 #include "TraceWriter.h"
 #include "VideoWriter.h"
@@ -79,12 +81,33 @@ std::string ChooseDataDir(const std::string& given) {
 struct Outputs {
     std::unique_ptr<VideoWriter> h264;
     std::unique_ptr<VideoWriter> lossless;
+    std::unique_ptr<VideoWriter> piece;
     std::unique_ptr<TraceWriter> trace;
     std::unique_ptr<ContactSheet> sheet;
     std::string framesDir;
 };
 
 std::string StillName(const std::string& dir, const std::string& label) { return dir + "/still_" + label + ".png"; }
+
+// A job of a parallel recording (in a child process): only its piece of the range, its video
+// frames to the piece's file, its PNG frames where the recording's go.
+int RecordPiece(RecordOptions o, uint32_t seed, const std::string& dataDir, const Piece& piece) {
+    const FrameClock clock(o.fps);
+    o.from = clock.SecondsAt(piece.first);
+    o.to = clock.SecondsAt(piece.end);
+    o.seed = seed;
+    o.dataDir = dataDir;
+    o.jobs = 1;
+    o.quiet = true;
+    o.audio = false;
+    o.out.clear();
+    o.lossless.clear();
+    o.pieceVideo = piece.video;
+    o.stills.clear();
+    o.contactSheet.clear();
+    Recorder recorder(o);
+    return recorder.Run();
+}
 }  // namespace
 
 int Recorder::Run() {
@@ -121,8 +144,30 @@ int Recorder::Run() {
 
     const FrameClock clock(o.fps);
     const int64_t first = clock.FirstFrameAtOrAfter(o.from);
-    const int64_t rangeEnd = o.to ? clock.FirstFrameAtOrAfter(*o.to) : kNoEnd;
+    int64_t rangeEnd = o.to ? clock.FirstFrameAtOrAfter(*o.to) : kNoEnd;
     if (rangeEnd <= first) return fail("no frame lies between --from and --to at this frame rate");
+    const uint32_t seed = o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
+    std::vector<Piece> pieces;
+    struct StopOnExit {
+        std::vector<Piece>& pieces;
+        ~StopOnExit() { StopPieces(pieces); }
+    } stopPieces{pieces};
+    if (o.jobs > 1 && o.WantsRange()) {
+        if (!o.traceDir.empty()) return fail("--trace is written by one process: leave out --jobs");
+        const int64_t end = rangeEnd != kNoEnd ? rangeEnd : SimulatedShowEnd(seed, clock);
+        if (end <= first) return fail("no frame to record: --from lies after the show's end");
+        pieces = SplitRange(first, end, o.jobs);
+        const std::string base = o.WantsVideo() ? (o.out.empty() ? o.lossless : o.out) : std::string();
+        if (!base.empty()) fs::create_directories(fs::path(base).parent_path(), ec);
+        for (size_t i = 1; i < pieces.size() && !base.empty(); ++i) {
+            pieces[i].video = base + ".job" + std::to_string(i) + ".nut";
+        }
+        const std::string here = fs::current_path().string();
+        std::string error;
+        if (!StartPieces(pieces, [&](const Piece& p) { return RecordPiece(o, seed, here, p); }, error)) return fail(error);
+        rangeEnd = pieces[0].end;  // this process records the first piece
+    }
+
     std::vector<int64_t> stillFrames;
     for (const Still& s : o.stills) stillFrames.push_back(clock.FirstFrameAtOrAfter(s.seconds));
     // The run stops after the last frame any output needs; with no output at all it only
@@ -131,6 +176,8 @@ int Recorder::Run() {
     const bool anyOutput = o.WantsRange() || !o.stills.empty() || !o.contactSheet.empty();
     if (o.WantsRange() || !anyOutput) stop = rangeEnd;
     for (int64_t f : stillFrames) stop = std::max(stop, f + 1);
+    // The contact sheet's frames are known once the show is up (PlanContactSheet).
+    const int64_t stopWithoutSheet = stop;
     if (!o.contactSheet.empty()) stop = kNoEnd;
 
     // Folders named for outputs are made here, so that a fresh output path just works.
@@ -153,6 +200,10 @@ int Recorder::Run() {
         out.lossless = std::make_unique<VideoWriter>();
         if (!out.lossless->Begin(VideoKind::Lossless, o.lossless, ffmpeg, width, height, o.fps, error)) return fail(error);
     }
+    if (!o.pieceVideo.empty()) {
+        out.piece = std::make_unique<VideoWriter>();
+        if (!out.piece->Begin(VideoKind::Piece, o.pieceVideo, ffmpeg, width, height, o.fps, error)) return fail(error);
+    }
     for (const std::string* dir : {&o.framesDir, o.stills.empty() ? nullptr : &o.stillsDir}) {
         if (dir == nullptr || dir->empty()) continue;
         fs::create_directories(*dir, ec);
@@ -166,7 +217,7 @@ int Recorder::Run() {
 
     summary_ = {};
     summary_.firstFrame = first;
-    summary_.seed = o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
+    summary_.seed = seed;
 
     ShowSetup setup;
     setup.options.windowed = 1;
@@ -191,7 +242,7 @@ int Recorder::Run() {
 
     auto wantsCapture = [&](int64_t f) {
         if (observer_ || out.sheet) return true;
-        if (f >= first && f < rangeEnd && (out.h264 || out.lossless || !o.framesDir.empty())) return true;
+        if (f >= first && f < rangeEnd && (out.h264 || out.lossless || out.piece || !o.framesDir.empty())) return true;
         return std::find(stillFrames.begin(), stillFrames.end(), f) != stillFrames.end();
     };
     sink.want = wantsCapture(0);
@@ -202,7 +253,7 @@ int Recorder::Run() {
     auto lastProgress = SteadyClock::now();
     double outputSeconds = 0.0;
     double outputCpu = 0.0;
-    double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
+    double firstFrameCpu = 0.0;  // when the first frame has been drawn, less any seeking before it
     double lastOutputEndCpu = 0.0;
     std::string runError;
     int64_t frame = 0;
@@ -212,11 +263,11 @@ int Recorder::Run() {
         const auto t0 = SteadyClock::now();
         const double cpu0 = CpuSeconds();
         const int64_t k = frame;
-        if (k == 0) firstFrameCpu = cpu0;
+        if (summary_.framesDrawn++ == 0) firstFrameCpu = cpu0 - summary_.seekCpuSeconds;
         // The processor time since the last frame's outputs were done is this frame's drawing
         // (with the clock's update and the message pump), charged to the part it drew.
         const int drawn = show.GetLastDrawnPart();
-        if (k > 0 && drawn >= 0 && drawn < kPartCount) {
+        if (summary_.framesDrawn > 1 && drawn >= 0 && drawn < kPartCount) {
             summary_.partCpuSeconds[size_t(drawn)] += cpu0 - lastOutputEndCpu;
             ++summary_.partFrames[size_t(drawn)];
         }
@@ -228,7 +279,7 @@ int Recorder::Run() {
             if (out.sheet) out.sheet->Add(info.part, seconds, full);
             const bool inRange = k >= first && k < rangeEnd;
             const bool isStill = std::find(stillFrames.begin(), stillFrames.end(), k) != stillFrames.end();
-            if ((inRange && (out.h264 || out.lossless || !o.framesDir.empty())) || isStill) {
+            if ((inRange && (out.h264 || out.lossless || out.piece || !o.framesDir.empty())) || isStill) {
                 const Image* image = &full;
                 if (width != full.width || height != full.height) {
                     ScaleToFit(full, width, height, scaled);
@@ -236,6 +287,7 @@ int Recorder::Run() {
                 }
                 if (inRange && out.h264 && !out.h264->AddFrame(*image, error)) runError = error;
                 if (inRange && out.lossless && !out.lossless->AddFrame(*image, error)) runError = error;
+                if (inRange && out.piece && !out.piece->AddFrame(*image, error)) runError = error;
                 if (inRange && !o.framesDir.empty()) {
                     char name[32];
                     std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(k));
@@ -283,7 +335,32 @@ int Recorder::Run() {
     Show show;
     const auto showStart = SteadyClock::now();
     const double showCpuStart = CpuSeconds();
-    const int code = RunShow(show, setup, afterPresent);
+    // Frames no output needs are simulated, not drawn.
+    std::array<int64_t, 9> sheetFrames;
+    sheetFrames.fill(-1);
+    auto needed = [&](int64_t f) {
+        if (observer_ || (f >= first && f < rangeEnd && (o.WantsRange() || !anyOutput))) return true;
+        if (std::find(stillFrames.begin(), stillFrames.end(), f) != stillFrames.end()) return true;
+        return out.sheet && std::find(sheetFrames.begin(), sheetFrames.end(), f) != sheetFrames.end();
+    };
+    auto beforeFrame = [&](Show& s) {
+        if (out.sheet && frame == 0) {
+            sheetFrames = PlanContactSheet(s, clock);
+            if (!o.WantsRange()) stop = std::max(stopWithoutSheet, *std::max_element(sheetFrames.begin(), sheetFrames.end()) + 1);
+        }
+        const auto t0 = SteadyClock::now();
+        const double cpu0 = CpuSeconds();
+        const int64_t next = SkipToNeededFrame(s, clock, frame, stop, needed);
+        summary_.seekSeconds += Since(t0);
+        summary_.seekCpuSeconds += CpuSeconds() - cpu0;
+        if (s.GetQuitFlag() != 0) summary_.showEnded = true;
+        if (next == frame) return;
+        frame = next;
+        sink.want = wantsCapture(frame);
+        if (traced(frame)) beginTrace();
+        lastOutputEndCpu = CpuSeconds();
+    };
+    const int code = RunShow(show, setup, afterPresent, beforeFrame);
     const double showSeconds = Since(showStart);
     const double showCpuEnd = CpuSeconds();
     summary_.renderCpuSeconds = showCpuEnd - showCpuStart - outputCpu;
@@ -301,6 +378,20 @@ int Recorder::Run() {
                         std::to_string(clock.SecondsAt(frame)) + " s");
         }
     }
+    // The other jobs' pieces, in order: their frames into this process's encoders.
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        if (!WaitPiece(pieces[i], error)) return fail(error);
+        if (pieces[i].video.empty()) continue;
+        const bool read = ReadPieceFrames(ffmpeg, pieces[i], width, height, [&](const Image& image, std::string& e) {
+            for (VideoWriter* v : {out.h264.get(), out.lossless.get()}) {
+                if (v && !v->AddFrame(image, e)) return false;
+            }
+            return true;
+        }, error);
+        std::remove(pieces[i].video.c_str());
+        if (!read) return fail(error);
+        summary_.framesWritten += pieces[i].end - pieces[i].first;
+    }
     const int64_t written = summary_.framesWritten;
     if (o.WantsRange() && written == 0) {
         return fail("no frame to record: --from lies after the show's end at " + std::to_string(clock.SecondsAt(frame)) +
@@ -317,6 +408,7 @@ int Recorder::Run() {
             if (v && !v->Finish(o.audio ? &pcm : nullptr, error)) return fail(error);
         }
     }
+    if (out.piece && !out.piece->Finish(nullptr, error)) return fail(error);
     if (out.sheet && !out.sheet->Write(o.contactSheet, kDefaultFont, error)) return fail(error);
     summary_.totalSeconds = Since(started);
 
@@ -329,12 +421,17 @@ int Recorder::Run() {
                      summary_.renderSeconds, double(frame) / std::max(summary_.renderSeconds, 1e-9),
                      summary_.renderCpuSeconds, double(frame) / std::max(summary_.renderCpuSeconds, 1e-9),
                      summary_.totalSeconds);
-        // Frames after the first, without start-up, shutdown or output work: the drawing rate.
-        const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds;
-        if (frame > 1) {
-            std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; frames 1 to %lld drawn at %.0f fps\n",
-                         summary_.startupCpuSeconds, static_cast<long long>(frame - 1),
-                         double(frame - 1) / std::max(drawing, 1e-9));
+        if (summary_.framesDrawn < frame) {
+            std::fprintf(stderr, "coldmeridian-record: %lld frames drawn, the other %lld simulated in %.2f s (%.2f s of processor time)\n",
+                         static_cast<long long>(summary_.framesDrawn), static_cast<long long>(frame - summary_.framesDrawn),
+                         summary_.seekSeconds, summary_.seekCpuSeconds);
+        }
+        // Drawn frames after the first, without start-up, seeking, shutdown or output work: the drawing rate.
+        const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds - summary_.seekCpuSeconds;
+        const int64_t after = summary_.framesDrawn - 1;
+        if (after > 0) {
+            std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; %lld frames after the first drawn at %.0f fps\n",
+                         summary_.startupCpuSeconds, static_cast<long long>(after), double(after) / std::max(drawing, 1e-9));
             for (int p = 0; p < kPartCount; ++p) {
                 const int64_t n = summary_.partFrames[size_t(p)];
                 if (n == 0) continue;
