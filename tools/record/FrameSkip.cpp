@@ -2,12 +2,8 @@
 
 #include "ContactSheet.h"
 
-#include "app/LightWaveScenes.h"
 #include "app/Show.h"
 #include "app/ShowSeek.h"
-#include "scene/SceneGraph.h"
-
-#include <limits>
 
 namespace cm::record {
 
@@ -33,23 +29,6 @@ std::array<int64_t, 9> PlanContactSheet(Show& show, const FrameClock& clock) {
     }
     show.RestartShow();
     return frames;
-}
-
-int64_t SimulatedShowEnd(uint32_t seed, const FrameClock& clock) {
-    ShowSetup setup;
-    setup.options.windowed = 1;
-    setup.options.noSound = 1;
-    setup.readScene = &ReadLightWaveScene;
-    setup.headless = true;
-    setup.runTimer = false;
-    setup.sparkSeed = seed;
-    Show show;
-    if (!show.InitShow(setup)) return 0;
-    show.BuildTimeline();
-    show.ResetShow();
-    const int64_t end = SimulateFrames(show, clock, 0, std::numeric_limits<int64_t>::max());
-    show.ShutdownShow();
-    return end;
 }
 
 }  // namespace cm::record

@@ -27,8 +27,4 @@ int64_t SkipToNeededFrame(Show& show, const FrameClock& clock, int64_t frame, in
 // never reached). The show is left restarted, before frame 0.
 std::array<int64_t, 9> PlanContactSheet(Show& show, const FrameClock& clock);
 
-// The number of frames the show runs at the clock's rate with that spark seed, found by
-// simulating it whole (about a second); 0 when it cannot start.
-int64_t SimulatedShowEnd(uint32_t seed, const FrameClock& clock);
-
 }  // namespace cm::record
