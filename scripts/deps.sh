@@ -12,7 +12,8 @@ packages=(
   fonts-dejavu-core fonts-dejavu-extra ffmpeg xvfb xauth
 )
 if [ "$what" = test ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind locales)
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev libxmp-dev clang libclang-rt-14-dev valgrind locales
+             desktop-file-utils)
 fi
 
 missing=()

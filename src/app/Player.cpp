@@ -155,7 +155,7 @@ void Player::SaveFrame() {
     if (kept.empty()) return;
     char name[64];
     std::snprintf(name, sizeof name, "coldmeridian-%07.3fs", keptSeconds);
-    // Next to the program; where that cannot be written (an installed program), the working folder.
+    // In the folder given; where that cannot be written, the working folder.
     std::error_code ec;
     for (const fs::path& folder : {fs::path(frameFolder), fs::current_path(ec)}) {
         std::string path = (folder / name).string() + ".png";
