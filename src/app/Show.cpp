@@ -41,6 +41,7 @@ bool Show::InitShow(const ShowSetup& setup) {
     MountPack("kelvarin.pak");
 
     display = std::make_unique<DisplayDevice>();
+    display->SetRenderOptions(setup.render);
     const uint32_t flags = setup.options.windowed ? kWindowedFlags : kFullScreenFlags;
     const bool created = setup.headless
         ? display->CreateHeadless(kWidth, kHeight, flags, "Cold Meridian", setup.sink)
