@@ -3,6 +3,7 @@
 // Cancel or a start-up failure, 2 for a command line it refuses. Every failure is one line on
 // standard error saying what failed and what to do, shown in a message box as well when there
 // is a display to show it on.
+#include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
 
     cm::ShowSetup setup;
     cm::RunStartupDialog(setup.options);
+    setup.render = line->render;
+    if (setup.render.threads == 0) setup.render.threads = cm::DefaultThreadCount("COLDMERIDIAN_THREADS");
     setup.readScene = &cm::ReadLightWaveScene;
     setup.notice = Say;
     const int code = cm::RunShow(g_show, setup);
