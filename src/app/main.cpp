@@ -1,21 +1,24 @@
 // The show program: its command line, the data folder, the start-up dialog, then the show on its
-// timer-driven clock in a window or full screen. Exit code 0 after a run or --help, 1 after
-// Cancel or a start-up failure, 2 for a command line it refuses. Every failure is one line on
-// standard error saying what failed and what to do, shown in a message box as well when there
-// is a display to show it on.
+// timer-driven clock in a window or full screen, with the player's keys (Player.h). Exit code 0
+// after a run or --help, 1 after Cancel or a start-up failure, 2 for a command line it refuses.
+// Every failure is one line on standard error saying what failed and what to do, shown in a
+// message box as well when there is a display to show it on.
 #include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/LightWaveScenes.h"
+#include "app/Player.h"
 #include "app/Show.h"
 #include "app/ShowCommandLine.h"
 #include "app/StartupOptions.h"
 #include "app/StartupProblem.h"
+#include "platform/audio/SharedLibrary.h"
 #include "platform/dialog/StartupDialog.h"
 #include "scene/SceneGraph.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -42,6 +45,12 @@ bool EnterDataFolder(const std::string& given, std::string& error) {
     if (ec) error = "cannot enter the data folder " + search.folder + ": " + ec.message();
     return !ec;
 }
+
+// Saved frames go next to the program; the working folder (the data folder) when it cannot be found.
+std::string ProgramFolder() {
+    const std::string folder = cm::ExecutableDirectory();
+    return folder.empty() ? std::string(".") : folder;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,11 +73,11 @@ int main(int argc, char** argv) {
 
     cm::ShowSetup setup;
     cm::RunStartupDialog(setup.options);
-    setup.render = line->render;
-    if (setup.render.threads == 0) setup.render.threads = cm::DefaultThreadCount("COLDMERIDIAN_THREADS");
     setup.readScene = &cm::ReadLightWaveScene;
     setup.notice = Say;
-    const int code = cm::RunShow(g_show, setup);
+    setup.render = line->render;
+    if (setup.render.threads == 0) setup.render.threads = cm::DefaultThreadCount("COLDMERIDIAN_THREADS");
+    const int code = cm::RunPlayer(g_show, setup, ProgramFolder());
     if (code != 0 && !g_show.GetStartupFailure().empty()) return Fail(g_show.GetStartupFailure());
     return code;
 }

@@ -92,6 +92,8 @@ uint32_t DisplayDevice::PumpMessages() {
     }
     const uint32_t key = lastKey;
     lastKey = 0;
+    keysPressed.swap(keysWaiting);
+    keysWaiting.clear();
     return key;
 }
 
@@ -115,6 +117,11 @@ bool DisplayDevice::ApplyRenderSize() {
     return context->SetRenderSize(w, h, k) >= 0;
 }
 
+void DisplayDevice::SetDrawing(bool on) {
+    drawing = on;
+    if (device) device->SetRasterizing(on);
+}
+
 void DisplayDevice::BeginFrame(const Color4& color) {
     if (!context) return;
     if (window) ApplyRenderSize();
@@ -123,7 +130,7 @@ void DisplayDevice::BeginFrame(const Color4& color) {
 }
 
 void DisplayDevice::Present() {
-    if (!context) return;
+    if (!context || !drawing) return;
     context->UpdateFrame((flags & WaitVSync) ? 0 : D3DX_UPDATE_NOVSYNC);
 }
 

@@ -22,6 +22,8 @@ bool IntroScene::Load(const PartResources& resources) {
     read->SetRenderFlags(0);
     scene = std::move(read);
     logo = resources.textures->Load("data\\introLogo.jpg");
+    poses.Keep(scene->GetMesh(0));
+    poses.Keep(scene->GetMesh(1));
     return logo != nullptr;
 }
 

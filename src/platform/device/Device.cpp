@@ -268,6 +268,7 @@ HResult Device::DrawPrimitiveVB(PrimitiveType type, VertexBuffer* buffer, uint32
 }
 
 HResult Device::Clear(bool clearColor, uint32_t color, bool clearDepth, float depth) {
+    if (!rasterizing_) return kD3DOk;
     const Viewport& vp = state_.viewport;
     int x0, y0, x1, y1;
     TargetRect(vp.x, vp.y, vp.width, vp.height, x0, y0, x1, y1);

@@ -332,6 +332,7 @@ RasterContext Device::MakeRasterContext() {
 // threads, kept for the banded frame.
 HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint32_t count) {
     if (type < D3DPT_TRIANGLELIST || count < 3) return kD3DOk;  // points and lines draw nothing here
+    if (!rasterizing_) return kD3DOk;
     const bool transformed = fvf == kFvfMeshVertex;
     if (transformed) UpdateTransforms();
     ProcessVertices(transformed, data, count);
