@@ -368,7 +368,8 @@ void Session::OnFrame(Show& show) {
     ChargeDrawing(show, cpu0);
     const int drawn = show.GetLastDrawnPart();
     if (k > 0 && drawn >= 0 && drawn < kPartCount)
-        seconds_.Add(drawn, clock_.SecondsAt(k), std::chrono::duration<double>(t0 - timing_.lastOutputEnd).count());
+        seconds_.Add(drawn, clock_.SecondsAt(k), std::chrono::duration<double>(t0 - timing_.lastOutputEnd).count(),
+                     cpu0 - timing_.lastOutputEndCpu);
     if (sink_.want) WriteFrame({k, clock_.SecondsAt(k), show.GetLastDrawnPart(), show.GetFlashLevel()}, sink_.image);
     if (plan_.InRange(k)) ++summary_.framesWritten;
     TraceAfter(k);
@@ -513,9 +514,12 @@ void Session::PrintSummary() const {
             if (n == 0) continue;
             std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps", p + 1, kPartNames[p],
                          static_cast<long long>(n), double(n) / std::max(summary_.partCpuSeconds[size_t(p)], 1e-9));
-            // Wall time, which counts drawing on several threads once.
+            // Wall time counts drawing on several threads once; processor time is not inflated
+            // by other programs on a busy machine.
             if (const auto s = seconds_.Heaviest(p))
-                std::fprintf(stderr, "  heaviest second %3d-%3d s: %6.0f fps", s->second, s->second + 1, s->Fps());
+                std::fprintf(stderr, "  heaviest second %3d-%3d s: %5.0f fps", s->second, s->second + 1, s->Fps());
+            if (const auto s = seconds_.Heaviest(p, true))
+                std::fprintf(stderr, " (processor time: %3d-%3d s, %5.0f fps)", s->second, s->second + 1, s->CpuFps());
             std::fprintf(stderr, "\n");
         }
     }
