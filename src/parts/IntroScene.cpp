@@ -28,9 +28,9 @@ bool IntroScene::Load(const PartResources& resources) {
 }
 
 void IntroScene::Pulse(float t, float& a, float& b) {
-    const double pa = std::sin(0.15 * t) * 20.0;
-    a = float(pa);
-    b = float(pa * 0.7058824);
+    // The second pulse scales the first as stored, rounded to float.
+    a = float(std::sin(0.15 * t) * 20.0);
+    b = float(double(a) * 0.7058824);
 }
 
 bool IntroScene::FramePart(float dt) {
