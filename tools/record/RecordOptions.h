@@ -3,6 +3,8 @@
 
 #include "app/FrameClock.h"
 
+#include "display/RenderOptions.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +31,7 @@ struct RecordOptions {
     std::string traceDir;                 // device call trace of the frames in range
     int width = 640;
     int height = 480;
+    RenderOptions render{.threads = 0};   // threads 0: every hardware thread
     bool audio = true;
     uint32_t sampleRate = 48000;
     std::string module = "kelvarin.xm";
@@ -37,8 +40,10 @@ struct RecordOptions {
     bool quiet = false;
     bool echo = false;                    // keep the scene reader's echo on standard output
     bool help = false;
+    int jobs = 1;                         // processes that record the range, each a piece
+    std::string pieceVideo;               // a job's own frames, losslessly and without audio (set for jobs only)
 
-    bool WantsVideo() const { return !out.empty() || !lossless.empty(); }
+    bool WantsVideo() const { return !out.empty() || !lossless.empty() || !pieceVideo.empty(); }
     bool WantsRange() const { return WantsVideo() || !framesDir.empty() || !traceDir.empty(); }
 };
 
