@@ -14,12 +14,12 @@
 
 namespace {
 
-// The real images sit beside the repository: <repository>/../shared/realdata. CMake compiles
-// this file by its absolute path, so __FILE__ locates the repository.
+// The real images are the test samples in <repository>/tests/data. CMake compiles this file by
+// its absolute path, so __FILE__ locates the repository.
 std::vector<uint8_t> RealFile(const char* relative) {
     const std::string source = __FILE__;
     const std::string repository = source.substr(0, source.rfind("/bench/"));
-    std::ifstream in(repository + "/../shared/realdata/" + relative, std::ios::binary);
+    std::ifstream in(repository + "/tests/data/" + relative, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 

@@ -43,7 +43,7 @@ function(cm_add_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     CM_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    CM_REALDATA_DIR="${CMAKE_SOURCE_DIR}/../shared/realdata"
+    CM_REALDATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
     CM_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin DISCOVERY_TIMEOUT 60)
 endfunction()

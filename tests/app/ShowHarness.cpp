@@ -1,11 +1,7 @@
 #include "ShowHarness.h"
 
-#include "PngFile.h"
 #include "app/LightWaveScenes.h"
 #include "scene/SceneGraph.h"
-
-#include <cstdlib>
-#include <string>
 
 namespace cm::test {
 
@@ -23,11 +19,5 @@ ShowSetup HeadlessSetup(FrameSink* sink) {
 }
 
 int TicksBefore(int64_t frame, int fps) { return static_cast<int>(frame * 70 / fps); }
-
-void MaybeDumpFrame(const MemorySink& sink, const char* name) {
-    const char* folder = std::getenv("CM_SHOW_FRAMES");
-    if (folder == nullptr || *folder == '\0' || sink.frame.empty()) return;
-    WritePng(std::string(folder) + "/" + name + ".png", sink.frame.data(), sink.width, sink.height);
-}
 
 }  // namespace cm::test

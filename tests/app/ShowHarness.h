@@ -17,7 +17,4 @@ ShowSetup HeadlessSetup(FrameSink* sink);
 // floor(n * 70 / fps), so ticks land on frames as they would in real time.
 int TicksBefore(int64_t frame, int fps);
 
-// Writes the sink's frame to $CM_SHOW_FRAMES/name.png when that variable names a folder.
-void MaybeDumpFrame(const MemorySink& sink, const char* name);
-
 }  // namespace cm::test

@@ -28,9 +28,7 @@ TEST(WholeShow, RunsEveryPartInOrderAndQuitsNearClockTime1161) {
         const int32_t part = s.GetLastDrawnPart();
         if (part >= 0) {
             if (framesOfPart[size_t(part)] == 0) firstClockOfPart[size_t(part)] = s.GetClock()->GetTime();
-            // A picture of every part once its flash has faded, and more later on.
-            const int n = ++framesOfPart[size_t(part)];
-            if (n == 120 || n == 400 || n % 1000 == 0) MaybeDumpFrame(sink, ("part" + std::to_string(part) + "_" + std::to_string(n)).c_str());
+            ++framesOfPart[size_t(part)];
         }
         if (s.GetSequenceIndex() < highestIndex) indexFell = true;
         if (s.GetSequenceIndex() > highestIndex) highestIndex = s.GetSequenceIndex();

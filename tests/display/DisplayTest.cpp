@@ -48,7 +48,6 @@ protected:
 };
 
 TEST_F(DisplayTest, CreatePublishesTheDeviceAndStartsBlack) {
-    EXPECT_NE(GetDirectDraw(), nullptr);
     EXPECT_NE(GetContext(), nullptr);
     VertexBuffer* vb = GetScreenVertexBuffer();
     ASSERT_NE(vb, nullptr);
@@ -58,13 +57,12 @@ TEST_F(DisplayTest, CreatePublishesTheDeviceAndStartsBlack) {
     // The first frame is shown black; depth testing and clipping on, lighting off.
     EXPECT_EQ(sink.frames, 1u);
     EXPECT_EQ(sink.frame[0], 0u);
-    uint32_t value = 99;
-    device->GetRenderState(D3DRENDERSTATE_ZENABLE, &value);
-    EXPECT_EQ(value, kTrue);
-    device->GetRenderState(D3DRENDERSTATE_CLIPPING, &value);
-    EXPECT_EQ(value, kTrue);
-    device->GetRenderState(D3DRENDERSTATE_LIGHTING, &value);
-    EXPECT_EQ(value, kFalse);
+    for (auto [state, expected] : {std::pair{D3DRENDERSTATE_ZENABLE, kTrue}, std::pair{D3DRENDERSTATE_CLIPPING, kTrue},
+                                   std::pair{D3DRENDERSTATE_LIGHTING, kFalse}}) {
+        uint32_t value = 99;
+        device->GetRenderState(state, &value);
+        EXPECT_EQ(value, expected) << state;
+    }
 }
 
 TEST_F(DisplayTest, FramesAreClearedToThePackedColourAndPresentedWithTheVSyncFlag) {
@@ -134,11 +132,6 @@ TEST_F(DisplayTest, HelpersMakeExactlyTheirDeviceCalls) {
     ExpectRenderState(7, D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
     ExpectRenderState(8, D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
     EXPECT_EQ(Record().Size(), 9u);
-    uint32_t src = 0, dst = 0;
-    device->GetRenderState(D3DRENDERSTATE_SRCBLEND, &src);
-    device->GetRenderState(D3DRENDERSTATE_DESTBLEND, &dst);
-    EXPECT_EQ(src, D3DBLEND_ONE);
-    EXPECT_EQ(dst, D3DBLEND_ONE);
 }
 
 TEST_F(DisplayTest, ProjectionIsLeftHandedWithA4To3ViewWindow) {

@@ -3,6 +3,8 @@
 // the scene reader. (Which test covers which listed bad input is tabled in fuzz/README.md.)
 
 #include "Harness.h"
+#include "common/Files.h"
+#include "lightwave/LightWaveFiles.h"
 
 #include "lightwave/LwsReader.h"
 #include "resources/PackArchive.h"
@@ -12,10 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string_view>
 
@@ -26,60 +26,19 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Byte by byte: gcc 12 warns falsely about inserting short literal lists into a vector.
-void Append(Bytes& b, std::string_view bytes) {
-    for (char c : bytes) b.push_back(static_cast<std::uint8_t>(c));
-}
-void PutU16(Bytes& b, std::uint32_t v) {
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-    b.push_back(static_cast<std::uint8_t>(v));
-}
-void PutU32(Bytes& b, std::uint32_t v) { PutU16(b, v >> 16), PutU16(b, v & 0xFFFF); }
-void PutChunk(Bytes& b, const char* id, const Bytes& data) {
-    Append(b, std::string_view(id, 4));
-    PutU32(b, static_cast<std::uint32_t>(data.size()));
-    b.insert(b.end(), data.begin(), data.end());
-}
-
-// One textured triangle on surface "Hull": PNTS, SRFS, POLS and a SURF with a planar map.
+// One textured triangle on surface "Hull" whose planar map names an image the pack does not hold:
+// the map is dropped, the object still loads.
 Bytes Triangle() {
-    Bytes points;
-    for (float f : {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f}) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        PutU32(points, bits);
-    }
-    Bytes names;
-    Append(names, std::string_view("Hull\0\0", 6));
-    Bytes polygons;
-    for (std::uint32_t v : {3u, 0u, 1u, 2u, 1u}) PutU16(polygons, v);
-    Bytes surface = names;
-    // "Planar Image Map" has 16 characters: its NUL and one pad byte make 18.
-    Append(surface, std::string_view("CTEX\0\x12Planar Image Map\0\0", 24));
-    // An image the pack does not hold: the map is dropped, the object still loads.
-    Append(surface, std::string_view("TIMG\0\x0ahull.tga\0\0", 16));
-    Bytes body;
-    Append(body, "LWOB");
-    PutChunk(body, "PNTS", points);
-    PutChunk(body, "SRFS", names);
-    PutChunk(body, "POLS", polygons);
-    PutChunk(body, "SURF", surface);
-    Bytes file;
-    Append(file, "FORM");
-    PutU32(file, static_cast<std::uint32_t>(body.size()));
-    file.insert(file.end(), body.begin(), body.end());
-    return file;
+    using namespace cm::test;
+    Lwob o;
+    o.Points({0, 0, 0, 1, 0, 0, 0, 1, 0}).Surfaces({"Hull"}).Polygons({{0, 1, 2, 1}});
+    return o.Surface("Hull", {Sub("CTEX", Name("Planar Image Map")), Sub("TIMG", Name("hull.tga"))}).Build();
 }
 
 TEST(BadInput, DamagedModulesAreRefusedOrPlayQuietly) {
     const Harness* harness = FindHarness("module");
     if (harness == nullptr) GTEST_SKIP() << "built without the audio library";
-    const Bytes module = ReadFile(std::string(CM_SOURCE_DIR) + "/fuzz/corpus/module/test.xm");
+    const Bytes module = cm::test::ReadBytes(std::string(CM_SOURCE_DIR) + "/fuzz/corpus/module/test.xm");
     ASSERT_GT(module.size(), 400u);
     // Every cut, coarsely: inside the header, the patterns and the samples.
     for (std::size_t length = 0; length < module.size(); length += 61) {

@@ -1,16 +1,12 @@
-// Builders of LWOB bytes (big-endian IFF) and scene text, and a scratch folder to write them to.
+// Builders of LWOB bytes (big-endian IFF) and scene text; ScratchDir to write them to.
 #pragma once
 
-#include <gtest/gtest.h>
+#include "common/ScratchDir.h"
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace cm::test {
 
@@ -107,35 +103,6 @@ inline std::string Lines(std::initializer_list<std::string> lines, const std::st
     std::string text;
     for (const std::string& line : lines) text += line + eol;
     return text;
-}
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("cm_lw_" + std::string(info->name()) + "_" + std::to_string(getpid()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    std::string Write(const std::string& name, const Bytes& bytes) const {
-        const std::filesystem::path p = path_ / name;
-        std::filesystem::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return p.string();
-    }
-    std::string Write(const std::string& name, const std::string& text) const {
-        return Write(name, Bytes(text.begin(), text.end()));
-    }
-    std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace cm::test

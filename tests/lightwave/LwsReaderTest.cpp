@@ -26,7 +26,7 @@ class LwsReaderTest : public ::testing::Test {
 protected:
     std::unique_ptr<SceneGraph> Load(const std::string& text, const std::string& name = "scene.lws") {
         echo.str("");
-        return reader.Load(dir.Write(name, text).c_str(), &textures);
+        return reader.Load(dir.WriteText(name, text).c_str(), &textures);
     }
     test::ScratchDir dir;
     std::string box = dir.Write("box.lwo", test::Square("Box").Build());

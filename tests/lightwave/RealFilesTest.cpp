@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "LightWaveFiles.h"
+#include "common/Files.h"
 #include "lightwave/LwoReader.h"
 #include "lightwave/LwsItemNames.h"
 #include "lightwave/LwsReader.h"
@@ -16,7 +17,7 @@
 namespace cm {
 namespace {
 
-std::string Real(const std::string& relative) { return std::string(CM_REALDATA_DIR) + "/" + relative; }
+using test::SamplePath;
 
 TEST(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
     // Every polygon of these files has three or more corners in range: one face each.
@@ -40,7 +41,7 @@ TEST(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
     for (const auto& y : yields) {
         SCOPED_TRACE(y.file);
         LwoReader reader;
-        std::unique_ptr<Mesh> mesh = reader.Load(Real(y.file).c_str(), nullptr, &textures);
+        std::unique_ptr<Mesh> mesh = reader.Load(SamplePath(y.file).c_str(), nullptr, &textures);
         ASSERT_NE(mesh, nullptr);
         EXPECT_EQ(mesh->GetVertexCount(), y.vertices);
         EXPECT_EQ(mesh->GetFaceCount(), y.faces);
@@ -50,7 +51,7 @@ TEST(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
     }
     for (const char* file : {"lwo/box0_LWO3.lwo", "lwo/boxuv.lwo", "lws/move_x/simple_cube.lwo"}) {
         LwoReader reader;
-        EXPECT_EQ(reader.Load(Real(file).c_str(), nullptr, &textures), nullptr) << file;
+        EXPECT_EQ(reader.Load(SamplePath(file).c_str(), nullptr, &textures), nullptr) << file;
     }
 }
 
@@ -58,12 +59,15 @@ TEST(RealObjects, TheCylindricalMapOnceItsImageIsBesideTheObject) {
     // The file names its image by a path on another machine and none lies beside it: untextured.
     TextureManager textures;
     LwoReader reader;
-    EXPECT_EQ(reader.Load(Real("lwo/bluewithcylindrictexz.lwo").c_str(), nullptr, &textures)->GetMaterial(0)->GetFlags(), 0);
+    std::unique_ptr<Mesh> alone = reader.Load(SamplePath("lwo/bluewithcylindrictexz.lwo").c_str(), nullptr, &textures);
+    ASSERT_NE(alone, nullptr);
+    EXPECT_EQ(alone->GetMaterial(0)->GetFlags(), 0);
 
     test::ScratchDir dir;
-    const std::string object = dir.Write("blue.lwo", test::ReadFile(Real("lwo/bluewithcylindrictexz.lwo")));
-    dir.Write("IMAGE2.jpg", test::ReadFile(Real("jpg/testorig.jpg")));
+    const std::string object = dir.Write("blue.lwo", test::ReadBytes(SamplePath("lwo/bluewithcylindrictexz.lwo")));
+    dir.Write("IMAGE2.jpg", test::ReadBytes(SamplePath("jpg/testorig.jpg")));
     std::unique_ptr<Mesh> mesh = reader.Load(object.c_str(), nullptr, &textures);
+    ASSERT_NE(mesh, nullptr);
     const TextureMap* map = mesh->GetMaterial(0)->GetTextureMap();
     ASSERT_NE(map, nullptr);
     EXPECT_EQ(map->GetProjectionKind(), kProjectionCylindrical);
@@ -88,7 +92,7 @@ TEST(RealScenes, BallconeYieldsOneMeshWithTheSecondMotion) {
     std::ostringstream echo;
     TextureManager textures;
     LwsReader reader(echo);
-    std::unique_ptr<SceneGraph> graph = reader.Load(Real("lws/ballcone/ballcone.lws").c_str(), &textures);
+    std::unique_ptr<SceneGraph> graph = reader.Load(SamplePath("lws/ballcone/ballcone.lws").c_str(), &textures);
     ASSERT_NE(graph, nullptr);
     EXPECT_EQ(echo.str(), "FirstFrame: 1\nLastFrame: 60\nFrameStep: 1\nFramesPerSecond: 30\nLoadObject\n"
                           "Keyframe\nKeys: 1, Channels: 9\nKeyframe\nKeys: 3, Channels: 9\n" + mesh + "\n");
@@ -118,7 +122,7 @@ TEST(RealScenes, MoveXYieldsAnEmptyGraph) {
     std::ostringstream echo;
     TextureManager textures;
     LwsReader reader(echo);
-    std::unique_ptr<SceneGraph> graph = reader.Load(Real("lws/move_x/move_x_oldformat_6.lws").c_str(), &textures);
+    std::unique_ptr<SceneGraph> graph = reader.Load(SamplePath("lws/move_x/move_x_oldformat_6.lws").c_str(), &textures);
     ASSERT_NE(graph, nullptr);
     EXPECT_EQ(echo.str(), "FirstFrame: 1\nLastFrame: 60\nFrameStep: 1\nFramesPerSecond: 30\n"
                           "Ambient color: 1 1 1\nLight: " + light + "\nKeyframe\nKeys: 0, Channels: 0\n");

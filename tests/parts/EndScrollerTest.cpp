@@ -1,4 +1,4 @@
-#include "PartsFixture.h"
+#include "common/DeviceRecordTest.h"
 
 #include "display/ScreenVertex.h"
 #include "parts/EndScroller.h"
@@ -7,10 +7,10 @@
 namespace cm::test {
 namespace {
 
-class EndScrollerTest : public PartsTest {
+class EndScrollerTest : public DeviceRecordTest {
 protected:
     void SetUp() override {
-        PartsTest::SetUp();
+        DeviceRecordTest::SetUp();
         resources.textures = &textures;
         ASSERT_TRUE(scroller.Load(resources)) << "the show's data must be in the working folder";
         scroller.Reset();

@@ -1,5 +1,6 @@
 #include "resources/JpegDecoder.h"
 #include "resources/JpegTestFiles.h"
+#include "common/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +12,9 @@ namespace {
 
 using test::EncodeJpeg;
 using test::JpegRecipe;
-using test::ReadFileBytes;
 using test::ReferenceDecode;
 
-std::vector<uint8_t> RealJpeg(const char* name) {
-    return ReadFileBytes(std::string(CM_REALDATA_DIR) + "/jpg/" + name);
-}
+std::vector<uint8_t> RealJpeg(const char* name) { return test::SampleBytes(std::string("jpg/") + name); }
 
 void ExpectSamePixels(const DecodedImage& expected, const DecodedImage& actual) {
     ASSERT_EQ(expected.width, actual.width);
@@ -92,6 +90,7 @@ TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
     // Baseline and progressive, cut anywhere from inside the header to just before the final
     // marker byte: never a read past the data, never an image made up of padding.
     for (const auto& whole : {RealJpeg("testorig.jpg"), RealJpeg("jpg-progressive.jpg")}) {
+        ASSERT_FALSE(whole.empty());
         for (size_t length = 1; length < whole.size(); length += length < 700 ? 1 : 97) {
             SCOPED_TRACE(length);
             ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.begin() + length));
@@ -144,7 +143,7 @@ TEST(JpegDecoder, RefusesHugeSizesCmykAndEndlessScans) {
     ExpectRefused(forged, "larger than");
     // 107 bytes, progressive with arithmetic coding, 11519 x 11308: its one empty scan is all
     // the library needs to paint the whole picture grey (a fuzzer's find).
-    ExpectRefused(ReadFileBytes(std::string(CM_SOURCE_DIR) +
+    ExpectRefused(test::ReadBytes(std::string(CM_SOURCE_DIR) +
                                 "/fuzz/regress/jpeg/jpeg-107-bytes-progressive-11519x11308.jpg"),
                   "larger than");
     std::vector<uint8_t> zero = huge;

@@ -2,19 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 
 #include <jpeglib.h>
 
 namespace cm::test {
-
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<uint8_t> EncodeJpeg(const JpegRecipe& recipe) {
     jpeg_compress_struct cinfo;

@@ -10,8 +10,6 @@
 
 namespace cm::test {
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-
 struct JpegRecipe {
     int width = 16;
     int height = 16;

@@ -1,16 +1,12 @@
 // Builds pack archives byte by byte, sound or damaged, in scratch folders.
 #pragma once
 
-#include <gtest/gtest.h>
+#include "common/ScratchDir.h"
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace cm::test {
 
@@ -38,27 +34,5 @@ inline void AddCount(Bytes& pack, std::uint32_t count) {
 }
 
 inline std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
-
-// A fresh folder named after the running test and process (builds may run the suite side by
-// side), removed at the end of the test.
-struct ScratchDir {
-    ScratchDir() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path = std::filesystem::temp_directory_path() / ("cm_" + std::string(info->test_suite_name()) + "_" +
-                                                         info->name() + "_" + std::to_string(getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string Write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(path / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        return (path / name).string();
-    }
-    std::filesystem::path path;
-};
 
 }  // namespace cm::test

@@ -6,17 +6,16 @@
 #include "platform/device/VertexBuffer.h"
 #include "platform/window/Window.h"  // DisplayDevice holds a unique_ptr<Window>
 #include "resources/JpegDecoder.h"
-#include "resources/JpegTestFiles.h"
 #include "resources/TextureManager.h"
 #include "resources/TgaDecoder.h"
+#include "common/Files.h"
+#include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace cm {
@@ -28,25 +27,10 @@ namespace fs = std::filesystem;
 // image files named by absolute paths.
 class TextureManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(display_.CreateHeadless(640, 480, 0, "test", nullptr));
-        dir_ = fs::temp_directory_path() / ("cm_textures_" + std::to_string(getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        display_.Destroy();
-        fs::remove_all(dir_);
-    }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const fs::path path = dir_ / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
-        return path.string();
-    }
-    static std::vector<uint8_t> Real(const std::string& relative) {
-        return test::ReadFileBytes(std::string(CM_REALDATA_DIR) + "/" + relative);
-    }
+    void SetUp() override { ASSERT_TRUE(display_.CreateHeadless(640, 480, 0, "test", nullptr)); }
+    void TearDown() override { display_.Destroy(); }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) { return dir_.Write(name, bytes); }
+    static std::vector<uint8_t> Real(const std::string& relative) { return test::SampleBytes(relative); }
     // A w x h run-length TGA of one colour (blue, green, red bytes).
     static std::vector<uint8_t> FlatTga(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
         std::vector<uint8_t> file(18, 0);
@@ -63,7 +47,7 @@ protected:
     }
 
     DisplayDevice display_;
-    fs::path dir_;
+    test::ScratchDir dir_;
     TextureManager manager_;
 };
 
@@ -77,7 +61,7 @@ TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
     EXPECT_EQ(manager_.Load(nullptr), nullptr);
     EXPECT_EQ(manager_.Load(fourLetter.c_str()), nullptr);
     EXPECT_EQ(manager_.Load(other.c_str()), nullptr);
-    EXPECT_EQ(manager_.Load((dir_ / "missing.jpg").c_str()), nullptr);
+    EXPECT_EQ(manager_.Load(dir_.Path("missing.jpg").c_str()), nullptr);
     EXPECT_EQ(manager_.GetCount(), 0);
 
     Texture* logo = manager_.Load(upper.c_str());

@@ -1,4 +1,4 @@
-#include "resources/JpegTestFiles.h"
+#include "common/Files.h"
 #include "resources/TgaDecoder.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +11,7 @@
 namespace cm {
 namespace {
 
-std::vector<uint8_t> RealTga(const char* name) {
-    return test::ReadFileBytes(std::string(CM_REALDATA_DIR) + "/tga/" + name);
-}
+std::vector<uint8_t> RealTga(const char* name) { return test::SampleBytes(std::string("tga/") + name); }
 
 // An 18-byte header of the given type, size and depth followed by the packet bytes.
 std::vector<uint8_t> Tga(int width, int height, const std::vector<uint8_t>& packets, uint8_t type = 10,
@@ -68,6 +66,7 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
     // The uncompressed copy of the same picture gives the expected pixels: stored bottom row
     // first, blue-green-red.
     const std::vector<uint8_t> raw = RealTga("200x32_rgb_bl_raw.tga");
+    ASSERT_GE(raw.size(), 18u + 200 * 32 * 3);
     std::vector<uint32_t> expected(200 * 32);
     for (int row = 0; row < 32; ++row) {
         for (int x = 0; x < 200; ++x) {
@@ -97,6 +96,7 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
 
 TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     const std::vector<uint8_t> whole = RealTga("200x32_rgb_bl_rle.tga");
+    ASSERT_GT(whole.size(), 18u + 26u);
     for (size_t length = 0; length < 18; ++length) ExpectRefused({whole.begin(), whole.begin() + length});
     // The packets end where the 26-byte footer begins; a cut anywhere before that is refused.
     const size_t packetsEnd = whole.size() - 26;

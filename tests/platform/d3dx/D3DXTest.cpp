@@ -54,15 +54,6 @@ TEST_F(D3DXTest, ContextClearsAndPresentsTheTargetToItsSink) {
     EXPECT_EQ(sink.frames, 2u);
 }
 
-TEST_F(D3DXTest, GettersAddAReferenceAndTheContextOutlivesNothing) {
-    DirectDraw* dd = context->GetDD();
-    EXPECT_EQ(&dd->GetRenderTarget(), &device->GetRenderTarget());
-    // Context, device and this getter hold it.
-    EXPECT_EQ(dd->AddRef(), 4u);
-    EXPECT_EQ(dd->Release(), 3u);
-    EXPECT_EQ(dd->Release(), 2u);
-}
-
 TEST_F(D3DXTest, TexturesOfAnySizeFilledFromPixels) {
     uint32_t w = 37, h = 5, format = D3DX_SF_R8G8B8, mips = 0;
     TextureSurface* surface = nullptr;

@@ -200,7 +200,6 @@ TEST_F(CoverageTest, TriangleThroughTheCameraPlaneDrawsOnlyWhatIsInFront) {
     device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
     Draw(D3DPT_TRIANGLEFAN, {XYZ(-50, -1, -50, kOne), XYZ(50, -1, -50, kOne), XYZ(50, -1, 50, kOne),
                              XYZ(-50, -1, 50, kOne)});
-    Dump("floor_through_camera");
     for (int x = 0; x < 640; ++x) {
         EXPECT_EQ(Hits(x, 479), 1) << x;
         EXPECT_EQ(Hits(x, 239), 0) << x;

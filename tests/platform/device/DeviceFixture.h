@@ -1,5 +1,4 @@
 // A 640 x 480 software device without any window, plus small helpers to feed it vertices.
-// Set CM_DUMP_DIR to get the frames of tests that call Dump as PPM files.
 #pragma once
 
 #include "platform/device/Device.h"
@@ -9,9 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 #include <vector>
 
 namespace cm::test {
@@ -78,21 +74,6 @@ protected:
         size_t n = 0;
         for (uint32_t p : device->GetRenderTarget().color) n += p == value;
         return n;
-    }
-
-    void Dump(const char* name) const {
-        const char* dir = std::getenv("CM_DUMP_DIR");
-        if (!dir) return;
-        const RenderTarget& t = device->GetRenderTarget();
-        FILE* f = std::fopen((std::string(dir) + "/" + name + ".ppm").c_str(), "wb");
-        if (!f) return;
-        std::fprintf(f, "P6\n%d %d\n255\n", t.width, t.height);
-        for (uint32_t p : t.color) {
-            const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                                          static_cast<unsigned char>(p)};
-            std::fwrite(rgb, 1, 3, f);
-        }
-        std::fclose(f);
     }
 
     // A texture of the given texels (row-major), owned by the test.

@@ -1,5 +1,6 @@
 // The start-up dialog on a real (virtual) X display, driven as a user would.
-#include "VirtualDisplay.h"
+#include "common/CommaLocale.h"
+#include "common/VirtualDisplay.h"
 
 #include "platform/dialog/StartupDialog.h"
 
@@ -7,7 +8,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace cm::test {
@@ -59,20 +59,10 @@ TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelOrCloseReportNothing) {
     EXPECT_FALSE(closed.run);
 }
 
-// A locale with a comma as its decimal mark, built into a private folder when the system has
-// the locale sources; empty when it cannot be made.
-std::string CommaLocaleFolder() {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "cm_dialog_locale";
-    const std::string command = "localedef -i de_DE -f UTF-8 " + (folder / "de_DE.UTF-8").string() + " >/dev/null 2>&1";
-    std::filesystem::create_directories(folder);
-    if (std::system(command.c_str()) != 0 && !std::filesystem::exists(folder / "de_DE.UTF-8")) return {};
-    return folder.string();
-}
-
 TEST_F(StartupDialogTest, NumbersParseWithAPointAfterTheDialogInACommaLocale) {
-    const std::string folder = CommaLocaleFolder();
-    if (folder.empty()) GTEST_SKIP() << "cannot build a comma-decimal locale here";
-    ::setenv("LOCPATH", folder.c_str(), 1);
+    const CommaLocale locale;
+    if (locale.folder.empty()) GTEST_SKIP() << "cannot build a comma-decimal locale here";
+    ::setenv("LOCPATH", locale.folder.c_str(), 1);
     ::setenv("LC_ALL", "de_DE.UTF-8", 1);
     // The locale really has a comma: parsing in it stops at the point.
     ASSERT_NE(std::setlocale(LC_ALL, ""), nullptr);

@@ -1,5 +1,6 @@
 // The real window on a private X server: open, present, keys (Escape, the last-key rule,
 // Alt+Enter), a close request, full screen. Skipped, saying why, where no X server can start.
+#include "common/VirtualDisplay.h"
 #include "display/DisplayDevice.h"
 #include "display/Registry.h"
 #include "platform/device/Device.h"
@@ -8,15 +9,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 // Talking to a real X server makes SDL load and unload X client modules whose few remaining
 // blocks a leak checker can only report as "unknown module"; leaks are checked by the headless
@@ -25,71 +18,6 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
 namespace cm {
 namespace {
-
-// An Xvfb of 1024 x 768 on a free display number, stopped at the end.
-class XServer {
-public:
-    XServer() {
-        // Test processes may run side by side: start from a number of our own and make sure the
-        // server that answers is ours (still alive), not a neighbour's.
-        int attempts = 0;
-        for (int i = 0; i < 40 && attempts < 4; ++i) {
-            const int n = 50 + (static_cast<int>(getpid()) + i) % 40;
-            // snprintf rather than string concatenation, which trips a false -Wrestrict in GCC 12.
-            char lock[64], display[16], socket[64];
-            std::snprintf(lock, sizeof lock, "/tmp/.X%d-lock", n);
-            std::snprintf(display, sizeof display, ":%d", n);
-            std::snprintf(socket, sizeof socket, "/tmp/.X11-unix/X%d", n);
-            struct stat st;
-            if (stat(lock, &st) == 0) continue;
-            ++attempts;
-            pid_ = fork();
-            if (pid_ == 0) {
-                const int null = open("/dev/null", O_WRONLY);
-                dup2(null, 1);
-                dup2(null, 2);
-                execlp("Xvfb", "Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
-                _exit(127);
-            }
-            if (pid_ < 0) return;
-            bool dead = false;
-            for (int k = 0; k < 100 && !dead; ++k) {
-                int status;
-                if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                    dead = true;
-                    pid_ = -1;
-                    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return;  // no Xvfb here
-                } else if (stat(socket, &st) == 0) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                        dead = true;
-                        pid_ = -1;
-                    } else {
-                        display_ = display;
-                        return;
-                    }
-                } else {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                }
-            }
-            Stop();
-        }
-    }
-    ~XServer() { Stop(); }
-    bool Running() const { return !display_.empty(); }
-    const std::string& Display() const { return display_; }
-
-private:
-    void Stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 void PushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
     SDL_Event e{};
@@ -102,14 +30,14 @@ void PushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
 class WindowSmokeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server.Running()) GTEST_SKIP() << "no X server could be started (is Xvfb installed?): window not tested";
-        setenv("DISPLAY", server.Display().c_str(), 1);
+        if (!server.Available()) GTEST_SKIP() << "no X server could be started (is Xvfb installed?): window not tested";
         setenv("SDL_VIDEODRIVER", "x11", 1);
         // The software renderer: the X server has no GPU, and GL drivers loaded and unloaded
         // here would leave allocations that leak checkers cannot attribute.
         setenv("SDL_RENDER_DRIVER", "software", 1);
     }
-    XServer server;
+    // Its own server of a known size, whatever display the session has.
+    test::VirtualDisplay server{"1024x768x24", true};
 };
 
 TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {

@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
+#include "common/Files.h"
 #include "common/Fnv1a.h"
 #include "music/Score.h"
 #include "tools/music/Players.h"
@@ -34,9 +34,6 @@ const Section kSections[] = {
 };
 constexpr double kCreditsEnd = 162.5;
 
-// Enough to notice any change to the module, so changing it is a deliberate act.
-uint64_t Fnv1a(const std::vector<uint8_t>& bytes) { return cm::test::Fnv1a64(bytes.data(), bytes.size()); }
-
 double Rms(const std::vector<float>& v, size_t from, size_t to) {
     double sum = 0.0;
     for (size_t i = from; i < to; ++i) sum += static_cast<double>(v[i]) * v[i];
@@ -46,41 +43,22 @@ double Rms(const std::vector<float>& v, size_t from, size_t to) {
 class Kelvarin : public ::testing::Test {
 protected:
     void SetUp() override {
-        bytes = test::ReadFile(kModulePath);
+        bytes = cm::test::ReadBytes(kModulePath);
         ASSERT_FALSE(bytes.empty()) << "missing " << kModulePath;
     }
     std::vector<uint8_t> bytes;
 };
 
-TEST_F(Kelvarin, LoadsInBothPlayers) {
+TEST_F(Kelvarin, LoadsCleanlySectionsStartOnTheFlashesAndTheSongOutlastsTheCredits) {
     std::ostringstream log;
     openmpt::module module(bytes, log);  // throws on a module it cannot read
     EXPECT_EQ(log.str(), "") << "libopenmpt complains";
-    EXPECT_GE(module.get_num_channels(), 8);
-    EXPECT_EQ(module.get_metadata("type"), "xm");
-
-    xmp_context ctx = xmp_create_context();
-    ASSERT_EQ(xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())), 0);
-    xmp_module_info info;
-    xmp_get_module_info(ctx, &info);
-    EXPECT_GE(info.mod->chn, 8);
-    EXPECT_EQ(info.mod->len, module.get_num_orders());
-    xmp_release_module(ctx);
-    xmp_free_context(ctx);
-}
-
-TEST_F(Kelvarin, SectionsStartOnTheFlashesAndTheSongOutlastsTheCredits) {
-    openmpt::module module(bytes);
     const double duration = module.get_duration_seconds();
     EXPECT_GE(duration, 163.0);
     EXPECT_LE(duration, 200.0);
-    EXPECT_GT(duration, kCreditsEnd);
-    std::printf("duration %.3f s\n", duration);
     for (const Section& s : kSections) {
         module.set_position_order_row(s.order, 0);
-        const double t = module.get_position_seconds();
-        std::printf("order %2d starts at %8.3f s, flash at %7.2f s\n", s.order, t, s.flash);
-        EXPECT_NEAR(t, s.flash, kRowSeconds) << "order " << s.order;
+        EXPECT_NEAR(module.get_position_seconds(), s.flash, kRowSeconds) << "order " << s.order;
     }
     // The outro is the last section: everything after it belongs to the credits.
     EXPECT_LT(kSections[7].order, module.get_num_orders());
@@ -94,7 +72,6 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     float peak = 0.0f;
     for (float v : audio) peak = std::max(peak, std::fabs(v));
     EXPECT_LE(peak, 0.891f) << "libopenmpt's mix peaks above -1 dBFS";
-    std::printf("libopenmpt peak %.1f dBFS\n", 20.0 * std::log10(peak));
 
     // Loud enough to hear in every part of the show (RMS above -34 dBFS), section by section.
     std::vector<double> starts = {0.0};
@@ -104,7 +81,6 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     for (size_t i = 0; i + 1 < starts.size(); ++i) {
         const double rms = Rms(audio, 2 * static_cast<size_t>(starts[i] * rate), 2 * static_cast<size_t>(starts[i + 1] * rate));
         EXPECT_GT(rms, 0.02) << "section from " << starts[i] << " s is nearly silent";
-        std::printf("from %7.2f s: RMS %.1f dBFS\n", starts[i], 20.0 * std::log10(rms));
         loudest = std::max(loudest, rms);
     }
     // Mixed to about -16 dBFS RMS over the show, the quiet intro within 6 dB of what follows it.
@@ -119,22 +95,19 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
 
     // libxmp mixes differently; it saturates at 16 bits, so a sample at the limit means clipping.
     // Its default amplification runs about 2.5 dB above libopenmpt's mix, which is the one the
-    // show plays and is held at -1 dBFS above; one step down (6 dB) it must have room to spare.
+    // show plays and is held under -1 dBFS above; one step down (6 dB) it must not clip either.
     xmp_context ctx = xmp_create_context();
     ASSERT_EQ(xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())), 0);
     ASSERT_EQ(xmp_start_player(ctx, rate, 0), 0);
     ASSERT_EQ(xmp_set_player(ctx, XMP_PLAYER_AMP, 0), 0);
-    int clipped = 0, xmpPeak = 0;
+    int clipped = 0;
     long frames = 0;
     xmp_frame_info fi;
     while (xmp_play_frame(ctx) == 0) {
         xmp_get_frame_info(ctx, &fi);
         if (fi.loop_count > 0) break;
         const int16_t* pcm = static_cast<const int16_t*>(fi.buffer);
-        for (int i = 0; i < fi.buffer_size / 2; ++i) {
-            clipped += (pcm[i] >= 32767 || pcm[i] <= -32768) ? 1 : 0;
-            xmpPeak = std::max(xmpPeak, std::abs(static_cast<int>(pcm[i])));
-        }
+        for (int i = 0; i < fi.buffer_size / 2; ++i) clipped += (pcm[i] >= 32767 || pcm[i] <= -32768) ? 1 : 0;
         frames += fi.buffer_size / 4;
     }
     xmp_end_player(ctx);
@@ -142,7 +115,6 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     xmp_free_context(ctx);
     EXPECT_NEAR(static_cast<double>(frames) / rate, audio.size() / 2.0 / rate, 0.5) << "the players disagree on the length";
     EXPECT_EQ(clipped, 0) << "libxmp's mix clips";
-    std::printf("libxmp: %.3f s, peak %.3f\n", static_cast<double>(frames) / rate, xmpPeak / 32768.0);
 }
 
 TEST_F(Kelvarin, IsExactlyWhatTheScoreComposes) {
@@ -156,7 +128,8 @@ TEST_F(Kelvarin, IsExactlyWhatTheScoreComposes) {
     ASSERT_TRUE(BuildModule(score, module, error)) << error;
     EXPECT_TRUE(WriteXm(module) == bytes) << "composing again gives different bytes";
     // Pinned: a change of score, patch or writer shows here and must be made on purpose.
-    EXPECT_EQ(Fnv1a(bytes), 0xaaf73a4cc0cc5f11ull) << std::hex << "module hash is 0x" << Fnv1a(bytes);
+    const uint64_t hash = cm::test::Fnv1a64(bytes.data(), bytes.size());
+    EXPECT_EQ(hash, 0xaaf73a4cc0cc5f11ull) << std::hex << "module hash is 0x" << hash;
 }
 
 }  // namespace

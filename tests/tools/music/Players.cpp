@@ -7,11 +7,6 @@
 
 namespace cm::music::test {
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<float> RenderOpenMpt(const std::vector<uint8_t>& bytes, int rate) {
     openmpt::module module(bytes);
     std::vector<float> out;

@@ -7,8 +7,6 @@
 
 namespace cm::music::test {
 
-std::vector<uint8_t> ReadFile(const std::string& path);
-
 // Interleaved stereo float, as libopenmpt renders at `rate` from the start to the song's end.
 std::vector<float> RenderOpenMpt(const std::vector<uint8_t>& module, int rate);
 

@@ -1,3 +1,4 @@
+#include "common/Files.h"
 #include "resources/DataFile.h"
 #include "resources/PackArchive.h"
 #include "resources/PackBytes.h"
@@ -28,11 +29,6 @@ PakRun Pak(const std::string& arguments) {
     const int raw = pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     return run;
-}
-
-Bytes ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 TEST(PakTool, RoundTripThroughCreateListMountAndExtract) {
@@ -68,8 +64,8 @@ TEST(PakTool, RoundTripThroughCreateListMountAndExtract) {
 
     const PakRun extract = Pak("extract " + Q(pak) + " " + Q(d + "out/deeper"));
     ASSERT_EQ(extract.status, 0) << extract.output;
-    EXPECT_EQ(ReadFile(d + "out/deeper/Scroll.JPG"), binary);
-    EXPECT_EQ(Text(ReadFile(d + "out/deeper/introScene.lws")), "LWS\n");
+    EXPECT_EQ(ReadBytes(d + "out/deeper/Scroll.JPG"), binary);
+    EXPECT_EQ(Text(ReadBytes(d + "out/deeper/introScene.lws")), "LWS\n");
     EXPECT_TRUE(std::filesystem::is_regular_file(d + "out/deeper/empty.txt"));
 
     EXPECT_EQ(Pak("").status, 2);

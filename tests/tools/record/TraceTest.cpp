@@ -1,6 +1,6 @@
 // The device call trace: two frames of a small scene are traced, read back, compared call by
 // call with what the device received, and replayed on a second device, which must draw the same
-// pixels; tracing itself must not change a pixel.
+// pixels. (That tracing changes no pixel is the recorder's test, over the whole show.)
 #include "TraceReader.h"
 #include "TraceWriter.h"
 
@@ -153,35 +153,29 @@ struct Scene {
     }
 };
 
-// Draws the two frames, tracing them into dir when dir is not empty; returns both frames.
-std::vector<std::vector<uint32_t>> DrawTwoFrames(const std::string& dir, std::vector<DeviceCall>* calls) {
+// Draws the two frames, tracing them into dir; returns both frames and the calls made.
+std::vector<std::vector<uint32_t>> DrawTwoFrames(const std::string& dir, std::vector<DeviceCall>& calls) {
     Bench bench;
     Scene scene(bench);
     scene.Before(*bench.device);
     TraceWriter writer;
     std::string error;
-    if (!dir.empty()) {
-        EXPECT_TRUE(writer.Open(dir, error)) << error;
-        bench.device->GetCallRecord().Enable(true);
-    }
+    EXPECT_TRUE(writer.Open(dir, error)) << error;
+    bench.device->GetCallRecord().Enable(true);
     std::vector<std::vector<uint32_t>> frames;
     for (int n = 0; n < 2; ++n) {
-        if (!dir.empty()) writer.BeginFrame(bench.device->GetState());
+        writer.BeginFrame(bench.device->GetState());
         bench.context->SetClearColor(n == 0 ? 0xFF000000u : 0xFF102030u);
         bench.context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
         scene.Frame(*bench.device, n);
         bench.context->UpdateFrame(0);
         frames.push_back(bench.sink.frame);
-        if (!dir.empty()) {
-            const auto& record = bench.device->GetCallRecord().Calls();
-            if (calls) calls->insert(calls->end(), record.begin(), record.end());
-            writer.EndFrame(bench.context->GetClearColor(), record);
-            bench.device->GetCallRecord().Clear();
-        }
+        const auto& record = bench.device->GetCallRecord().Calls();
+        calls.insert(calls.end(), record.begin(), record.end());
+        writer.EndFrame(bench.context->GetClearColor(), record);
+        bench.device->GetCallRecord().Clear();
     }
-    if (!dir.empty()) {
-        EXPECT_TRUE(writer.Close(error)) << error;
-    }
+    EXPECT_TRUE(writer.Close(error)) << error;
     return frames;
 }
 
@@ -239,7 +233,7 @@ TEST(DeviceTrace, EveryCallRoundTripsBitExactAndReplaysToTheSamePixels) {
     const std::string dir = (std::filesystem::temp_directory_path() / ("cm_record_trace_" + std::to_string(getpid()))).string();
     std::filesystem::remove_all(dir);
     std::vector<DeviceCall> calls;
-    const auto frames = DrawTwoFrames(dir, &calls);
+    const auto frames = DrawTwoFrames(dir, calls);
 
     std::vector<TraceEntry> entries;
     std::string error;
@@ -327,18 +321,6 @@ TEST(DeviceTrace, EveryCallRoundTripsBitExactAndReplaysToTheSamePixels) {
     ASSERT_EQ(replayed.size(), 2u);
     EXPECT_TRUE(replayed[0] == frames[0]);
     EXPECT_TRUE(replayed[1] == frames[1]);
-    std::filesystem::remove_all(dir);
-}
-
-TEST(DeviceTrace, TracingChangesNoPixel) {
-    const std::string dir = (std::filesystem::temp_directory_path() / ("cm_record_trace_pixels_" + std::to_string(getpid()))).string();
-    const auto traced = DrawTwoFrames(dir, nullptr);
-    const auto plain = DrawTwoFrames("", nullptr);
-    ASSERT_EQ(traced.size(), 2u);
-    EXPECT_TRUE(traced[0] == plain[0]);
-    EXPECT_TRUE(traced[1] == plain[1]);
-    // The scene draws something in both frames: the comparison is not between two blanks.
-    EXPECT_NE(std::count(plain[1].begin(), plain[1].end(), 0xFF102030u), std::ptrdiff_t(plain[1].size()));
     std::filesystem::remove_all(dir);
 }
 

@@ -1,5 +1,5 @@
 // A headless display (frames dropped) whose device records its calls, for tests of what the
-// parts hand to the device.
+// scene and the parts hand to the device.
 #pragma once
 
 #include "display/DisplayDevice.h"
@@ -13,7 +13,7 @@
 
 namespace cm::test {
 
-class PartsTest : public ::testing::Test {
+class DeviceRecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(display.CreateHeadless(640, 480, 0, "test", nullptr));
@@ -23,6 +23,7 @@ protected:
     }
     void TearDown() override { display.Destroy(); }
 
+    const std::vector<DeviceCall>& Calls() const { return device->GetCallRecord().Calls(); }
     std::vector<DeviceCall> Calls(DeviceMethod method) const {
         std::vector<DeviceCall> out;
         for (const DeviceCall& call : device->GetCallRecord().Calls()) {
