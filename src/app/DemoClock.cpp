@@ -29,15 +29,30 @@ std::uint32_t DemoClock::TickPeriodMs(float rate) {
 bool DemoClock::Start(float newRate) {
     KillTimer();
     rate = newRate;
-    const std::uint32_t period = TickPeriodMs(newRate);
+    if (!StartTimer()) return false;
+    Reset();
+    return true;
+}
+
+bool DemoClock::StartTimer() {
+    held = false;
+    const std::uint32_t period = TickPeriodMs(rate);
     const std::uint32_t id = period == 0
         ? 0
         : TimerSetEvent(period, kTimerResolutionMs, &DemoClock::Tick, reinterpret_cast<std::uintptr_t>(this),
                         kTimePeriodic);
     timerId.store(id, std::memory_order_relaxed);
-    if (id == 0) return false;
-    Reset();
-    return true;
+    return id != 0;
+}
+
+void DemoClock::Hold() {
+    KillTimer();
+    held = true;
+}
+
+bool DemoClock::Resume() {
+    if (!held) return false;
+    return StartTimer();
 }
 
 void DemoClock::Tick(std::uint32_t id, std::uint32_t /*msg*/, std::uintptr_t user, std::uintptr_t /*reserved1*/,

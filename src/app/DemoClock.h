@@ -50,6 +50,11 @@ public:
     // Per frame: frame delta = running time - previous time (kept even when 0; previous time
     // follows only when time advanced), then every event is checked in table order.
     void Update();
+    // Hold stops the timer (no tick is in flight when it returns) and keeps the time; Resume
+    // starts it again at the same rate from the time held. Ticks given by hand still count.
+    void Hold();
+    bool Resume();
+    bool IsHeld() const { return held; }
     // Zeroes the three times and re-arms every event; the timer keeps running.
     void Reset();
     // Takes the event into the table, after the ones added before. A null event returns false.
@@ -63,6 +68,7 @@ public:
     const TimedEvent* GetEvent(int index) const;
 
 private:
+    bool StartTimer();
     void KillTimer();
 
     std::atomic<std::uint32_t> timerId{0};
@@ -71,6 +77,7 @@ private:
     std::atomic<float> runningTime{0.0f};
     float frameDelta = 0.0f;
     std::vector<std::unique_ptr<TimedEvent>> events;
+    bool held = false;
 };
 
 }  // namespace cm

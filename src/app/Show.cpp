@@ -109,6 +109,16 @@ void Show::ResetShow() {
     if (clock) clock->Reset();
 }
 
+void Show::RestartShow() {
+    ResetShow();
+    quitFlag = 0;
+    if (room) room->RewindSparks();
+    if (intro) intro->Rewind();
+    if (distort) distort->Rewind();
+    if (glass) glass->Rewind();
+    if (rotoball) rotoball->Rewind();
+}
+
 void Show::TriggerFlash() {
     sequenceIndex += 1;
     flashActive = 1;
@@ -173,6 +183,7 @@ void Show::FrameStep(const std::function<void(Show&)>& afterPresent) {
         DrawFlash();
         flashLevel -= 0.07f * clock->GetFrameDelta();
     }
+    if (overlay && display->IsDrawing()) overlay(*this);
     display->Present();
     if (afterPresent) afterPresent(*this);
     // Events fired here change the part from the next frame on.
@@ -208,7 +219,8 @@ void Show::ShutdownShow() {
     overlayMaterial.reset();
 }
 
-int RunShow(Show& show, const ShowSetup& setup, const std::function<void(Show&)>& afterPresent) {
+int RunShow(Show& show, const ShowSetup& setup, const std::function<void(Show&)>& afterPresent,
+            const std::function<void(Show&)>& beforeFrame) {
     if (!show.InitShow(setup)) {
         show.ShutdownShow();
         return 1;
@@ -217,6 +229,11 @@ int RunShow(Show& show, const ShowSetup& setup, const std::function<void(Show&)>
     show.ResetShow();
     uint32_t key = show.PumpMessages();
     while (show.KeepRunning(key)) {
+        if (beforeFrame) {
+            beforeFrame(show);
+            // A skip ahead may have run into the show's end.
+            if (!show.KeepRunning(0)) break;
+        }
         show.FrameStep(afterPresent);
         key = show.PumpMessages();
     }

@@ -49,6 +49,11 @@ inline constexpr int kPartCount = 9;
 inline constexpr float kClockRate = 70.0f;
 // Clock times of the eight timed events, each moving the sequence on by one part.
 inline constexpr float kPartChangeTimes[8] = {100.0f, 212.0f, 387.0f, 455.0f, 525.0f, 650.0f, 735.0f, 801.0f};
+// Short names of the parts by sequence index, for labels and status lines.
+inline constexpr const char* kPartNames[kPartCount] = {"intro", "tunnel", "room, sparks", "distort", "room, tube",
+                                                       "glass", "room, fixed view", "rotoball", "end scroller"};
+// Show seconds per clock unit: a tick of 0.1 units every 14 ms.
+inline constexpr double kSecondsPerClockUnit = 0.14;
 
 class Show : public RenderObject {
 public:
@@ -63,13 +68,21 @@ public:
     void BuildTimeline();
     // Flash off, every part reset in the fixed order, sequence index 0, clock reset.
     void ResetShow();
+    // ResetShow, and what the show's one start never needed: the quit flag down, the sparks and
+    // the turning meshes as loading left them, so that a show that has played runs again exactly
+    // as from its start. (The device's states need no going back: every part sets those it
+    // draws with, each frame.)
+    void RestartShow();
     // The timed events' callback: next part, flash raised by 0.7 (at most 1).
     void TriggerFlash();
     // Adds the flash's grey (level * 255) to the whole frame.
     void DrawFlash();
-    // One frame: clear, the current part, the flash, present, afterPresent (if any), then the
-    // clock's Update, which may fire events for the next frame.
+    // One frame: clear, the current part, the flash, the overlay (if any), present, afterPresent
+    // (if any), then the clock's Update, which may fire events for the next frame.
     void FrameStep(const std::function<void(Show&)>& afterPresent = {});
+    // Drawn over every frame just before it is presented (the player's status line); not part
+    // of the show. Empty: none.
+    void SetOverlay(std::function<void(Show&)> draw) { overlay = std::move(draw); }
     // The display's last key code (27 for Escape or a window close); 0 without a display.
     uint32_t PumpMessages();
     // The main loop's test: no Escape and no quit flag.
@@ -119,11 +132,14 @@ private:
     float flashLevel = 0.0f;
     int32_t quitFlag = 0;
     int32_t lastDrawnPart = -1;
+    std::function<void(Show&)> overlay;
 };
 
 // The entry point's algorithm: InitShow (on failure ShutdownShow and 1), the timeline, ResetShow,
 // frames until Escape or the quit flag, ShutdownShow and 0. afterPresent runs once a frame after
-// Present and before the clock's Update; the recorder captures and ticks there.
-int RunShow(Show& show, const ShowSetup& setup, const std::function<void(Show&)>& afterPresent = {});
+// Present and before the clock's Update; the recorder captures and ticks there. beforeFrame runs
+// before each frame (the recorder skips ahead there, ShowSeek.h).
+int RunShow(Show& show, const ShowSetup& setup, const std::function<void(Show&)>& afterPresent = {},
+            const std::function<void(Show&)>& beforeFrame = {});
 
 }  // namespace cm

@@ -87,7 +87,14 @@ uint32_t DisplayDevice::PumpMessages() {
     }
     const uint32_t key = lastKey;
     lastKey = 0;
+    keysPressed.swap(keysWaiting);
+    keysWaiting.clear();
     return key;
+}
+
+void DisplayDevice::SetDrawing(bool on) {
+    drawing = on;
+    if (device) device->SetRasterizing(on);
 }
 
 void DisplayDevice::BeginFrame(const Color4& color) {
@@ -97,7 +104,7 @@ void DisplayDevice::BeginFrame(const Color4& color) {
 }
 
 void DisplayDevice::Present() {
-    if (!context) return;
+    if (!context || !drawing) return;
     context->UpdateFrame((flags & WaitVSync) ? 0 : D3DX_UPDATE_NOVSYNC);
 }
 

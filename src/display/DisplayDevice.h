@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace cm {
 
@@ -50,6 +51,8 @@ public:
     // Dispatches waiting window events, then returns the last key code and resets it to 0.
     // A request to close the window counts as Escape. Alt+Enter toggles full screen.
     uint32_t PumpMessages();
+    // Every key pressed before the last PumpMessages and after the one before it, in order.
+    const std::vector<uint32_t>& KeysPressed() const { return keysPressed; }
     // Clears colour (packed ARGB from color) and depth.
     void BeginFrame(const Color4& color);
     void Present();
@@ -58,7 +61,14 @@ public:
 
     // As a WM_KEYDOWN would: the key becomes the last key. Used by the window's event handling
     // and by headless runs that script their keys.
-    void KeyDown(uint32_t virtualKey) { lastKey = virtualKey; }
+    void KeyDown(uint32_t virtualKey) {
+        lastKey = virtualKey;
+        keysWaiting.push_back(virtualKey);
+    }
+    // Off: frames are computed but nothing is drawn, cleared or presented (see
+    // Device::SetRasterizing). Seeking runs the show's frames this way.
+    void SetDrawing(bool on);
+    bool IsDrawing() const { return drawing; }
 
     uint32_t GetFlags() const { return flags; }
     const std::string& GetTitle() const { return title; }
@@ -75,6 +85,9 @@ private:
     int height = 0;
     std::unique_ptr<Window> window;
     uint32_t lastKey = 0;
+    std::vector<uint32_t> keysWaiting;
+    std::vector<uint32_t> keysPressed;
+    bool drawing = true;
 
     D3DXContext* context = nullptr;
     Device* device = nullptr;

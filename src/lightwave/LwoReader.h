@@ -17,6 +17,9 @@
 // usable polygon loads as a mesh without faces. A corner whose projection gives nothing (an
 // unrecognised projection name) or nothing finite (a zero texture size) keeps the face's default
 // coordinate: (0, 0), (1, 0), (1, 1) for corners 0, 1, 2, the image once across the triangle.
+// An object of more than 4,194,304 points, or of more usable polygons (Mesh::kMaxElements), gives
+// no mesh. Without a note: a TSIZ or TCTR sub-chunk with a non-finite component is ignored whole,
+// leaving the texture's size or centre as it was.
 #pragma once
 
 #include <cstddef>

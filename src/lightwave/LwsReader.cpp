@@ -35,15 +35,21 @@ std::unique_ptr<SceneGraph> LwsReader::Load(const char* fileName, TextureManager
     damage_.clear();
     if (fileName == nullptr) return nullptr;
     // Read whole and closed before parsing; objects open their own files only while building.
-    const std::vector<std::uint8_t> bytes = DataFile::Load(fileName);
-    if (bytes.empty()) return nullptr;
+    // Only a file that cannot be opened gives no graph: an empty one is an empty scene.
+    DataFile file;
+    if (!file.Open(fileName)) return nullptr;
+    const std::vector<std::uint8_t> bytes = file.ReadAll();
+    file.Close();
     return LoadBytes(bytes, fileName, textureManager);
 }
 
 std::unique_ptr<SceneGraph> LwsReader::LoadBytes(std::span<const std::uint8_t> bytes, const char* fileName,
                                                  TextureManager* textureManager) {
     damage_.clear();
-    if (fileName == nullptr || !lines_.Attach(bytes)) return nullptr;
+    if (fileName == nullptr) return nullptr;
+    // No bytes attach nothing: no line is read and the graph stays empty.
+    lines_ = TextLineReader{};
+    lines_.Attach(bytes);
     fileName_ = fileName;
     textures_ = textureManager;
     scene_ = std::make_unique<LwsScene>();

@@ -42,8 +42,9 @@ public:
     explicit LwsReader(std::ostream& echo = std::cout);
     ~LwsReader();
 
-    // A new graph owned by the caller, or null when the file cannot be read. Objects are loaded
-    // with textureManager (objects cannot be loaded without one: they give no node then).
+    // A new graph owned by the caller, or null when the file cannot be opened; an empty file (or
+    // an unreadable pack entry) gives an empty graph. Objects are loaded with textureManager
+    // (objects cannot be loaded without one: they give no node then).
     std::unique_ptr<SceneGraph> Load(const char* fileName, TextureManager* textureManager);
     // The same from bytes already in memory; fileName names the scene and places the second try
     // of object files.

@@ -1,6 +1,8 @@
 #include "parts/BlobDeformer.h"
 
+#include "display/Registry.h"
 #include "parts/EnvironmentMap.h"
+#include "platform/device/Device.h"
 #include "scene/Mesh.h"
 #include "scene/SceneGraph.h"
 
@@ -38,6 +40,8 @@ float BlobDeformer::Amplitude(float T) const { return float(params.ka * std::sin
 
 void BlobDeformer::Deform(float T) {
     if (mesh == nullptr) return;
+    // The shape is made anew from T for each drawn frame; a frame that draws nothing needs none.
+    if (const Device* device = GetDevice(); device != nullptr && !device->WantsPrimitives()) return;
     const double t = T;
     // Each of the five values is rounded to a float once computed, as the shape was tuned with.
     const double ph = float(32.0 * std::sin(params.fph * t) - 32.0);

@@ -23,6 +23,7 @@ bool DistortScene::Load(const PartResources& resources) {
         m->SetFlags(m->GetFlags() | kMaterialAdditive | kMaterialVertexUV);
     }
     scene = std::move(read);
+    poses.Keep(blob.GetMesh());
     Reset();
     return true;
 }

@@ -7,6 +7,7 @@
 #include "display/RenderObject.h"
 #include "parts/BlobDeformer.h"
 #include "parts/PartResources.h"
+#include "parts/StartPoses.h"
 #include "parts/WarpTube.h"
 
 #include <memory>
@@ -25,6 +26,11 @@ public:
     // "data\distort.lws" (a mesh and a camera at least).
     bool Load(const PartResources& resources);
     void Reset() { t = 0.0f; }
+    // Reset, and the meshes it turns back in their loaded pose.
+    void Rewind() {
+        Reset();
+        poses.Restore();
+    }
     bool FramePart(float dt);
 
     float GetTime() const { return t; }
@@ -32,6 +38,7 @@ public:
     BlobDeformer& GetBlob() { return blob; }
 
 private:
+    StartPoses poses;
     WarpTube tube;
     BlobDeformer blob;
     std::unique_ptr<SceneGraph> scene;

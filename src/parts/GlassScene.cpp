@@ -19,6 +19,7 @@ bool GlassScene::Load(const PartResources& resources) {
     background = resources.textures->Load("data\\glassBackground.jpg");
     if (background == nullptr) return false;
     if (!tube.AttachTexture(resources.textures->Load("data\\glassTexture01.jpg"))) return false;
+    poses.Keep(blob.GetMesh());
     Reset();
     return true;
 }

@@ -6,6 +6,7 @@
 #include "display/RenderObject.h"
 #include "parts/BlobDeformer.h"
 #include "parts/PartResources.h"
+#include "parts/StartPoses.h"
 #include "parts/WarpTube.h"
 
 #include <memory>
@@ -24,6 +25,11 @@ public:
     // "data\glassBackground.jpg" and the tube's "data\glassTexture01.jpg".
     bool Load(const PartResources& resources);
     void Reset() { t = 0.0f; }
+    // Reset, and the meshes it turns back in their loaded pose.
+    void Rewind() {
+        Reset();
+        poses.Restore();
+    }
     bool FramePart(float dt);
 
     float GetTime() const { return t; }
@@ -31,6 +37,7 @@ public:
     BlobDeformer& GetBlob() { return blob; }
 
 private:
+    StartPoses poses;
     WarpTube tube;
     BlobDeformer blob;
     std::unique_ptr<SceneGraph> scene;

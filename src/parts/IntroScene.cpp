@@ -22,13 +22,15 @@ bool IntroScene::Load(const PartResources& resources) {
     read->SetRenderFlags(0);
     scene = std::move(read);
     logo = resources.textures->Load("data\\introLogo.jpg");
+    poses.Keep(scene->GetMesh(0));
+    poses.Keep(scene->GetMesh(1));
     return logo != nullptr;
 }
 
 void IntroScene::Pulse(float t, float& a, float& b) {
-    const double pa = std::sin(0.15 * t) * 20.0;
-    a = float(pa);
-    b = float(pa * 0.7058824);
+    // The second pulse scales the first as stored, rounded to float.
+    a = float(std::sin(0.15 * t) * 20.0);
+    b = float(double(a) * 0.7058824);
 }
 
 bool IntroScene::FramePart(float dt) {

@@ -5,6 +5,7 @@
 
 #include "display/RenderObject.h"
 #include "parts/PartResources.h"
+#include "parts/StartPoses.h"
 
 #include <memory>
 
@@ -21,6 +22,11 @@ public:
     // Reads "data\introScene.lws" (two meshes and a camera at least) and "data\introLogo.jpg".
     bool Load(const PartResources& resources);
     void Reset() { t = 0.0f; }
+    // Reset, and the meshes it turns back in their loaded pose.
+    void Rewind() {
+        Reset();
+        poses.Restore();
+    }
     bool FramePart(float dt);
 
     // The logo's pulse: a in pixels (sin(0.15 t) * 20) and b = a * 0.7058824.
@@ -30,6 +36,7 @@ public:
     SceneGraph* GetScene() const { return scene.get(); }
 
 private:
+    StartPoses poses;
     std::unique_ptr<SceneGraph> scene;
     Texture* logo = nullptr;
     float t = 0.0f;

@@ -48,14 +48,20 @@ bool RoomScene::Load(const PartResources& resources) {
     sparkFlare->SetSize(0.06f);
     sparkFlare->AttachMaterial(sparkMaterial.get());
 
-    SeedProgramRandom(sparkSeed ? *sparkSeed : static_cast<uint32_t>(std::time(nullptr)));
-    sparkPool = std::make_unique<SparkPool>(kSparkCount);
-    emitter = std::make_unique<SparkEmitter>(*sparkPool);
+    loadSeed = sparkSeed ? *sparkSeed : static_cast<uint32_t>(std::time(nullptr));
+    RewindSparks();
 
     // The texture store hands back the distort part's texture, already loaded.
     if (!tube.AttachTexture(resources.textures->Load("data\\distortTexture01.jpg"))) return false;
     Reset();
     return true;
+}
+
+void RoomScene::RewindSparks() {
+    SeedProgramRandom(loadSeed);
+    emitter.reset();
+    sparkPool = std::make_unique<SparkPool>(kSparkCount);
+    emitter = std::make_unique<SparkEmitter>(*sparkPool);
 }
 
 void RoomScene::Reset() {

@@ -34,6 +34,9 @@ public:
     // and the tube's "data\distortTexture01.jpg".
     bool Load(const PartResources& resources);
     void Reset();
+    // The sparks as loading left them: the generator seeded again with the seed loading used,
+    // every spark free. With Reset, a part that has played runs again as from the start.
+    void RewindSparks();
     // Index 2: fog, the scene at 6 t + 1500, the sparks.
     bool FrameSparks(float dt);
     // Index 4: fog, the scene at 6 t + 200, the tube through the room camera.
@@ -50,6 +53,7 @@ private:
     void FogAndRender(uint32_t fogColor, float sceneTime);
 
     std::optional<uint32_t> sparkSeed;
+    uint32_t loadSeed = 0;  // the seed loading used
     std::unique_ptr<SceneGraph> scene;
     std::unique_ptr<Material> sparkMaterial;
     std::unique_ptr<LensFlare> sparkFlare;

@@ -29,6 +29,9 @@ bool RotoballScene::Load(const PartResources& resources) {
     }
     second->GetMaterial(0)->SetFlags(kMaterialTextured | kMaterialVertexUV);
     blobScene = std::move(second);
+    poses.Keep(scene->GetMesh(0));
+    poses.Keep(scene->GetMesh(1));
+    poses.Keep(blob.GetMesh());
     return true;
 }
 

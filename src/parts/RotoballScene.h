@@ -6,6 +6,7 @@
 #include "display/RenderObject.h"
 #include "parts/BlobDeformer.h"
 #include "parts/PartResources.h"
+#include "parts/StartPoses.h"
 
 #include <memory>
 
@@ -23,6 +24,11 @@ public:
     // "data\roto2.lws" (a mesh, a material and a camera).
     bool Load(const PartResources& resources);
     void Reset() { t = 0.0f; }
+    // Reset, and the meshes it turns back in their loaded pose.
+    void Rewind() {
+        Reset();
+        poses.Restore();
+    }
     bool FramePart(float dt);
 
     // 0.15 sin(0.1 t) + 0.8: the fog's end in eye-space depth.
@@ -33,6 +39,7 @@ public:
     SceneGraph* GetBlobScene() const { return blobScene.get(); }
 
 private:
+    StartPoses poses;
     BlobDeformer blob;
     std::unique_ptr<SceneGraph> scene;
     std::unique_ptr<SceneGraph> blobScene;

@@ -63,7 +63,9 @@ public:
     // Starts one spark at the emitter's origin, unless no spark is free or maxSparks are live.
     void Spawn();
     // One frame of one live spark: moved, aged and dimmed while it has life; released (back to
-    // the pool) on the frame after its life ran out.
+    // the pool) on the frame after its life ran out. Released means at life 0 or below: a
+    // fountain configured with a negative life drops such sparks on their first update instead
+    // of counting down forever (the room's values never give one).
     void UpdateSpark(Spark* spark, float dt);
     // Anchors the fountain at anchor, updates every live spark, then starts 5 to 25 new ones.
     void Advance(const Vector3& anchor, float dt);

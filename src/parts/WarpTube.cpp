@@ -57,6 +57,10 @@ void WarpTube::Draw(float a) {
     BeginScene();
 
     Device* device = GetDevice();
+    if (device != nullptr && !device->WantsPrimitives()) {
+        EndScene();
+        return;
+    }
     const float e = a * config.scroll;
     // Texture rows of the five rings: the texture spans 0.4 in v along the tube.
     const float rowV[5] = {e - 0.2f, e - 0.1f, e, e + 0.1f, e + 0.2f};

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <locale.h>
 #include <stdlib.h>
 
@@ -36,10 +37,46 @@ std::int32_t AsciiToInt(const char* text) {
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the decimal number at the start of text (after white space): sign, digits with at
+// most one point and at least one digit, then an exponent only when digits follow its 'e'.
+// 0 when there is none.
+std::size_t DecimalLength(const char* text) {
+    std::size_t n = 0;
+    while (IsSpace(text[n])) ++n;
+    if (text[n] == '+' || text[n] == '-') ++n;
+    std::size_t digits = 0;
+    for (; IsDigit(text[n]); ++n) ++digits;
+    if (text[n] == '.') {
+        for (++n; IsDigit(text[n]); ++n) ++digits;
+    }
+    if (digits == 0) return 0;
+    std::size_t e = n;
+    if (text[e] == 'e' || text[e] == 'E') {
+        ++e;
+        if (text[e] == '+' || text[e] == '-') ++e;
+        if (IsDigit(text[e])) {
+            while (IsDigit(text[e])) ++e;
+            n = e;
+        }
+    }
+    return n;
+}
+
+}  // namespace
+
 float AsciiToFloat(const char* text) {
     if (text == nullptr) return 0.0f;
+    const std::size_t length = DecimalLength(text);
     const locale_t c = CLocale();
-    const double value = c != static_cast<locale_t>(nullptr) ? strtod_l(text, nullptr, c) : 0.0;
+    if (length == 0 || c == static_cast<locale_t>(nullptr)) return 0.0f;
+    // Only the decimal prefix reaches strtod, which would otherwise also read "inf", "nan" and
+    // hexadecimal; it still does the correctly rounded conversion.
+    const std::string number(text, length);
+    const double value = strtod_l(number.c_str(), nullptr, c);
     // Rounding to float overflows at FLT_MAX plus half an ulp; the conversion itself is undefined
     // there, so the infinities are produced by hand.
     const double overflow = std::ldexp(2.0 - std::ldexp(1.0, -24), 127);

@@ -10,8 +10,11 @@ namespace cm {
 // character; 0 when there are none. Values beyond 32 bits saturate instead of wrapping.
 std::int32_t AsciiToInt(const char* text);
 
-// Like atof in the "C" locale (decimal or hexadecimal, exponent, inf and nan), rounded to a
-// 32-bit float; 0 for text that holds no number. Values beyond the float range become infinite.
+// Like atof in the "C" locale but decimal only: optional white space and sign, digits with an
+// optional point, an optional exponent, rounded once to a 32-bit float. Reading stops at the
+// first other character, so "0x10" reads 0 and "inf", "nan" or any word read 0: a damaged file
+// cannot bring NaN into the data this way. Decimal values beyond the float range still become
+// infinite.
 float AsciiToFloat(const char* text);
 
 }  // namespace cm

@@ -37,6 +37,8 @@ void ResolveEntries(void* handle, AudioEntryPoints& e) {
     e.channelPause = reinterpret_cast<ChannelPauseFn>(slots[13]);
     e.channelResume = reinterpret_cast<ChannelResumeFn>(slots[14]);
     e.channelStop = reinterpret_cast<ChannelStopFn>(slots[15]);
+    e.channelSetSeconds = reinterpret_cast<ChannelSetSecondsFn>(slots[16]);
+    e.channelGetSeconds = reinterpret_cast<ChannelGetSecondsFn>(slots[17]);
 }
 
 // Output parameters of the initialisation: the default device at 44100 Hz, no flags. The

@@ -1,7 +1,7 @@
 // The run-time loaded audio library, shared by every object derived from AudioLibrary.
 //
 // The first live object loads the library (kAudioLibraryName, next to the executable first),
-// resolves its sixteen entry points by name and starts the output; the last one to go stops and
+// resolves its entry points by name and starts the output; the last one to go stops and
 // frees the output and unloads the library. Any missing piece (no library, no entry point, no
 // device) leaves the matching pointers null and every call is skipped: the show runs silent.
 // Main thread only.

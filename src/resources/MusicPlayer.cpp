@@ -32,4 +32,24 @@ int32_t MusicPlayer::Stop() {
     return Entries().channelStop(module);
 }
 
+int32_t MusicPlayer::Pause() {
+    if (module == 0 || Entries().channelPause == nullptr) return 0;
+    return Entries().channelPause(module);
+}
+
+int32_t MusicPlayer::Resume() {
+    if (module == 0 || Entries().channelResume == nullptr) return 0;
+    return Entries().channelResume(module);
+}
+
+int32_t MusicPlayer::SetPosition(double seconds) {
+    if (module == 0 || Entries().channelSetSeconds == nullptr) return 0;
+    return Entries().channelSetSeconds(module, seconds);
+}
+
+double MusicPlayer::GetPosition() const {
+    if (module == 0 || Entries().channelGetSeconds == nullptr) return -1.0;
+    return Entries().channelGetSeconds(module);
+}
+
 }  // namespace cm

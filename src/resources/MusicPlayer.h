@@ -24,6 +24,14 @@ public:
     int32_t Play() override;
     // The library's stop result, or 0 without the entry point.
     int32_t Stop();
+    // Pause keeps the module's place, Resume plays on from it. The library's result, 0 without
+    // a module or the entry point.
+    int32_t Pause();
+    int32_t Resume();
+    // The module's place in seconds (see AudioEntryPoints.h): set returns the library's result
+    // (0 without a module or entry point), get -1 when it cannot tell.
+    int32_t SetPosition(double seconds);
+    double GetPosition() const;
 
     uint32_t GetModule() const { return module; }
 

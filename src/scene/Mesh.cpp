@@ -1,8 +1,9 @@
 #include "scene/Mesh.h"
 
+#include "resources/DosPath.h"
+
 #include <cmath>
 #include <new>
-#include <strings.h>
 
 namespace cm {
 
@@ -67,7 +68,7 @@ bool Mesh::AddMaterial(Material* material) { return materials.Append(material); 
 Material* Mesh::FindMaterial(const char* name) const {
     if (name == nullptr) return nullptr;
     for (Material* m : materials) {
-        if (strcasecmp(m->GetName(), name) == 0) return m;
+        if (CompareNoCase(m->GetName(), name) == 0) return m;
     }
     return nullptr;
 }

@@ -43,7 +43,8 @@ public:
     bool AddMaterial(Material* material);
     int32_t GetMaterialCount() const { return materials.Count(); }
     Material* GetMaterial(int32_t index) const { return materials.At(index); }
-    // First private material whose name matches without regard to letter case; null for null.
+    // First private material whose name matches without regard to ASCII letter case (whatever the
+    // process locale); null for null.
     Material* FindMaterial(const char* name) const;
 
     // Per-vertex average of the unit normals of the faces using the vertex (not renormalised).
@@ -61,7 +62,8 @@ public:
     // True when every index of the face lies inside the vertex array.
     bool FaceInRange(const MeshFace& f) const;
 
-    // Meshes of real objects stay far below this; larger counts come from a damaged file.
+    // SetVertexCount and SetFaceCount refuse more than this (4,194,304). Meshes of real objects
+    // stay far below it; larger counts come from a damaged file.
     static constexpr int32_t kMaxElements = 1 << 22;
 
 private:

@@ -1,8 +1,9 @@
 #include "scene/SceneGraph.h"
 
+#include "resources/DosPath.h"
+
 #include <algorithm>
 #include <functional>
-#include <strings.h>
 #include <vector>
 
 namespace cm {
@@ -71,7 +72,7 @@ template <typename T>
 T* FindByName(const PointerList<T>& list, const char* name) {
     if (name == nullptr) return nullptr;
     for (T* n : list) {
-        if (strcasecmp(n->GetName(), name) == 0) return n;
+        if (CompareNoCase(n->GetName(), name) == 0) return n;
     }
     return nullptr;
 }

@@ -70,7 +70,8 @@ public:
     int32_t GetMaterialCount() const { return materials.Count(); }
     Material* GetMaterial(int32_t i) const { return materials.At(i); }
 
-    // First match without regard to letter case; null for a null name.
+    // First match without regard to ASCII letter case (whatever the process locale); null for a
+    // null name.
     SceneNode* FindNode(const char* name) const;
     Material* FindMaterial(const char* name) const;
 

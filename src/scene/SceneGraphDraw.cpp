@@ -16,12 +16,19 @@ void SceneGraph::DrawMesh(Mesh* mesh) {
     // colour and coordinates can be written without touching the mesh.
     MeshVertex corners[3];
     Material* applied = nullptr;
+    const bool drawn = device == nullptr || device->WantsPrimitives();
     for (int32_t i = 0; i < mesh->GetFaceCount(); ++i) {
         const MeshFace& face = *mesh->GetFace(i);
         // A face without a material or with a corner outside the mesh has nothing sound to
         // draw; it is skipped instead of reading past the vertices.
         Material* material = face.material;
         if (material == nullptr || !mesh->FaceInRange(face)) continue;
+        if (!drawn) {
+            // Nothing is drawn: only the material changes reach the device, as they would.
+            if (material != applied) material->Apply();
+            applied = material;
+            continue;
+        }
         corners[0] = *mesh->GetVertex(face.i0);
         corners[1] = *mesh->GetVertex(face.i1);
         corners[2] = *mesh->GetVertex(face.i2);
@@ -59,8 +66,12 @@ bool SceneGraph::Render(float time) {
     } else {
         DisableLighting();
     }
+    const Device* device = GetDevice();
+    const bool drawn = device == nullptr || device->WantsPrimitives();
     for (Mesh* mesh : meshes) {
-        if (MeshDrawCallback callback = mesh->GetDrawCallback()) callback(mesh, &camera->matrix);
+        // The callbacks make per-frame vertex data (texture coordinates) only drawing uses.
+        MeshDrawCallback callback = mesh->GetDrawCallback();
+        if (callback && drawn) callback(mesh, &camera->matrix);
         DrawMesh(mesh);
     }
     // Flares glow through whatever fog the scene drew its meshes with.

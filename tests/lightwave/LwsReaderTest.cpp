@@ -114,6 +114,26 @@ TEST_F(LwsReaderTest, MotionKeysBecomeChannels) {
     EXPECT_EQ(node->GetScaleChannel()->GetLast()->values[2], 4.0f);
 }
 
+// Numbers are decimal: words, special values and hexadecimal read 0, so nothing but finite
+// values reaches the channels; an empty file is an empty scene, a missing one none.
+TEST_F(LwsReaderTest, OnlyDecimalNumbersAndEmptyFilesAreEmptyScenes) {
+    std::unique_ptr<SceneGraph> graph = Load(Lines({"FramesPerSecond nan", "LoadObject Null", "ObjectMotion", "9", "1",
+                                                    "inf nan 0x10 infinity -INF 1e1 NaN 0x1p3 2.5", "0 0 0 0 0",
+                                                    "EndBehavior 1", ""}));
+    EXPECT_NE(echo.str().find("FramesPerSecond: 0\n"), std::string::npos);
+    const SceneNode* node = graph->GetNode(0);
+    const std::vector<float> position = node->GetPositionChannel()->GetFirst()->values;
+    const std::vector<float> scale = node->GetScaleChannel()->GetFirst()->values;
+    EXPECT_EQ(position, (std::vector<float>{0.0f, 0.0f, 0.0f}));
+    EXPECT_EQ(scale, (std::vector<float>{0.0f, 0.0f, 2.5f}));
+    EXPECT_FLOAT_EQ(node->GetRotationChannel()->GetFirst()->values[2], 10.0f * 0.017453292f);
+
+    graph = Load("");
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(graph->GetNodeCount(), 0);
+    EXPECT_EQ(reader.Load(dir.Path("missing.lws").c_str(), &textures), nullptr);
+}
+
 TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
     // 1 object, 2 light, 3 missing object, 4 camera aimed at 1, then helpers under the light,
     // under the missing object and under the object, and a camera aimed at nothing.

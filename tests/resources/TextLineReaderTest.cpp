@@ -87,11 +87,17 @@ TEST(TextLineReader, TokensConvertInOrderAndStopAtTheEnd) {
     EXPECT_EQ(i, 12) << "nothing stored past the last token";
 }
 
-TEST(AsciiNumber, ParsesLikeTheCRuntimeWithoutItsUndefinedCorners) {
+TEST(AsciiNumber, ReadsDecimalOnlyWithoutTheCRuntimesUndefinedCorners) {
     EXPECT_EQ(AsciiToInt(" +42abc"), 42);
     EXPECT_EQ(AsciiToInt("99999999999999999999"), std::numeric_limits<std::int32_t>::max());
     EXPECT_EQ(AsciiToInt("-2147483648"), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(AsciiToFloat("0x1p-1"), 0.5f);
+    // Words, special values and hexadecimal are not decimal numbers: they read 0 (the leading 0
+    // of "0x10"), never infinity, NaN or 16.
+    for (const char* word : {"inf", "-INF", "nan", "NaN(1)", "infinity", "0x10", "0x1p-1", "e5", ".", "+", "Ice"})
+        EXPECT_EQ(AsciiToFloat(word), 0.0f) << word;
+    EXPECT_EQ(AsciiToFloat(" -.5e1x"), -5.0f);
+    EXPECT_EQ(AsciiToFloat("5.e"), 5.0f) << "an exponent without digits is not part of the number";
+    EXPECT_EQ(AsciiToFloat("2E-1"), 0.2f);
     EXPECT_EQ(AsciiToFloat("1e39"), std::numeric_limits<float>::infinity());
     EXPECT_EQ(AsciiToFloat("-1e300"), -std::numeric_limits<float>::infinity());
     EXPECT_EQ(AsciiToFloat("0.1"), static_cast<float>(0.1)) << "rounded once, through double, as atof";

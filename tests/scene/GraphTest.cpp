@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <pthread.h>
+#include <strings.h>
 
+#include "common/ScratchLocale.h"
 #include "scene/SceneGraph.h"
 
 namespace cm {
@@ -230,6 +233,35 @@ TEST(Lists, RefuseNullAndFindByNameIgnoringCase) {
     EXPECT_FALSE(m1->SetName(nullptr));
     EXPECT_TRUE(m1->SetName("hull"));
     EXPECT_EQ(g.FindNode("default_mesh"), m2);
+}
+
+// Under a Turkish locale strcasecmp folds 'I' to a dotless i, so "LIGHT_PIVOT" and "Light_Pivot"
+// differ there; the data's names are ASCII and must match whatever locale the user runs.
+TEST(Lists, NameLookupsIgnoreATurkishLocale) {
+    const test::ScratchLocale turkish("tr_TR");
+    if (turkish.folder.empty()) GTEST_SKIP() << "localedef cannot build tr_TR here";
+    setenv("LOCPATH", turkish.folder.c_str(), 1);
+    if (std::setlocale(LC_CTYPE, "tr_TR.UTF-8") == nullptr) GTEST_SKIP() << "locale not loadable";
+    const bool localeBites = strcasecmp("LIGHT_PIVOT", "Light_Pivot") != 0;
+    SceneGraph g;
+    auto* pivot = Add<HelperNode>(g);
+    pivot->SetName("Light_Pivot");
+    auto* ice = new Material;
+    ice->SetName("Ice");
+    g.AddMaterial(ice);
+    auto* mesh = Add<Mesh>(g);
+    auto* rim = new Material;
+    rim->SetName("Rim_Light");
+    mesh->AddMaterial(rim);
+    const SceneNode* node = g.FindNode("LIGHT_PIVOT");
+    const Material* shared = g.FindMaterial("ICE");
+    const Material* own = mesh->FindMaterial("RIM_LIGHT");
+    std::setlocale(LC_CTYPE, "C");
+    unsetenv("LOCPATH");
+    EXPECT_TRUE(localeBites) << "the locale should really change strcasecmp";
+    EXPECT_EQ(node, pivot);
+    EXPECT_EQ(shared, ice);
+    EXPECT_EQ(own, rim);
 }
 
 int g_liveNodes = 0;

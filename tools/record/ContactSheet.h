@@ -7,7 +7,8 @@
 // worth of half-size frames.
 #pragma once
 
-#include "PngImage.h"
+#include "resources/PngImage.h"
+#include "app/Show.h"
 
 #include <string>
 #include <vector>
@@ -44,8 +45,6 @@ private:
     bool have_[kParts] = {};
 };
 
-inline constexpr const char* kPartNames[9] = {"intro",      "tunnel", "room, sparks",     "distort", "room, tube",
-                                              "glass",      "room, fixed view", "rotoball", "end scroller"};
 inline constexpr const char* kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
 }  // namespace cm::record

@@ -4,7 +4,7 @@
 // is the same on every machine.
 #pragma once
 
-#include "PngImage.h"
+#include "resources/PngImage.h"
 
 namespace cm::record {
 

@@ -1,7 +1,7 @@
 // The recorder's command line.
 #pragma once
 
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 
 #include <cstdint>
 #include <optional>

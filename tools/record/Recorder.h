@@ -3,8 +3,8 @@
 // each frame goes to the outputs the options ask for.
 #pragma once
 
-#include "FrameClock.h"
-#include "PngImage.h"
+#include "app/FrameClock.h"
+#include "resources/PngImage.h"
 #include "RecordOptions.h"
 
 #include <array>

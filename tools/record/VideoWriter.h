@@ -8,9 +8,9 @@
 #pragma once
 
 #include "FfmpegProcess.h"
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 #include "ModuleAudio.h"
-#include "PngImage.h"
+#include "resources/PngImage.h"
 
 #include <string>
 

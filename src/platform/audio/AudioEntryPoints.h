@@ -35,6 +35,11 @@ using SampleFreeFn = int32_t (*)(uint32_t handle);
 using ChannelPauseFn = int32_t (*)(uint32_t handle);
 using ChannelResumeFn = int32_t (*)(uint32_t handle);
 using ChannelStopFn = int32_t (*)(uint32_t handle);
+// The play position of a module in seconds from its start. Setting it renders the module from
+// that point on (the song's state is computed up to there, not guessed); negative times and
+// times past the song's end are refused with 0. Getting it returns -1 for an unknown handle.
+using ChannelSetSecondsFn = int32_t (*)(uint32_t handle, double seconds);
+using ChannelGetSecondsFn = double (*)(uint32_t handle);
 }
 
 // One pointer per entry point, null when the library lacks it; the field order is the
@@ -56,14 +61,17 @@ struct AudioEntryPoints {
     ChannelPauseFn channelPause = nullptr;
     ChannelResumeFn channelResume = nullptr;
     ChannelStopFn channelStop = nullptr;
+    ChannelSetSecondsFn channelSetSeconds = nullptr;
+    ChannelGetSecondsFn channelGetSeconds = nullptr;
 };
 
-inline constexpr int kAudioEntryPointCount = 16;
+inline constexpr int kAudioEntryPointCount = 18;
 inline constexpr const char* kAudioEntryPointNames[kAudioEntryPointCount] = {
     "BASS_Init",         "BASS_Free",      "BASS_Start",      "BASS_Stop",
     "BASS_MusicLoad",    "BASS_StreamCreateFile", "BASS_SampleLoad", "BASS_MusicPlay",
     "BASS_StreamPlay",   "BASS_SamplePlay", "BASS_MusicFree",  "BASS_StreamFree",
     "BASS_SampleFree",   "BASS_ChannelPause", "BASS_ChannelResume", "BASS_ChannelStop",
+    "BASS_ChannelSetSeconds", "BASS_ChannelGetSeconds",
 };
 
 }  // namespace cm

@@ -1,6 +1,6 @@
 // The entry points of the audio library (see AudioEntryPoints.h for the signatures). The
 // library holds one player for the whole process; the entry points the show never calls
-// (streams, samples, pause, resume) exist so that every name resolves, and report failure.
+// (streams, samples) exist so that every name resolves, and report failure.
 
 #include "platform/audio/AudioEntryPoints.h"
 #include "platform/audio/ModuleMixer.h"
@@ -48,8 +48,12 @@ CM_AUDIO_EXPORT int32_t BASS_StreamPlay(uint32_t, int32_t, uint32_t) { return 0;
 CM_AUDIO_EXPORT uint32_t BASS_SamplePlay(uint32_t) { return 0; }
 CM_AUDIO_EXPORT int32_t BASS_StreamFree(uint32_t) { return 0; }
 CM_AUDIO_EXPORT int32_t BASS_SampleFree(uint32_t) { return 0; }
-CM_AUDIO_EXPORT int32_t BASS_ChannelPause(uint32_t) { return 0; }
-CM_AUDIO_EXPORT int32_t BASS_ChannelResume(uint32_t) { return 0; }
+CM_AUDIO_EXPORT int32_t BASS_ChannelPause(uint32_t handle) { return Mixer().PauseChannel(handle, true) ? 1 : 0; }
+CM_AUDIO_EXPORT int32_t BASS_ChannelResume(uint32_t handle) { return Mixer().PauseChannel(handle, false) ? 1 : 0; }
+CM_AUDIO_EXPORT int32_t BASS_ChannelSetSeconds(uint32_t handle, double seconds) {
+    return Mixer().SetPosition(handle, seconds) ? 1 : 0;
+}
+CM_AUDIO_EXPORT double BASS_ChannelGetSeconds(uint32_t handle) { return Mixer().GetPosition(handle); }
 
 // For tests only: see ModuleMixer::CopyRecentOutput and ModuleMixer::RenderOffline.
 CM_AUDIO_EXPORT uint32_t ColdMeridianAudio_RecentOutput(float* out, uint32_t frames) {

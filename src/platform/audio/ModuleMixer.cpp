@@ -99,9 +99,11 @@ uint32_t ModuleMixer::Load(const char* path, uint64_t offset, uint64_t length, b
     if (module == nullptr) return 0;
     Lock();
     openmpt_module_set_repeat_count(module, loop ? -1 : 0);
+    // Seeks bring the samples that are sounding at the new place with them.
+    openmpt_module_ctl_set_boolean(module, "seek.sync_samples", 1);
     const uint32_t handle = nextHandle_;
     nextHandle_ = nextHandle_ == UINT32_MAX ? 1 : nextHandle_ + 1;
-    channels_.push_back({handle, module, false});
+    channels_.push_back({handle, module, false, false});
     Unlock();
     return handle;
 }
@@ -110,7 +112,10 @@ bool ModuleMixer::Play(uint32_t handle) {
     if (device_ == 0) return false;
     Lock();
     Channel* channel = FindChannel(handle);
-    if (channel != nullptr) channel->playing = true;
+    if (channel != nullptr) {
+        channel->playing = true;
+        channel->paused = false;
+    }
     Unlock();
     return channel != nullptr;
 }
@@ -122,6 +127,57 @@ bool ModuleMixer::StopChannel(uint32_t handle) {
     if (channel != nullptr) channel->playing = false;
     Unlock();
     return channel != nullptr;
+}
+
+bool ModuleMixer::PauseChannel(uint32_t handle, bool pause) {
+    if (device_ == 0) return false;
+    Lock();
+    Channel* channel = FindChannel(handle);
+    if (channel != nullptr) channel->paused = pause;
+    Unlock();
+    return channel != nullptr;
+}
+
+bool ModuleMixer::SetPosition(uint32_t handle, double seconds) {
+    if (device_ == 0 || !(seconds >= 0.0)) return false;
+    Lock();
+    Channel* channel = FindChannel(handle);
+    const bool done = channel != nullptr && seconds <= openmpt_module_get_duration_seconds(channel->module);
+    if (done) Seek(channel->module, seconds);
+    Unlock();
+    return done;
+}
+
+// The module jumps to row starts only: it goes to the last row that starts at or before the
+// time, then renders (and drops) the samples from there up to it.
+void ModuleMixer::Seek(openmpt_module* module, double seconds) {
+    double at = openmpt_module_set_position_seconds(module, seconds);
+    for (int back = 0; at > seconds && back < 256; ++back) {
+        int32_t order = openmpt_module_get_current_order(module);
+        int32_t row = openmpt_module_get_current_row(module) - 1;
+        if (row < 0 && order > 0) {
+            --order;
+            row = openmpt_module_get_pattern_num_rows(module, openmpt_module_get_order_pattern(module, order)) - 1;
+        }
+        at = row >= 0 ? openmpt_module_set_position_order_row(module, order, row)
+                      : openmpt_module_set_position_seconds(module, 0.0);
+    }
+    const size_t chunk = scratch_.size() / 2;
+    for (auto drop = static_cast<size_t>(std::max(0.0, (seconds - at) * rate_)); drop > 0;) {
+        const size_t got = openmpt_module_read_interleaved_float_stereo(module, static_cast<int32_t>(rate_),
+                                                                        std::min(chunk, drop), scratch_.data());
+        if (got == 0) break;
+        drop -= got;
+    }
+}
+
+double ModuleMixer::GetPosition(uint32_t handle) {
+    if (device_ == 0) return -1.0;
+    Lock();
+    Channel* channel = FindChannel(handle);
+    const double seconds = channel != nullptr ? openmpt_module_get_position_seconds(channel->module) : -1.0;
+    Unlock();
+    return seconds;
 }
 
 bool ModuleMixer::Free(uint32_t handle) {
@@ -149,7 +205,7 @@ void ModuleMixer::Mix(float* out, size_t frames) {
     std::fill(out, out + frames * 2, 0.0f);
     const size_t chunk = scratch_.size() / 2;
     for (Channel& channel : channels_) {
-        for (size_t done = 0; channel.playing && done < frames;) {
+        for (size_t done = 0; channel.playing && !channel.paused && done < frames;) {
             const size_t want = std::min(chunk, frames - done);
             const size_t got = openmpt_module_read_interleaved_float_stereo(channel.module, static_cast<int32_t>(rate_),
                                                                             want, scratch_.data());

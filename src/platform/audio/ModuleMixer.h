@@ -43,6 +43,13 @@ public:
     uint32_t Load(const char* path, uint64_t offset, uint64_t length, bool loop);
     bool Play(uint32_t handle);
     bool StopChannel(uint32_t handle);
+    // Pausing keeps the module where it is; resuming plays on from there. A stopped module
+    // stays stopped. False for an unknown handle.
+    bool PauseChannel(uint32_t handle, bool pause);
+    // The module's position in seconds: set renders it from there on (refused for negative
+    // times and times past the song's end), get returns -1 for an unknown handle.
+    bool SetPosition(uint32_t handle, double seconds);
+    double GetPosition(uint32_t handle);
     bool Free(uint32_t handle);
 
     // For tests: the last `frames` frames sent to the device (fewer if not that many yet), and
@@ -56,10 +63,12 @@ private:
         uint32_t handle;
         openmpt_module* module;
         bool playing;
+        bool paused;
     };
 
     static void Callback(void* self, uint8_t* stream, int bytes);
     void Mix(float* out, size_t frames);
+    void Seek(openmpt_module* module, double seconds);
     Channel* FindChannel(uint32_t handle);
     void Lock();
     void Unlock();

@@ -213,6 +213,7 @@ HResult Device::DrawPrimitiveVB(PrimitiveType type, VertexBuffer* buffer, uint32
 }
 
 HResult Device::Clear(bool clearColor, uint32_t color, bool clearDepth, float depth) {
+    if (!rasterizing_) return kD3DOk;
     RenderTarget& target = GetRenderTarget();
     const Viewport& vp = state_.viewport;
     const int x0 = std::clamp(vp.x, 0, target.width), x1 = std::clamp(vp.x + vp.width, x0, target.width);

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace cm {
 
@@ -80,6 +81,22 @@ public:
     // benchmarks and tests of what a draw touched.
     uint64_t GetPixelsDrawn() const { return pixelsDrawn_; }
 
+    // Off: every call keeps its checks, results, state changes and record, but draws and clears
+    // nothing. The show advances through frames this way when it seeks.
+    void SetRasterizing(bool on) { rasterizing_ = on; }
+    bool IsRasterizing() const { return rasterizing_; }
+    // False while draw calls would neither draw nor be recorded: callers may then skip building
+    // vertices (and shapes) whose only use is to be drawn, and make just their state calls.
+    bool WantsPrimitives() const { return rasterizing_ || record_.IsEnabled(); }
+
+    // Writes text in the device's own small font (capitals, digits, . , : - /; other letters as
+    // capitals, anything else as '?') straight into the colour buffer, each character
+    // kTextAdvance pixels wide and kTextHeight high from (x, y), clipped to the target. Changes
+    // no state and is not recorded: for status lines over a finished frame.
+    static constexpr int kTextAdvance = 8;
+    static constexpr int kTextHeight = 10;
+    void DrawTextLine(int x, int y, const std::string& text, uint32_t argb);
+
 private:
     explicit Device(DirectDraw* directDraw);
     ~Device() override;
@@ -93,6 +110,7 @@ private:
     bool inScene_ = false;
     SpanPath spanPath_ = SpanPath::Fast;
     uint64_t pixelsDrawn_ = 0;
+    bool rasterizing_ = true;
     friend struct Pipeline;
 };
 

@@ -130,6 +130,7 @@ void ResolveSpanStates(const DeviceState& st, SpanSetup& s) {
 
 HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint32_t count) {
     if (type < D3DPT_TRIANGLELIST || count < 3) return kD3DOk;  // points and lines draw nothing here
+    if (!rasterizing_) return kD3DOk;
     const DeviceState& st = state_;
     const uint32_t* rs = st.renderStates;
     Pipeline& pipe = *pipeline_;

@@ -4,32 +4,39 @@
 
 namespace cm {
 
+namespace {
+struct KeyPair {
+    SDL_Keycode sdl;
+    uint32_t virtualKey;
+};
+
+// Keys whose virtual-key code is not a range of letters, digits or function keys.
+constexpr KeyPair kKeys[] = {
+    {SDLK_ESCAPE, 27}, {SDLK_RETURN, 13}, {SDLK_KP_ENTER, 13}, {SDLK_SPACE, 32}, {SDLK_BACKSPACE, 8},
+    {SDLK_TAB, 9}, {SDLK_PAGEUP, 33}, {SDLK_PAGEDOWN, 34}, {SDLK_END, 35}, {SDLK_HOME, 36}, {SDLK_LEFT, 37},
+    {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_DOWN, 40}, {SDLK_INSERT, 45}, {SDLK_DELETE, 46}, {SDLK_LSHIFT, 16},
+    {SDLK_RSHIFT, 16}, {SDLK_LCTRL, 17}, {SDLK_RCTRL, 17}, {SDLK_LALT, 18}, {SDLK_RALT, 18}, {SDLK_PAUSE, 19},
+    {SDLK_CAPSLOCK, 20}, {SDLK_PRINTSCREEN, 44}, {SDLK_LGUI, 91}, {SDLK_RGUI, 92}, {SDLK_APPLICATION, 93},
+    {SDLK_KP_MULTIPLY, 106}, {SDLK_KP_PLUS, 107}, {SDLK_KP_MINUS, 109}, {SDLK_KP_PERIOD, 110},
+    {SDLK_KP_DECIMAL, 110}, {SDLK_KP_DIVIDE, 111}, {SDLK_NUMLOCKCLEAR, 144}, {SDLK_SCROLLLOCK, 145},
+    {SDLK_SEMICOLON, 186}, {SDLK_EQUALS, 187}, {SDLK_COMMA, 188}, {SDLK_MINUS, 189}, {SDLK_PERIOD, 190},
+    {SDLK_SLASH, 191}, {SDLK_BACKQUOTE, 192}, {SDLK_LEFTBRACKET, 219}, {SDLK_BACKSLASH, 220},
+    {SDLK_RIGHTBRACKET, 221}, {SDLK_QUOTE, 222},
+};
+}  // namespace
+
 uint32_t VirtualKeyFromSdlKey(int32_t key) {
     // Letters and digits: SDL uses the lower-case character, the virtual keys the upper-case one.
     if (key >= SDLK_a && key <= SDLK_z) return static_cast<uint32_t>('A' + (key - SDLK_a));
     if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uint32_t>('0' + (key - SDLK_0));
     if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70u + static_cast<uint32_t>(key - SDLK_F1);
-    switch (key) {
-        case SDLK_ESCAPE: return 27;
-        case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
-        case SDLK_SPACE: return 32;
-        case SDLK_BACKSPACE: return 8;
-        case SDLK_TAB: return 9;
-        case SDLK_PAGEUP: return 33;
-        case SDLK_PAGEDOWN: return 34;
-        case SDLK_END: return 35;
-        case SDLK_HOME: return 36;
-        case SDLK_LEFT: return 37;
-        case SDLK_UP: return 38;
-        case SDLK_RIGHT: return 39;
-        case SDLK_DOWN: return 40;
-        case SDLK_INSERT: return 45;
-        case SDLK_DELETE: return 46;
-        case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
-        case SDLK_LCTRL: case SDLK_RCTRL: return 17;
-        case SDLK_PAUSE: return 19;
-        default: return 0;
+    if (key >= SDLK_F13 && key <= SDLK_F24) return 0x7Cu + static_cast<uint32_t>(key - SDLK_F13);
+    if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61u + static_cast<uint32_t>(key - SDLK_KP_1);
+    if (key == SDLK_KP_0) return 0x60u;
+    for (const KeyPair& pair : kKeys) {
+        if (pair.sdl == key) return pair.virtualKey;
     }
+    return kVirtualKeyOther;
 }
 
 }  // namespace cm

@@ -109,10 +109,8 @@ bool Window::PollEvent(WindowEvent& event) {
             if (e.key.keysym.sym == SDLK_RETURN && !e.key.repeat) SetFullScreen(!IsFullScreen());
             continue;
         }
-        const uint32_t vk = VirtualKeyFromSdlKey(e.key.keysym.sym);
-        if (vk == 0) continue;
         event.kind = WindowEvent::KeyDown;
-        event.virtualKey = vk;
+        event.virtualKey = VirtualKeyFromSdlKey(e.key.keysym.sym);
         return true;
     }
     return false;

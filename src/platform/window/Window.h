@@ -40,9 +40,9 @@ public:
 
     // Frames are scaled to the window; width x height X8R8G8B8 pixels.
     void ShowFrame(const uint32_t* pixels, int width, int height, bool waitVSync) override;
-    // Takes the next waiting event, translated; false when none is waiting. Alt+Enter is handled
-    // here (full screen toggled) and not reported; other keys with Alt held are system keys
-    // and are not reported either.
+    // Takes the next waiting event, translated; false when none is waiting. Every key press is
+    // reported (see VirtualKeyFromSdlKey) except with Alt held: Alt+Enter toggles full screen
+    // here, and the other Alt combinations are system keys.
     bool PollEvent(WindowEvent& event);
     void SetFullScreen(bool on);
     bool IsFullScreen() const;
@@ -57,7 +57,11 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Translates an SDL key code (SDL_Keycode) into a Windows virtual-key code; 0 when it has none.
+// The code of a key that has no virtual-key code of its own (an unassigned value).
+inline constexpr uint32_t kVirtualKeyOther = 0xFF;
+
+// Translates an SDL key code (SDL_Keycode) into a Windows virtual-key code; kVirtualKeyOther for
+// a key that has none, so every key press has a non-zero code.
 uint32_t VirtualKeyFromSdlKey(int32_t sdlKey);
 
 }  // namespace cm

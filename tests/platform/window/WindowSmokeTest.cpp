@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 // Talking to a real X server makes SDL load and unload X client modules whose few remaining
 // blocks a leak checker can only report as "unknown module"; leaks are checked by the headless
@@ -66,6 +67,20 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     PushKey(SDLK_ESCAPE);
     EXPECT_EQ(display.PumpMessages(), 27u);
     EXPECT_EQ(display.PumpMessages(), 0u);
+    // Every key has a code, so any key after Escape replaces it: the comma and keypad keys by
+    // their virtual-key codes, a key without one by the stand-in.
+    for (const SDL_Keycode later : {SDLK_COMMA, SDLK_KP_5, SDLK_MUTE}) {
+        PushKey(SDLK_ESCAPE);
+        PushKey(later);
+        EXPECT_EQ(display.PumpMessages(), VirtualKeyFromSdlKey(later));
+    }
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_COMMA), 188u);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_KP_5), 0x65u);
+    EXPECT_EQ(VirtualKeyFromSdlKey(SDLK_MUTE), kVirtualKeyOther);
+    PushKey(SDLK_SPACE);
+    PushKey(SDLK_F12);
+    display.PumpMessages();
+    EXPECT_EQ(display.KeysPressed(), (std::vector<uint32_t>{32, 0x7B}));  // every press, in order
 
     PushKey(SDLK_RETURN, KMOD_LALT);  // a system key: full screen toggles, no code
     EXPECT_EQ(display.PumpMessages(), 0u);

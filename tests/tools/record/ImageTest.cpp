@@ -1,6 +1,6 @@
 // PNG files and fitting a frame into another size.
 #include "FrameScaler.h"
-#include "PngImage.h"
+#include "resources/PngImage.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the files they write.
 #pragma once
 
-#include "PngImage.h"
+#include "resources/PngImage.h"
 #include "RecordOptions.h"
 #include "Recorder.h"
 

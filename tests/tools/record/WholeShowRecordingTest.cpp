@@ -9,7 +9,7 @@
 // rewrites them; run it only after a change meant to alter the picture, and look at them.
 #include "ToolRun.h"
 
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 #include "app/Show.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
-// Frame, tick and sample arithmetic of a recording at a rational frame rate.
+// Frame, tick and sample arithmetic of a run at a fixed, rational frame rate: the recorder's
+// runs, and the frame steps a seek simulates (ShowSeek.h).
 //
 // The show's clock ticks every 14 ms, 1000 / 14 ticks a second. Frame n starts at n * D / N
 // seconds, so by then floor(n * D * 1000 / (N * 14)) ticks have passed; each frame adds the
@@ -10,7 +11,7 @@
 #include <optional>
 #include <string>
 
-namespace cm::record {
+namespace cm {
 
 struct FrameRate {
     uint32_t num = 60;
@@ -43,4 +44,4 @@ private:
     FrameRate rate_;
 };
 
-}  // namespace cm::record
+}  // namespace cm

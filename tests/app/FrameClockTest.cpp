@@ -1,12 +1,12 @@
 // Frame-to-tick and frame-to-sample arithmetic: whole recordings of the show at common rates
 // keep the clock and the music on real time, frame by frame, with no accumulated error.
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-namespace cm::record {
+namespace cm {
 namespace {
 
 // Frames in 170 s, a little more than the whole show.
@@ -71,4 +71,4 @@ TEST(FrameClock, FrameRatesAreParsedOrRefused) {
 }
 
 }  // namespace
-}  // namespace cm::record
+}  // namespace cm

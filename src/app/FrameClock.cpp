@@ -1,9 +1,9 @@
-#include "FrameClock.h"
+#include "app/FrameClock.h"
 
 #include <cmath>
 #include <cstdlib>
 
-namespace cm::record {
+namespace cm {
 
 namespace {
 // floor(a * b / c) for non-negative a and positive b, c without overflow for any frame count
@@ -50,4 +50,4 @@ int64_t FrameClock::FirstFrameAtOrAfter(double seconds) const {
     return n;
 }
 
-}  // namespace cm::record
+}  // namespace cm

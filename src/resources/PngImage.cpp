@@ -1,11 +1,11 @@
-#include "PngImage.h"
+#include "resources/PngImage.h"
 
 #include <png.h>
 
 #include <cstdio>
 #include <memory>
 
-namespace cm::record {
+namespace cm {
 
 namespace {
 // libpng's default handlers print to standard error; a refused file is reported by the result.
@@ -112,4 +112,4 @@ bool ReadPng(const std::string& path, Image& image) {
     return true;
 }
 
-}  // namespace cm::record
+}  // namespace cm

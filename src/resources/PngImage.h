@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace cm::record {
+namespace cm {
 
 // Pixels X8R8G8B8 (blue in the low byte), rows packed.
 struct Image {
@@ -20,4 +20,4 @@ bool WritePng(const std::string& path, const Image& image);
 // Reads an 8-bit RGB or RGBA PNG (alpha dropped) of at most 8192 x 8192. False on anything else.
 bool ReadPng(const std::string& path, Image& image);
 
-}  // namespace cm::record
+}  // namespace cm
