@@ -59,20 +59,26 @@ void DemoClock::Tick(std::uint32_t id, std::uint32_t /*msg*/, std::uintptr_t use
                      std::uintptr_t /*reserved2*/) {
     auto* clock = reinterpret_cast<DemoClock*>(user);
     if (clock == nullptr || id != clock->timerId.load(std::memory_order_relaxed)) return;
-    clock->runningTime.fetch_add(kTickStep, std::memory_order_relaxed);
+    // The same addition as fetch_add, which not every standard library offers for floats yet.
+    float seen = clock->runningTime.load(std::memory_order_relaxed);
+    while (!clock->runningTime.compare_exchange_weak(seen, seen + kTickStep, std::memory_order_relaxed)) {
+    }
 }
 
 void DemoClock::Update() {
-    // One read serves both the delta and the new previous time, so a tick landing in between
-    // is counted in the next frame instead of being lost.
+    // One read serves the delta, the new previous time and the events, so the frame's events
+    // are those of the time the frame shows; a tick landing meanwhile counts in the next frame.
     const float now = runningTime.load(std::memory_order_relaxed);
     frameDelta = now - previousTime;
     if (frameDelta > 0.0f) previousTime = now;
-    // By index: a callback may add events (the table grows) or reset the clock.
-    for (std::size_t i = 0; i < events.size(); ++i) events[i]->Check(runningTime.load(std::memory_order_relaxed));
+    // By index: a callback may add events (the table grows). One that resets the clock ends
+    // the checks, as the time read above is no longer the clock's.
+    const std::uint32_t resetsBefore = resets;
+    for (std::size_t i = 0; i < events.size() && resets == resetsBefore; ++i) events[i]->Check(now);
 }
 
 void DemoClock::Reset() {
+    ++resets;
     frameDelta = 0.0f;
     runningTime.store(0.0f, std::memory_order_relaxed);
     previousTime = 0.0f;

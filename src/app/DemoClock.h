@@ -76,6 +76,7 @@ private:
     float previousTime = 0.0f;
     std::atomic<float> runningTime{0.0f};
     float frameDelta = 0.0f;
+    std::uint32_t resets = 0;  // Reset calls so far, for Update to notice one from an event
     std::vector<std::unique_ptr<TimedEvent>> events;
     bool held = false;
 };
