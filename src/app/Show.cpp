@@ -153,7 +153,7 @@ bool Show::FramePart(int32_t index, float dt) {
     switch (index) {
         case 0: return intro->FramePart(dt);
         case 1: return tunnel->FramePart(dt);
-        case 2: return room->FrameSparks(dt);
+        case 2: return room->FrameSparks(dt, SparkStepsThisFrame());
         case 3: return distort->FramePart(dt);
         case 4: return room->FrameTube(dt);
         case 5: return glass->FramePart(dt);
@@ -162,6 +162,13 @@ bool Show::FramePart(int32_t index, float dt) {
         case 8: return endScroller->FramePart(dt, &quitFlag);
         default: return true;
     }
+}
+
+int64_t Show::SparkStepsThisFrame() const {
+    // The clock's ticks are those of the timer, whose period the rate fixes (the recorder ticks
+    // the same period), so they measure show time exactly.
+    const uint32_t tickMs = DemoClock::TickPeriodMs(kClockRate);
+    return SparkStepsDue(clock->GetFrameTicks(), tickMs) - SparkStepsDue(clock->GetPreviousFrameTicks(), tickMs);
 }
 
 void Show::FrameStep(const std::function<void(Show&)>& afterPresent) {

@@ -112,6 +112,8 @@ public:
 private:
     bool LoadParts(const ShowSetup& setup);
     bool FramePart(int32_t index, float dt);
+    // The spark fountain's steps that fell due between the clock's last two updates.
+    int64_t SparkStepsThisFrame() const;
 
     std::unique_ptr<DisplayDevice> display;
     std::unique_ptr<TextureManager> textures;
