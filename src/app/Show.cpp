@@ -25,9 +25,11 @@ namespace {
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 // Windowed: windowed mode, a framed window, the cursor shown (0x0E). Full screen: full screen
-// and presentation on vertical sync (0x11).
+// (0x01). Both present on vertical sync (0x10) unless the setup asks for frames as fast as they
+// come: a window that does not wait draws hundreds of frames a second for a screen that shows
+// sixty, and keeps a core busy doing it.
 constexpr uint32_t kWindowedFlags = 0x02 | FramedWindow | ShowCursor;
-constexpr uint32_t kFullScreenFlags = FullScreen | WaitVSync;
+constexpr uint32_t kFullScreenFlags = FullScreen;
 // Culling off and additive blending on, no texture: the flash quad adds its grey.
 constexpr int32_t kOverlayFlags = kMaterialAdditive | kMaterialTwoSided;  // 0x280
 }  // namespace
@@ -41,7 +43,7 @@ bool Show::InitShow(const ShowSetup& setup) {
     MountPack("kelvarin.pak");
 
     display = std::make_unique<DisplayDevice>();
-    const uint32_t flags = setup.options.windowed ? kWindowedFlags : kFullScreenFlags;
+    const uint32_t flags = (setup.options.windowed ? kWindowedFlags : kFullScreenFlags) | (setup.vsync ? WaitVSync : 0u);
     const bool created = setup.headless
         ? display->CreateHeadless(kWidth, kHeight, flags, "Cold Meridian", setup.sink)
         : display->Create(kWidth, kHeight, flags, "Cold Meridian");

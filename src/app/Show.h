@@ -43,6 +43,7 @@ struct ShowSetup {
     FrameSink* sink = nullptr;
     bool runTimer = true;              // false: nothing ticks the clock but TickClock
     std::optional<uint32_t> sparkSeed; // the sparks' generator seed; default the calendar time
+    bool vsync = true;                 // false: present without waiting for the refresh
 };
 
 inline constexpr int kPartCount = 9;

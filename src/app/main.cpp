@@ -7,6 +7,8 @@
 #include "app/StartupOptions.h"
 #include "scene/SceneGraph.h"
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -22,8 +24,16 @@ std::string ProgramFolder() {
 }
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     cm::ShowSetup setup;
+    // --no-vsync presents every frame at once, drawing as fast as the machine can (for measuring).
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-vsync") != 0) {
+            std::fprintf(stderr, "coldmeridian: unknown argument '%s' (the one option is --no-vsync)\n", argv[i]);
+            return 2;
+        }
+        setup.vsync = false;
+    }
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
     return cm::RunPlayer(g_show, setup, ProgramFolder());

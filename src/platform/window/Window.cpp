@@ -1,6 +1,10 @@
 #include "platform/window/Window.h"
 
+#include "platform/window/FramePacer.h"
+
 #include <SDL.h>
+
+#include <thread>
 
 namespace cm {
 
@@ -15,6 +19,14 @@ struct Window::Impl {
     bool framed = true;
     int width = 0;   // the windowed client size
     int height = 0;
+    FramePacer pacer;
+
+    // The refresh rate of the display mode the window is on; unknown (0) paces at 60 Hz.
+    void UpdateRefreshRate() {
+        SDL_DisplayMode mode;
+        const int display = SDL_GetWindowDisplayIndex(window);
+        pacer.SetRefreshRate(display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0);
+    }
 
     ~Impl() {
         if (texture) SDL_DestroyTexture(texture);
@@ -54,6 +66,7 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     impl->renderer = SDL_CreateRenderer(impl->window, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     if (!impl->renderer) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
     if (!impl->renderer) return nullptr;
+    impl->UpdateRefreshRate();
     // The picture keeps its 4:3 shape at any window size: black bars fill the rest.
     SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
     impl->cursorShown = options.showCursor;
@@ -91,7 +104,10 @@ void Window::ShowFrame(const uint32_t* pixels, int width, int height, bool waitV
     SDL_UpdateTexture(w.texture, nullptr, pixels, width * 4);
     SDL_RenderClear(w.renderer);
     SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+    // Where the present does not wait for the refresh by itself, the pacer waits instead.
+    if (waitVSync) std::this_thread::sleep_for(w.pacer.WaitBefore(FramePacer::Clock::now()));
     SDL_RenderPresent(w.renderer);
+    if (waitVSync) w.pacer.Presented(FramePacer::Clock::now());
 }
 
 bool Window::PollEvent(WindowEvent& event) {
@@ -126,6 +142,7 @@ void Window::SetFullScreen(bool on) {
             SDL_SetWindowSize(w.window, desktop.w, desktop.h);
         }
         SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        w.UpdateRefreshRate();
     } else {
         SDL_SetWindowFullscreen(w.window, 0);
         SDL_SetWindowBordered(w.window, w.framed ? SDL_TRUE : SDL_FALSE);
