@@ -4,9 +4,11 @@
 //
 // Units: clock units (0.1 per timer tick; the show's timer ticks 70 times a second), flash
 // level 0..1, pixels of the 640 x 480 target.
-// Error policy: nothing is ever shown to the user. Cancel or any start-up failure ends the
-// program with exit code 1 after releasing what was made; a missing pack, audio library or
-// timer degrades quietly (loose files, no music, a clock that stands still).
+// Error policy: Cancel or any start-up failure ends the program with exit code 1 after
+// releasing what was made; a failure is one line on standard error saying what failed and what
+// to do, and the same text in a message box when there is a display. A missing pack or timer
+// degrades quietly (loose files, a clock that stands still); a missing audio library or module
+// is one line, and the show plays without music.
 #pragma once
 
 #include "app/DemoClock.h"

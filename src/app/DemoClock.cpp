@@ -64,8 +64,8 @@ void DemoClock::Tick(std::uint32_t id, std::uint32_t /*msg*/, std::uintptr_t use
 }
 
 void DemoClock::Update() {
-    // One read serves both the delta and the new previous time, so a tick landing in between
-    // is counted in the next frame instead of being lost.
+    // One read serves the delta, the new previous time and the events, so the frame's events
+    // are those of the time the frame shows; a tick landing meanwhile counts in the next frame.
     const float now = runningTime.load(std::memory_order_relaxed);
     frameDelta = now - previousTime;
     if (frameDelta > 0.0f) previousTime = now;
@@ -73,11 +73,14 @@ void DemoClock::Update() {
     // before it shows in the delta, and both catch up by the next frame.
     previousFrameTicks = frameTicks;
     frameTicks = tickCount.load(std::memory_order_relaxed);
-    // By index: a callback may add events (the table grows) or reset the clock.
-    for (std::size_t i = 0; i < events.size(); ++i) events[i]->Check(runningTime.load(std::memory_order_relaxed));
+    // By index: a callback may add events (the table grows). One that resets the clock ends
+    // the checks, as the time read above is no longer the clock's.
+    const std::uint32_t resetsBefore = resets;
+    for (std::size_t i = 0; i < events.size() && resets == resetsBefore; ++i) events[i]->Check(now);
 }
 
 void DemoClock::Reset() {
+    ++resets;
     frameDelta = 0.0f;
     runningTime.store(0.0f, std::memory_order_relaxed);
     previousTime = 0.0f;

@@ -84,6 +84,7 @@ private:
     float frameDelta = 0.0f;
     std::uint32_t frameTicks = 0;
     std::uint32_t previousFrameTicks = 0;
+    std::uint32_t resets = 0;  // Reset calls so far, for Update to notice one from an event
     std::vector<std::unique_ptr<TimedEvent>> events;
     bool held = false;
 };

@@ -1,6 +1,7 @@
 #include "app/Show.h"
 
 #include "app/DemoClock.h"
+#include "app/StartupProblem.h"
 #include "display/DisplayDevice.h"
 #include "display/Registry.h"
 #include "display/ScreenVertex.h"
@@ -18,6 +19,9 @@
 #include "resources/PackArchive.h"
 #include "resources/TextureManager.h"
 #include "scene/Material.h"
+
+#include <filesystem>
+#include <utility>
 
 namespace cm {
 
@@ -38,31 +42,48 @@ Show::Show() = default;
 Show::~Show() { ShutdownShow(); }
 
 bool Show::InitShow(const ShowSetup& setup) {
+    failure.clear();
     if (setup.options.cancelled) return false;
     // Without the archive every data file is read from disk under the same relative name.
     MountPack("kelvarin.pak");
-
-    display = std::make_unique<DisplayDevice>();
-    const uint32_t flags = (setup.options.windowed ? kWindowedFlags : kFullScreenFlags) | (setup.vsync ? WaitVSync : 0u);
-    const bool created = setup.headless
-        ? display->CreateHeadless(kWidth, kHeight, flags, "Cold Meridian", setup.sink)
-        : display->Create(kWidth, kHeight, flags, "Cold Meridian");
-    if (!created) return false;
-
+    if (!OpenDisplay(setup)) return false;
     textures = std::make_unique<TextureManager>();
     if (!LoadParts(setup)) return false;
-
-    if (!setup.options.noSound) {
-        // A missing audio library or module leaves the show silent; neither stops it.
-        music = std::make_unique<MusicPlayer>();
-        music->Load("kelvarin.xm");
-        music->Play();
-    }
+    if (!setup.options.noSound) StartMusic(setup);
 
     clock = std::make_unique<DemoClock>();
     // A timer that cannot start leaves the clock at 0: the show stays on the intro until Escape.
     if (setup.runTimer) clock->Start(kClockRate);
     return true;
+}
+
+bool Show::OpenDisplay(const ShowSetup& setup) {
+    display = std::make_unique<DisplayDevice>();
+    const uint32_t flags = (setup.options.windowed ? kWindowedFlags : kFullScreenFlags) | (setup.vsync ? WaitVSync : 0u);
+    if (setup.headless) {
+        if (display->CreateHeadless(kWidth, kHeight, flags, "Cold Meridian", setup.sink)) return true;
+        failure = "cannot create the display device";
+        return false;
+    }
+    if (display->Create(kWidth, kHeight, flags, "Cold Meridian")) return true;
+    failure = "cannot open the show's window (" + Window::OpenError() + "; " + DescribeDisplaySetting() +
+              "): run the show in a graphical session whose display answers";
+    return false;
+}
+
+// A missing audio library or module leaves the show silent; neither stops it.
+void Show::StartMusic(const ShowSetup& setup) {
+    music = std::make_unique<MusicPlayer>();
+    const bool loaded = music->Load("kelvarin.xm");
+    music->Play();
+    if (!setup.notice) return;
+    if (!AudioLibrary::IsLibraryLoaded()) {
+        setup.notice(std::string("no audio library (") + kAudioLibraryName +
+                     " beside the program or in ../lib/coldmeridian beside it): the show plays without music");
+    } else if (!loaded) {
+        setup.notice("cannot play the music kelvarin.xm from " + std::filesystem::current_path().string() +
+                     " (no sound device, or the module cannot be read): the show plays without music");
+    }
 }
 
 bool Show::LoadParts(const ShowSetup& setup) {
@@ -80,20 +101,36 @@ bool Show::LoadParts(const ShowSetup& setup) {
     room->SetSparkSeed(setup.sparkSeed);
 
     // The fixed load order; the first failure stops start-up.
-    return distort->Load(resources) && glass->Load(resources) && room->Load(resources) &&
-           tunnel->Load(resources) && endScroller->Load(resources) && intro->Load(resources) &&
-           rotoball->Load(resources);
+    const std::pair<const char*, std::function<bool()>> loads[] = {
+        {"distort", [&] { return distort->Load(resources); }},
+        {"glass", [&] { return glass->Load(resources); }},
+        {"room", [&] { return room->Load(resources); }},
+        {"tunnel", [&] { return tunnel->Load(resources); }},
+        {"credits", [&] { return endScroller->Load(resources); }},
+        {"intro", [&] { return intro->Load(resources); }},
+        {"rotoball", [&] { return rotoball->Load(resources); }},
+    };
+    for (const auto& [name, load] : loads) {
+        if (load()) continue;
+        failure = std::string("cannot load the ") + name + " part from the show's data in " +
+                  std::filesystem::current_path().string() +
+                  ": a file it needs is missing or damaged; rebuild the content, or name a complete data folder "
+                  "with --data DIR";
+        return false;
+    }
+    return true;
 }
 
 void Show::BuildTimeline() {
     overlayMaterial = std::make_unique<Material>();
     overlayMaterial->SetFlags(kOverlayFlags);
     overlayMaterial->SetDiffuse(Color4(1.0f, 1.0f, 1.0f, 1.0f));
-    if (!clock) return;
-    for (float time : kPartChangeTimes) {
-        // Start equal to end: each event fires exactly once per reset.
-        clock->AddEvent(std::make_unique<TimedEvent>(time, time, [this] { TriggerFlash(); }));
-    }
+    if (clock) AddPartChanges(*clock, [this] { TriggerFlash(); });
+}
+
+void Show::AddPartChanges(DemoClock& clock, const std::function<void()>& onChange) {
+    // Start equal to end: each event fires exactly once per reset.
+    for (float time : kPartChangeTimes) clock.AddEvent(std::make_unique<TimedEvent>(time, time, onChange));
 }
 
 void Show::ResetShow() {

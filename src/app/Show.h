@@ -7,8 +7,9 @@
 //
 // Units: clock units (0.1 per tick, 70 ticks a second for the timer) for times and deltas;
 // flash level 0..1; pixels of the 640 x 480 target.
-// Errors: any start-up failure makes InitShow return false and leaves what it made for
-// ShutdownShow, which copes with any partial state; nothing is shown to the user.
+// Errors: any start-up failure makes InitShow return false, says why in GetStartupFailure, and
+// leaves what it made for ShutdownShow, which copes with any partial state. What start-up does
+// without (the music) goes to the setup's notice. Showing either to the user is the caller's.
 #pragma once
 
 #include "app/StartupOptions.h"
@@ -19,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace cm {
 
@@ -44,6 +46,7 @@ struct ShowSetup {
     bool runTimer = true;              // false: nothing ticks the clock but TickClock
     std::optional<uint32_t> sparkSeed; // the sparks' generator seed; default the calendar time
     bool vsync = true;                 // false: present without waiting for the refresh
+    std::function<void(const std::string&)> notice;  // told what the show does without; may be empty
 };
 
 inline constexpr int kPartCount = 9;
@@ -65,8 +68,12 @@ public:
 
     // Everything from the dialog's result to the clock: false after Cancel or any failure.
     bool InitShow(const ShowSetup& setup);
+    // Why the last InitShow failed, as a sentence for the user; empty after Cancel or success.
+    const std::string& GetStartupFailure() const { return failure; }
     // The flash's overlay material and the eight timed events on the clock.
     void BuildTimeline();
+    // The eight part changes as timed events on clock, each calling onChange.
+    static void AddPartChanges(DemoClock& clock, const std::function<void()>& onChange);
     // Flash off, every part reset in the fixed order, sequence index 0, clock reset.
     void ResetShow();
     // ResetShow, and what the show's one start never needed: the quit flag down, the sparks and
@@ -111,7 +118,9 @@ public:
     EndScroller* GetEndScroller() const { return endScroller.get(); }
 
 private:
+    bool OpenDisplay(const ShowSetup& setup);
     bool LoadParts(const ShowSetup& setup);
+    void StartMusic(const ShowSetup& setup);
     bool FramePart(int32_t index, float dt);
     // The spark fountain's steps that fell due between the clock's last two updates.
     int64_t SparkStepsThisFrame() const;
@@ -135,6 +144,7 @@ private:
     float flashLevel = 0.0f;
     int32_t quitFlag = 0;
     int32_t lastDrawnPart = -1;
+    std::string failure;
     std::function<void(Show&)> overlay;
 };
 

@@ -1,40 +1,81 @@
-// The show program: the start-up dialog, then the show on its timer-driven clock in a window or
-// full screen, with the player's keys (Player.h). Exit code 1 after Cancel or any start-up
-// failure, 0 after a run; nothing is ever shown to the user on failure.
+// The show program: its command line, the data folder, the start-up dialog, then the show on its
+// timer-driven clock in a window or full screen, with the player's keys (Player.h). Exit code 0
+// after a run or --help, 1 after Cancel or a start-up failure, 2 for a command line it refuses.
+// Every failure is one line on standard error saying what failed and what to do, shown in a
+// message box as well when there is a display to show it on.
+#include "app/DataFolder.h"
 #include "app/LightWaveScenes.h"
 #include "app/Player.h"
 #include "app/Show.h"
+#include "app/ShowCommandLine.h"
 #include "app/StartupOptions.h"
+#include "app/StartupProblem.h"
+#include "platform/audio/SharedLibrary.h"
+#include "platform/dialog/StartupDialog.h"
 #include "scene/SceneGraph.h"
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 namespace {
 // Program-wide, as everything the show owns: it outlives main's stack for the exit handlers.
 cm::Show g_show;
 
-// Saved frames go next to the program; the working folder when it cannot be found.
-std::string ProgramFolder() {
+void Say(const std::string& message) { std::fprintf(stderr, "coldmeridian: %s\n", message.c_str()); }
+
+int Fail(const std::string& message) {
+    Say(message);
+    cm::ShowErrorDialog(message);
+    return 1;
+}
+
+// Every data file is read under its relative name, so the data folder becomes the working one.
+bool EnterDataFolder(const std::string& given, std::string& error) {
+    const cm::DataSearch search = cm::FindDataFolder(given);
+    if (search.folder.empty()) {
+        error = cm::DescribeMissingData(search);
+        return false;
+    }
     std::error_code ec;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : self.parent_path().string();
+    std::filesystem::current_path(search.folder, ec);
+    if (ec) error = "cannot enter the data folder " + search.folder + ": " + ec.message();
+    return !ec;
+}
+
+// Saved frames go next to the program; the working folder (the data folder) when it cannot be found.
+std::string ProgramFolder() {
+    const std::string folder = cm::ExecutableDirectory();
+    return folder.empty() ? std::string(".") : folder;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    cm::ShowSetup setup;
-    // --no-vsync presents every frame at once, drawing as fast as the machine can (for measuring).
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--no-vsync") != 0) {
-            std::fprintf(stderr, "coldmeridian: unknown argument '%s' (the one option is --no-vsync)\n", argv[i]);
-            return 2;
-        }
-        setup.vsync = false;
+    std::string error;
+    const auto line = cm::ParseShowCommandLine({argv + 1, argv + argc}, error);
+    if (!line) {
+        std::fprintf(stderr, "coldmeridian: %s\n%s", error.c_str(), cm::ShowUsage().c_str());
+        return 2;
     }
+    if (line->help) {
+        std::fputs(cm::ShowUsage().c_str(), stdout);
+        return 0;
+    }
+    if (line->version) {
+        std::printf("coldmeridian %s\n", CM_VERSION);
+        return 0;
+    }
+    if (!EnterDataFolder(line->dataDir, error)) return Fail(error);
+    if (!cm::OpenDialogDisplay()) return Fail(cm::DescribeNoDisplay());
+
+    cm::ShowSetup setup;
+    setup.vsync = !line->noVsync;
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
-    return cm::RunPlayer(g_show, setup, ProgramFolder());
+    setup.notice = Say;
+    const int code = cm::RunPlayer(g_show, setup, ProgramFolder());
+    if (code != 0 && !g_show.GetStartupFailure().empty()) return Fail(g_show.GetStartupFailure());
+    return code;
 }

@@ -1,7 +1,7 @@
 // The chunk walk of the object reader and the chunks that hold geometry: PNTS, SRFS, POLS.
 #include <cmath>
 
-#include "lightwave/ByteCursor.h"
+#include "resources/ByteCursor.h"
 #include "lightwave/LwoReader.h"
 
 namespace cm {

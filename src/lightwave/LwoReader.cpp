@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "lightwave/ByteCursor.h"
+#include "resources/ByteCursor.h"
 #include "resources/DataFile.h"
 #include "scene/Mesh.h"
 

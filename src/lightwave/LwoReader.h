@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -66,7 +67,25 @@ private:
     void ReadSurfaceNames(ByteCursor& in, std::size_t end);
     void ReadPolygons(ByteCursor& in, std::size_t end);
     // LwoSurfaceChunk.cpp
+    struct SubChunk {
+        std::string id;
+        std::size_t end = 0;  // one past its last byte
+    };
+    // The surface a SURF chunk fills and the texture its texture fields go to: the latest
+    // texture sub-chunk. Diffuse, specular, transparency and bump textures are kept in dropped
+    // only so that their fields have somewhere to go.
+    struct SurfaceInProgress {
+        LwoSurface* surface = nullptr;
+        std::string name;
+        LwoTexture* current = nullptr;
+        std::unique_ptr<LwoTexture> dropped;
+    };
     void ReadSurface(ByteCursor& in, std::size_t end);
+    LwoSurface* FindSurface(const std::string& name);
+    std::optional<SubChunk> ReadSubChunkHeader(ByteCursor& in, std::size_t end, const std::string& surface);
+    void ReadSurfaceField(ByteCursor& in, const SubChunk& sub, SurfaceInProgress& s);
+    void StartTexture(ByteCursor& in, const SubChunk& sub, SurfaceInProgress& s);
+    void ReadTextureField(ByteCursor& in, const SubChunk& sub, SurfaceInProgress& s);
     // LwoMeshBuilder.cpp
     std::unique_ptr<Mesh> BuildMesh();
     bool PolygonUsable(std::size_t index);

@@ -20,7 +20,10 @@ constexpr std::int32_t kMaxChannels = 9;
 // beyond this are read (to stay in step with the lines) and dropped.
 constexpr std::size_t kMaxKeys = 4096;
 
-struct RawKey {
+}  // namespace
+
+// What a key line pair gives.
+struct LwsReader::RawKey {
     // A channel the file does not give keeps the value that leaves the node as it is: no offset,
     // no turn, unit scale.
     float values[kMaxChannels] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
@@ -31,24 +34,12 @@ struct RawKey {
     float bias = 0.0f;
 };
 
-}  // namespace
-
 void LwsReader::ReadMotion(LwsItem& item) {
     echo_ << "Keyframe" << std::endl;
-    // Each count line gives its first token. Reaching the end of the file or an empty line stops
-    // the motion with what it has; an empty line also ends the item's block.
-    auto countLine = [this](std::int32_t& count) {
-        if (!NextLine()) return false;
-        if (LineIsEmpty()) {
-            blockEnded_ = true;
-            return false;
-        }
-        count = ReadInt();
-        return true;
-    };
+    const std::string name = item.GetName();
     std::int32_t channelCount = 0, keyCount = 0;
-    if (!countLine(channelCount) || !countLine(keyCount)) {
-        Note("motion of " + std::string(item.GetName()) + " ends before its counts");
+    if (!ReadCountLine(channelCount) || !ReadCountLine(keyCount)) {
+        Note("motion of " + name + " ends before its counts");
         return;
     }
     echo_ << "Keys: " << keyCount << ", Channels: " << channelCount << std::endl;
@@ -56,26 +47,45 @@ void LwsReader::ReadMotion(LwsItem& item) {
         Note("channel count " + std::to_string(channelCount) + " clamped to 0..9");
     }
     if (keyCount < 0) Note("negative key count " + std::to_string(keyCount) + " reads as no key");
-    const std::int32_t channels = std::clamp(channelCount, 0, kMaxChannels);
 
-    // Keys are collected as they are read rather than allocated from K up front: K may be any
-    // number, while the file can only hold as many keys as it has line pairs left.
     std::vector<RawKey> keys;
-    bool complete = true;
+    const bool complete = ReadKeys(std::clamp(channelCount, 0, kMaxChannels), keyCount, keys);
+    if (keys.size() == kMaxKeys && keyCount > static_cast<std::int32_t>(kMaxKeys)) {
+        Note("motion of " + name + ": keys beyond 4096 dropped");
+    }
+    if (!complete) {
+        Note("motion of " + name + " stops after " + std::to_string(keys.size()) + " of " + std::to_string(keyCount) +
+             " keys");
+    }
+    const std::int32_t endBehavior = complete ? ReadEndBehavior(name) : 1;
+    if (LineIsEmpty()) blockEnded_ = true;
+    AttachMotions(item, keys, endBehavior);
+}
+
+// A count line gives its first token. Reaching the end of the file or an empty line stops the
+// motion with what it has; an empty line also ends the item's block.
+bool LwsReader::ReadCountLine(std::int32_t& count) {
+    if (!NextLine()) return false;
+    if (LineIsEmpty()) {
+        blockEnded_ = true;
+        return false;
+    }
+    count = ReadInt();
+    return true;
+}
+
+// Keys are collected as they are read rather than allocated from the count up front: the count
+// may be any number, while the file can only hold as many keys as it has line pairs left. False
+// when the lines end before the keys do.
+bool LwsReader::ReadKeys(std::int32_t channels, std::int32_t keyCount, std::vector<RawKey>& keys) {
     for (std::int32_t k = 0; k < keyCount; ++k) {
         RawKey key;
-        if (!NextLine() || LineIsEmpty()) {
-            complete = false;
-            break;
-        }
+        if (!NextLine() || LineIsEmpty()) return false;
         for (std::int32_t c = 0; c < channels; ++c) {
             float value = key.values[c];
             if (!lineTooLong_ && lines_.NextToken(value)) key.values[c] = value;
         }
-        if (!NextLine() || LineIsEmpty()) {
-            complete = false;
-            break;
-        }
+        if (!NextLine() || LineIsEmpty()) return false;
         key.frame = ReadInt();
         key.linear = ReadInt();
         key.tension = ReadFloat();
@@ -83,24 +93,25 @@ void LwsReader::ReadMotion(LwsItem& item) {
         key.bias = ReadFloat();
         if (keys.size() < kMaxKeys) keys.push_back(key);
     }
-    if (keys.size() == kMaxKeys && keyCount > static_cast<std::int32_t>(kMaxKeys)) {
-        Note("motion of " + std::string(item.GetName()) + ": keys beyond 4096 dropped");
-    }
+    return true;
+}
+
+// The closing line's second token; 1 when the line is missing, empty or gives none.
+std::int32_t LwsReader::ReadEndBehavior(const std::string& name) {
     std::int32_t endBehavior = 1;
-    if (!complete) {
-        Note("motion of " + std::string(item.GetName()) + " stops after " + std::to_string(keys.size()) + " of " +
-             std::to_string(keyCount) + " keys");
-    } else if (!NextLine()) {
-        Note("motion of " + std::string(item.GetName()) + " ends before its end behaviour");
+    if (!NextLine()) {
+        Note("motion of " + name + " ends before its end behaviour");
     } else if (!LineIsEmpty()) {
         lines_.NextToken();
         std::int32_t value = 0;
         if (!lineTooLong_ && lines_.NextToken(value)) endBehavior = value;
     }
-    if (LineIsEmpty()) blockEnded_ = true;
+    return endBehavior;
+}
 
-    // Position, rotation and scale: three motions of three values that share every key's frame
-    // and spline parameters.
+// Position, rotation and scale: three motions of three values that share every key's frame and
+// spline parameters.
+void LwsReader::AttachMotions(LwsItem& item, const std::vector<RawKey>& keys, std::int32_t endBehavior) {
     LwsMotion* motions[3] = {};
     for (int m = 0; m < 3; ++m) {
         auto motion = std::make_unique<LwsMotion>();

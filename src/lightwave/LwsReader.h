@@ -69,7 +69,12 @@ private:
     void ReadCameraBlock(LwsItem& item);
     void ReadLightBlock(LwsItem& item);
     // LwsMotionBlock.cpp
+    struct RawKey;
     void ReadMotion(LwsItem& item);
+    bool ReadCountLine(std::int32_t& count);
+    bool ReadKeys(std::int32_t channels, std::int32_t keyCount, std::vector<RawKey>& keys);
+    std::int32_t ReadEndBehavior(const std::string& name);
+    void AttachMotions(LwsItem& item, const std::vector<RawKey>& keys, std::int32_t endBehavior);
     // LwsGraphBuilder.cpp
     std::unique_ptr<SceneGraph> BuildGraph();
     void BuildNodes(SceneGraph& graph);

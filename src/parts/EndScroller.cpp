@@ -18,9 +18,9 @@ bool EndScroller::Load(const PartResources& resources) {
 
 bool EndScroller::FramePart(float dt, int* quitFlag) {
     DrawScrollQuad(scroll, 0.0f, y, 640.0f, y + 960.0f, true);
-    y = float(double(y) - 4.0 * dt);
+    y = Scrolled(y, dt);
     overlay->DrawScreenQuad(0.0f, 0.0f, 640.0f, 480.0f, 1, 1);
-    if (y <= kEndY && quitFlag != nullptr) *quitFlag = 1;
+    if (HasEnded(y) && quitFlag != nullptr) *quitFlag = 1;
     return true;
 }
 

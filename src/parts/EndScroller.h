@@ -26,6 +26,11 @@ public:
     // screen vertex buffer: (x0, y0) takes texture (0, 0), (x1, y1) takes (1, 1).
     void DrawScrollQuad(Texture* texture, float x0, float y0, float x1, float y1, bool filtered);
 
+    // Where the image's top edge is after a frame of dt clock units starting at y, and whether
+    // that ends the show: the scroll's arithmetic, shared with the show's length count.
+    static float Scrolled(float y, float dt) { return float(double(y) - 4.0 * dt); }
+    static bool HasEnded(float y) { return y <= kEndY; }
+
     float GetY() const { return y; }
     void SetY(float value) { y = value; }
 

@@ -33,12 +33,8 @@ private:
     std::FILE* file = nullptr;
 };
 
-// Little-endian 32-bit value at p, independent of the host's byte order and alignment.
-inline std::uint32_t LoadU32LE(const unsigned char* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
+// Stores v at p little-endian, independent of the host's byte order and alignment (files are
+// read back through ByteCursor).
 inline void StoreU32LE(unsigned char* p, std::uint32_t v) {
     p[0] = static_cast<unsigned char>(v);
     p[1] = static_cast<unsigned char>(v >> 8);

@@ -59,7 +59,7 @@ void InitSource(j_decompress_ptr cinfo) {
     reinterpret_cast<MemorySource*>(cinfo->src)->position = 0;
 }
 
-// One byte per call while data lasts. At the end the decoder gets an end-of-image marker, which
+// Everything not yet handed out, in one piece. At the end the decoder gets an end-of-image marker, which
 // every part of libjpeg treats as "no more data" (the entropy decoder pads with zeros, the marker
 // reader stops), so it can never loop or read past the buffer; the warning that goes with it
 // refuses the image (OnMessage).
@@ -68,8 +68,8 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
     auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
     if (src->position < src->size) {
         src->pub.next_input_byte = src->data + src->position;
-        src->pub.bytes_in_buffer = 1;
-        src->position += 1;
+        src->pub.bytes_in_buffer = src->size - src->position;
+        src->position = src->size;
     } else {
         src->pub.next_input_byte = kEndOfImage;
         src->pub.bytes_in_buffer = sizeof kEndOfImage;

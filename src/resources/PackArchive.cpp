@@ -1,5 +1,6 @@
 #include "resources/PackArchive.h"
 
+#include "resources/ByteCursor.h"
 #include "resources/DosPath.h"
 
 #include <cstdio>
@@ -33,9 +34,9 @@ bool PackArchive::Open(const std::string& path, std::string* error) {
     const std::int64_t fileSize = file.Size();
     if (fileSize < 4) return fail("too short to hold an entry count");
 
-    unsigned char countBytes[4];
+    std::uint8_t countBytes[4];
     if (!file.ReadAt(static_cast<std::uint64_t>(fileSize) - 4, countBytes, 4)) return fail("cannot read the entry count");
-    const auto count = static_cast<std::int32_t>(LoadU32LE(countBytes));
+    const auto count = static_cast<std::int32_t>(ByteCursor(countBytes).U32LE().value_or(0));
     // Entries occupy everything before the count; each needs at least its header.
     const std::uint64_t entriesEnd = static_cast<std::uint64_t>(fileSize) - 4;
     if (count < 0) return fail("negative entry count " + std::to_string(count));
@@ -49,17 +50,19 @@ bool PackArchive::Open(const std::string& path, std::string* error) {
                              std::to_string(count - i) + " of " + std::to_string(count) + " entries missing)");
             break;
         }
-        unsigned char header[PackEntry::kHeaderSize];
+        std::uint8_t header[PackEntry::kHeaderSize];
         if (!file.ReadAt(position, header, sizeof header)) {
             damage.push_back(Describe(i, position, "header cannot be read"));
             break;
         }
         PackEntry entry;
-        const auto* nameEnd = static_cast<const unsigned char*>(std::memchr(header, 0, PackEntry::kNameSize));
-        entry.storedLength = LoadU32LE(header + 128);
-        entry.size = LoadU32LE(header + 132);
-        entry.flags = LoadU32LE(header + 136);
-        entry.offset = LoadU32LE(header + 140);
+        const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(header, 0, PackEntry::kNameSize));
+        ByteCursor fields(header);
+        fields.Seek(PackEntry::kNameSize);
+        entry.storedLength = fields.U32LE().value_or(0);
+        entry.size = fields.U32LE().value_or(0);
+        entry.flags = fields.U32LE().value_or(0);
+        entry.offset = fields.U32LE().value_or(0);
 
         const std::uint64_t dataStart = position + PackEntry::kHeaderSize;
         if (entry.storedLength > entriesEnd - dataStart) {

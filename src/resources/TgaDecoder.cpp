@@ -1,5 +1,7 @@
 #include "resources/TgaDecoder.h"
 
+#include "resources/ByteCursor.h"
+
 #include <cstdio>
 
 namespace cm {
@@ -9,37 +11,42 @@ constexpr size_t kHeaderSize = 18;
 constexpr int kTypeRunLengthTrueColour = 10;
 constexpr int kBitsPerPixel = 24;
 
-// All reads go through this cursor; a read past the end fails instead of touching memory.
-class ByteReader {
-public:
-    explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
+// One pixel as the file stores it: blue, green, red.
+bool ReadPixel(ByteCursor& in, uint32_t& value) {
+    const auto p = in.Bytes(3);
+    if (!p) return false;
+    value = PackOpaque((*p)[2], (*p)[1], (*p)[0]);
+    return true;
+}
 
-    size_t Remaining() const { return data_.size() - position_; }
-    bool Skip(size_t count) {
-        if (count > Remaining()) return false;
-        position_ += count;
-        return true;
-    }
-    bool Byte(uint8_t& value) {
-        if (Remaining() < 1) return false;
-        value = data_[position_++];
-        return true;
-    }
-    // One pixel as the file stores it: blue, green, red.
-    bool Pixel(uint32_t& value) {
-        if (Remaining() < 3) return false;
-        const uint8_t* p = data_.data() + position_;
-        value = PackOpaque(p[2], p[1], p[0]);
-        position_ += 3;
-        return true;
-    }
-
-private:
-    std::span<const uint8_t> data_;
-    size_t position_ = 0;
+// The fields of the 18-byte header that decoding needs.
+struct TgaHeader {
+    uint8_t idLength = 0;
+    uint8_t mapType = 0;
+    uint8_t imageType = 0;
+    uint16_t mapLength = 0;  // colour map entries
+    uint8_t mapBits = 0;     // bits per colour map entry
+    int32_t width = 0;
+    int32_t height = 0;
+    uint8_t bits = 0;  // bits per pixel
 };
 
-uint32_t Word16(const uint8_t* p) { return p[0] | (static_cast<uint32_t>(p[1]) << 8); }
+// Reads the header; the caller has checked that the data holds one.
+TgaHeader ReadHeader(ByteCursor& in) {
+    TgaHeader h;
+    h.idLength = in.U8().value_or(0);
+    h.mapType = in.U8().value_or(0);
+    h.imageType = in.U8().value_or(0);
+    in.Skip(2);  // first colour map entry
+    h.mapLength = in.U16LE().value_or(0);
+    h.mapBits = in.U8().value_or(0);
+    in.Skip(4);  // origin
+    h.width = in.U16LE().value_or(0);
+    h.height = in.U16LE().value_or(0);
+    h.bits = in.U8().value_or(0);
+    in.Skip(1);  // descriptor
+    return h;
+}
 
 bool Refuse(std::string& error, const char* format, long a = 0, long b = 0) {
     char text[160];
@@ -55,22 +62,22 @@ bool DecodeTga(std::span<const uint8_t> data, DecodedImage& image, std::string& 
     if (data.size() < kHeaderSize) {
         return Refuse(error, "TGA: header needs 18 bytes, file has %ld", static_cast<long>(data.size()));
     }
-    const uint8_t* header = data.data();
-    if (header[2] != kTypeRunLengthTrueColour || header[16] != kBitsPerPixel) {
-        return Refuse(error, "TGA: type %ld with %ld bits per pixel, only type 10 with 24 is read", header[2],
-                      header[16]);
+    ByteCursor in(data);
+    const TgaHeader header = ReadHeader(in);
+    if (header.imageType != kTypeRunLengthTrueColour || header.bits != kBitsPerPixel) {
+        return Refuse(error, "TGA: type %ld with %ld bits per pixel, only type 10 with 24 is read", header.imageType,
+                      header.bits);
     }
-    const int32_t width = static_cast<int32_t>(Word16(header + 12));
-    const int32_t height = static_cast<int32_t>(Word16(header + 14));
+    const int32_t width = header.width;
+    const int32_t height = header.height;
     if (!ImageSizeAllowed(width, height)) {
         return Refuse(error, "TGA: size %ld x %ld is out of range", width, height);
     }
 
-    ByteReader in(data);
-    // Header, ID field (length at offset 0), colour map (type at 1, entry count at 5, entry bits
-    // at 7); a true-colour image does not use the map, it only has to be stepped over.
-    size_t skip = kHeaderSize + header[0];
-    if (header[1] != 0) skip += static_cast<size_t>(Word16(header + 5)) * ((header[7] + 7u) / 8u);
+    // The ID field and the colour map: a true-colour image does not use the map, it only has to
+    // be stepped over.
+    size_t skip = header.idLength;
+    if (header.mapType != 0) skip += static_cast<size_t>(header.mapLength) * ((header.mapBits + 7u) / 8u);
     if (!in.Skip(skip)) return Refuse(error, "TGA: ID field or colour map runs past the end of the file");
 
     // Each packet of 4 bytes (header and one pixel) yields at most 128 pixels; data shorter than
@@ -90,20 +97,20 @@ bool DecodeTga(std::span<const uint8_t> data, DecodedImage& image, std::string& 
     size_t i = 0;
     bool truncated = false;
     while (i < total && !truncated) {
-        uint8_t packet = 0;
+        const auto packet = in.U8();
         uint32_t pixel = 0;
-        if (!in.Byte(packet)) {
+        if (!packet) {
             truncated = true;
             break;
         }
-        const bool run = (packet & 0x80u) != 0;
-        if (run && !in.Pixel(pixel)) {
+        const bool run = (*packet & 0x80u) != 0;
+        if (run && !ReadPixel(in, pixel)) {
             truncated = true;
             break;
         }
-        const size_t count = (packet & 0x7Fu) + 1u;
+        const size_t count = (*packet & 0x7Fu) + 1u;
         for (size_t k = 0; k < count && i < total; ++k, ++i) {
-            if (!run && !in.Pixel(pixel)) {
+            if (!run && !ReadPixel(in, pixel)) {
                 truncated = true;
                 break;
             }

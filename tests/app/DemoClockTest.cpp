@@ -98,6 +98,28 @@ TEST(DemoClockEvents, FireLateInTableOrderAndOnlyOnce) {
     EXPECT_EQ(fired.ids.size(), 3u);
 }
 
+TEST(DemoClockEvents, AFramesEventsSeeTheTimeOfItsDeltaAndAResetEndsTheirChecks) {
+    DemoClock clock;
+    Fired fired;
+    // A tick arriving while the events are checked belongs to the next frame.
+    clock.AddEvent(std::make_unique<TimedEvent>(0.1f, 0.1f, [&] { TickN(clock, 1); }));
+    clock.AddEvent(Event(SumOfTicks(2), SumOfTicks(2), 2, fired, clock));
+    TickN(clock, 1);
+    clock.Update();
+    EXPECT_TRUE(fired.ids.empty());
+    clock.Update();
+    EXPECT_EQ(fired.ids, std::vector<int>{2});
+    EXPECT_EQ(clock.GetFrameDelta(), SumOfTicks(2) - SumOfTicks(1));
+
+    DemoClock resetting;
+    Fired after;
+    resetting.AddEvent(std::make_unique<TimedEvent>(0.1f, 0.1f, [&] { resetting.Reset(); }));
+    resetting.AddEvent(Event(0.1f, 0.1f, 1, after, resetting));
+    TickN(resetting, 1);
+    resetting.Update();
+    EXPECT_TRUE(after.ids.empty()) << "checked with the time from before the reset";
+}
+
 TEST(DemoClockEvents, ResetRearmsFiredEventsAndZeroesTime) {
     DemoClock clock;
     Fired fired;

@@ -37,14 +37,18 @@ std::string FindProgram(const std::string& program) {
     return {};
 }
 
-FfmpegProcess::~FfmpegProcess() {
+FfmpegProcess::~FfmpegProcess() { Stop(); }
+
+void FfmpegProcess::Stop() {
     if (input_ >= 0) close(input_);
+    input_ = -1;
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         int status = 0;
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
     }
+    pid_ = -1;
 }
 
 bool FfmpegProcess::Start(const std::string& path, const std::vector<std::string>& args, bool withInput,

@@ -20,7 +20,7 @@ public:
     FfmpegProcess() = default;
     FfmpegProcess(const FfmpegProcess&) = delete;
     FfmpegProcess& operator=(const FfmpegProcess&) = delete;
-    // Kills a child that was never finished (an abandoned recording) and reaps it.
+    // Stops a child that was never finished (an abandoned recording).
     ~FfmpegProcess();
 
     // Starts `path` with args (without argv[0]); its standard input is a pipe when withInput,
@@ -31,6 +31,8 @@ public:
     bool Write(const void* data, size_t bytes);
     // Closes the pipe and waits. True only when the child exited with status 0.
     bool Finish(std::string& error);
+    // Ends a running child (SIGTERM) and waits for it to exit; nothing when none runs.
+    void Stop();
 
 private:
     pid_t pid_ = -1;

@@ -1,34 +1,17 @@
 #include "RecordOptions.h"
 
+#include "app/CommandLine.h"
+
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 namespace cm::record {
-
-const char* const kRecordUsage =
-    "usage: coldmeridian-record [options]\n"
-    "Runs the show headless at a fixed frame rate and records it.\n"
-    "Outputs (any together; with none, the show is only rendered and timed):\n"
-    "  --out FILE.mp4        H.264 video with AAC music\n"
-    "  --lossless FILE.mkv   FFV1 video (RGB) with FLAC music\n"
-    "  --frames DIR          every frame as DIR/frame_NNNNNN.png (N = frame number from 0)\n"
-    "  --stills T,T,...      single frames at these show seconds, as still_T.png\n"
-    "  --still-dir DIR       where stills go (default: here)\n"
-    "  --contact-sheet FILE  one PNG with a labelled frame from the middle of each part\n"
-    "  --trace DIR           device calls of the frames in range, DIR/trace.txt and textures\n"
-    "Options:\n"
-    "  --fps N or N/D        frames per second (default 60)\n"
-    "  --from T, --to T      show seconds to record (default: the whole show)\n"
-    "  --seed N              seed of the sparks (default: the calendar time)\n"
-    "  --size WxH            scale the 640x480 picture to fit WxH, shape kept (default 640x480)\n"
-    "  --no-audio            no music in the video\n"
-    "  --audio-rate R        44100 or 48000 (default 48000)\n"
-    "  --data DIR            folder with kelvarin.pak and kelvarin.xm\n"
-    "  --ffmpeg PATH         the ffmpeg program (default: ffmpeg on PATH)\n"
-    "  --quiet               no progress line\n"
-    "  --echo                keep the scene reader's echo on standard output\n";
 
 namespace {
 std::optional<double> ParseSeconds(const std::string& s) {
@@ -51,117 +34,141 @@ std::optional<uint64_t> ParseUnsigned(const std::string& s, uint64_t max) {
     }
     return v;
 }
-}  // namespace
 
-std::optional<RecordOptions> ParseRecordOptions(const std::vector<std::string>& args, std::string& error) {
-    RecordOptions o;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& v) {
-            if (i + 1 >= args.size()) {
-                error = a + " needs a value";
+// An action for a value parsed by parse, stored by store; a refused value gets `wants` and the value.
+template <typename Parse, typename Store>
+CommandOption::Apply Parsed(Parse parse, Store store, std::string wants) {
+    return [=](const std::string& v, std::string& error) {
+        const auto parsed = parse(v);
+        if (!parsed) {
+            error = wants + ", not '" + v + "'";
+            return false;
+        }
+        store(*parsed);
+        return true;
+    };
+}
+
+std::optional<std::pair<int, int>> ParseSize(const std::string& v) {
+    const size_t x = v.find('x');
+    if (x == std::string::npos) return std::nullopt;
+    const auto w = ParseUnsigned(v.substr(0, x), 3840);
+    const auto h = ParseUnsigned(v.substr(x + 1), 2160);
+    if (!w || !h || *w < 16 || *h < 16) return std::nullopt;
+    return std::pair{int(*w), int(*h)};
+}
+
+CommandOption::Apply ParseStills(std::vector<Still>& stills) {
+    return [&stills](const std::string& v, std::string& error) {
+        std::stringstream list(v);
+        std::string item;
+        while (std::getline(list, item, ',')) {
+            const auto t = ParseSeconds(item);
+            if (!t) {
+                error = "wants show seconds separated by commas, not '" + item + "'";
                 return false;
             }
-            v = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--no-audio") {
-            o.audio = false;
-        } else if (a == "--quiet") {
-            o.quiet = true;
-        } else if (a == "--echo") {
-            o.echo = true;
-        } else if (a == "--fps") {
-            if (!value(v)) return std::nullopt;
-            const auto r = ParseFrameRate(v);
-            if (!r) {
-                error = "--fps wants N or N/D frames a second (at most 1000), not '" + v + "'";
-                return std::nullopt;
-            }
-            o.fps = *r;
-        } else if (a == "--from" || a == "--to") {
-            if (!value(v)) return std::nullopt;
-            const auto t = ParseSeconds(v);
-            if (!t) {
-                error = a + " wants show seconds from 0 to 86400, not '" + v + "'";
-                return std::nullopt;
-            }
-            if (a == "--from") o.from = *t;
-            else o.to = *t;
-        } else if (a == "--seed") {
-            if (!value(v)) return std::nullopt;
-            const auto s = ParseUnsigned(v, 0xFFFFFFFFu);
-            if (!s) {
-                error = "--seed wants a number from 0 to 4294967295, not '" + v + "'";
-                return std::nullopt;
-            }
-            o.seed = uint32_t(*s);
-        } else if (a == "--size") {
-            if (!value(v)) return std::nullopt;
-            const size_t x = v.find('x');
-            const auto w = x == std::string::npos ? std::nullopt : ParseUnsigned(v.substr(0, x), 3840);
-            const auto h = x == std::string::npos ? std::nullopt : ParseUnsigned(v.substr(x + 1), 2160);
-            if (!w || !h || *w < 16 || *h < 16) {
-                error = "--size wants WxH from 16x16 to 3840x2160, not '" + v + "'";
-                return std::nullopt;
-            }
-            o.width = int(*w);
-            o.height = int(*h);
-        } else if (a == "--audio-rate") {
-            if (!value(v)) return std::nullopt;
-            if (v != "44100" && v != "48000") {
-                error = "--audio-rate is 44100 or 48000, not '" + v + "'";
-                return std::nullopt;
-            }
-            o.sampleRate = uint32_t(std::stoul(v));
-        } else if (a == "--stills") {
-            if (!value(v)) return std::nullopt;
-            std::stringstream list(v);
-            std::string item;
-            while (std::getline(list, item, ',')) {
-                const auto t = ParseSeconds(item);
-                if (!t) {
-                    error = "--stills wants show seconds separated by commas, not '" + item + "'";
-                    return std::nullopt;
-                }
-                o.stills.push_back({item, *t});
-            }
-            if (o.stills.empty() || o.stills.size() > 10000) {
-                error = "--stills wants 1 to 10000 times";
-                return std::nullopt;
-            }
-        } else if (a == "--out" || a == "--lossless" || a == "--frames" || a == "--still-dir" ||
-                   a == "--contact-sheet" || a == "--trace" || a == "--data" || a == "--ffmpeg") {
-            if (!value(v)) return std::nullopt;
-            if (v.empty()) {
-                error = a + " needs a non-empty value";
-                return std::nullopt;
-            }
-            std::string* target = a == "--out"             ? &o.out
-                                  : a == "--lossless"      ? &o.lossless
-                                  : a == "--frames"        ? &o.framesDir
-                                  : a == "--still-dir"     ? &o.stillsDir
-                                  : a == "--contact-sheet" ? &o.contactSheet
-                                  : a == "--trace"         ? &o.traceDir
-                                  : a == "--data"          ? &o.dataDir
-                                                           : &o.ffmpeg;
-            *target = v;
-        } else {
-            error = "unknown option '" + a + "' (see --help)";
-            return std::nullopt;
+            stills.push_back({item, *t});
+        }
+        if (stills.empty() || stills.size() > 10000) {
+            error = "wants 1 to 10000 times";
+            return false;
+        }
+        return true;
+    };
+}
+
+std::vector<CommandOption> OutputOptions(RecordOptions& o) {
+    return {
+        {"--out", "FILE.mp4", "H.264 video with AAC music", SetText(o.out)},
+        {"--lossless", "FILE.mkv", "FFV1 video (RGB) with FLAC music", SetText(o.lossless)},
+        {"--frames", "DIR", "every frame as DIR/frame_NNNNNN.png (N = frame number from 0)", SetText(o.framesDir)},
+        {"--stills", "T,T,...", "single frames at these show seconds, as still_T.png", ParseStills(o.stills)},
+        {"--still-dir", "DIR", "where stills go (default: here)", SetText(o.stillsDir)},
+        {"--contact-sheet", "FILE", "one PNG with a labelled frame from the middle of each part",
+         SetText(o.contactSheet)},
+        {"--trace", "DIR", "device calls of the frames in range, DIR/trace.txt and textures", SetText(o.traceDir)},
+    };
+}
+
+std::vector<CommandOption> SettingOptions(RecordOptions& o) {
+    const auto seconds = [](const std::string& v) { return ParseSeconds(v); };
+    return {
+        {"--fps", "N or N/D", "frames per second (default 60)",
+         Parsed(ParseFrameRate, [&o](FrameRate r) { o.fps = r; }, "wants N or N/D frames a second (at most 1000)")},
+        {"--from", "T", "show seconds to record from (default: the start)",
+         Parsed(seconds, [&o](double t) { o.from = t; }, "wants show seconds from 0 to 86400")},
+        {"--to", "T", "show seconds to record to (default: the show's end)",
+         Parsed(seconds, [&o](double t) { o.to = t; }, "wants show seconds from 0 to 86400")},
+        {"--seed", "N", "seed of the sparks (default: the calendar time)",
+         Parsed([](const std::string& v) { return ParseUnsigned(v, 0xFFFFFFFFu); },
+                [&o](uint64_t s) { o.seed = uint32_t(s); }, "wants a number from 0 to 4294967295")},
+        {"--size", "WxH", "scale the 640x480 picture to fit WxH, shape kept (default 640x480)",
+         Parsed(ParseSize, [&o](std::pair<int, int> s) { std::tie(o.width, o.height) = s; },
+                "wants WxH from 16x16 to 3840x2160")},
+        {"--no-audio", "", "no music in the video", [&o](const std::string&, std::string&) {
+             o.audio = false;
+             return true;
+         }},
+        {"--audio-rate", "R", "44100 or 48000 (default 48000)",
+         Parsed([](const std::string& v) { return ParseUnsigned(v == "44100" || v == "48000" ? v : "", 48000); },
+                [&o](uint64_t r) { o.sampleRate = uint32_t(r); }, "is 44100 or 48000")},
+        {"--data", "DIR", "folder with kelvarin.pak and kelvarin.xm (default: beside this program)", SetText(o.dataDir)},
+        {"--ffmpeg", "PATH", "the ffmpeg program (default: ffmpeg on PATH)", SetText(o.ffmpeg)},
+        {"--quiet", "", "no progress line", SetFlag(o.quiet)},
+        {"--echo", "", "keep the scene reader's echo on standard output", SetFlag(o.echo)},
+        {"--help", "", "print this help and exit", SetFlag(o.help), "-h"},
+    };
+}
+
+bool HasExtension(const std::string& file, const std::string& extension) {
+    if (file.size() <= extension.size()) return false;
+    const std::string tail = file.substr(file.size() - extension.size());
+    return std::equal(tail.begin(), tail.end(), extension.begin(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+// The container is fixed by the option, so the file's extension must name it.
+bool CheckVideoExtensions(const RecordOptions& o, std::string& error) {
+    const char* const which = "--out takes a .mp4 file (H.264 in MP4), --lossless a .mkv file (FFV1 in Matroska)";
+    for (const auto& [option, file, extension] : {std::tuple{"--out", &o.out, ".mp4"},
+                                                  std::tuple{"--lossless", &o.lossless, ".mkv"}}) {
+        if (!file->empty() && !HasExtension(*file, extension)) {
+            error = std::string(option) + " '" + *file + "': " + which;
+            return false;
         }
     }
+    return true;
+}
+
+// What no single option can check: the options against each other.
+bool CheckCombination(const RecordOptions& o, std::string& error) {
+    if (!CheckVideoExtensions(o, error)) return false;
     if (o.to && *o.to <= o.from) {
         error = "--to must come after --from";
-        return std::nullopt;
+        return false;
     }
     if (!o.out.empty() && o.out == o.lossless) {
         error = "--out and --lossless name the same file";
-        return std::nullopt;
+        return false;
     }
+    return true;
+}
+}  // namespace
+
+std::string RecordUsage() {
+    RecordOptions unused;
+    return "usage: coldmeridian-record [options]\n"
+           "Runs the show headless at a fixed frame rate and records it.\n"
+           "Outputs (any together; with none, the show is only rendered and timed):\n" +
+           DescribeOptions(OutputOptions(unused)) + "Options:\n" + DescribeOptions(SettingOptions(unused));
+}
+
+std::optional<RecordOptions> ParseRecordOptions(const std::vector<std::string>& args, std::string& error) {
+    RecordOptions o;
+    std::vector<CommandOption> table = OutputOptions(o);
+    for (CommandOption& option : SettingOptions(o)) table.push_back(std::move(option));
+    if (!ParseCommandLine(table, args, error) || !CheckCombination(o, error)) return std::nullopt;
     return o;
 }
 

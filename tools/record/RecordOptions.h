@@ -33,7 +33,7 @@ struct RecordOptions {
     uint32_t sampleRate = 48000;
     std::string module = "kelvarin.xm";
     std::string ffmpeg = "ffmpeg";
-    std::string dataDir;                  // default: here when it holds the pack, else the program's folder
+    std::string dataDir;                  // default: see app/DataFolder.h
     bool quiet = false;
     bool echo = false;                    // keep the scene reader's echo on standard output
     bool help = false;
@@ -45,6 +45,7 @@ struct RecordOptions {
 // Parses argv[1..]; on failure returns nothing and says why in error.
 std::optional<RecordOptions> ParseRecordOptions(const std::vector<std::string>& args, std::string& error);
 
-extern const char* const kRecordUsage;
+// The usage text, made from the option table; ends with a newline.
+std::string RecordUsage();
 
 }  // namespace cm::record

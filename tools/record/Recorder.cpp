@@ -3,13 +3,16 @@
 #include "ContactSheet.h"
 #include "FfmpegProcess.h"
 #include "FrameScaler.h"
+#include "Interrupt.h"
 #include "ModuleAudio.h"
 #include "TraceWriter.h"
 #include "VideoWriter.h"
 
+#include "app/DataFolder.h"
 #include "app/DemoClock.h"
 #include "app/LightWaveScenes.h"
 #include "app/Show.h"
+#include "app/ShowLength.h"
 #include "display/DisplayDevice.h"
 #include "display/Registry.h"
 #include "platform/d3dx/D3DX.h"
@@ -17,10 +20,13 @@
 #include "platform/device/Device.h"
 #include "scene/SceneGraph.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
 #include <time.h>
@@ -28,6 +34,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 namespace cm::record {
 
@@ -36,8 +43,8 @@ namespace fs = std::filesystem;
 namespace {
 using SteadyClock = std::chrono::steady_clock;
 constexpr int64_t kNoEnd = std::numeric_limits<int64_t>::max();
-// The show's nominal length, only for the progress line's estimate when no end is given.
-constexpr double kNominalShowSeconds = 163.0;
+// Well past the show's end: counting its frames stops here if the credits never end.
+constexpr double kShowSecondsBound = 400.0;
 
 double Since(SteadyClock::time_point t) { return std::chrono::duration<double>(SteadyClock::now() - t).count(); }
 
@@ -66,288 +73,443 @@ public:
 
 std::string Absolute(const std::string& p) { return p.empty() ? p : fs::absolute(p).lexically_normal().string(); }
 
-// The data folder: as given, else here when the pack is here, else the program's own folder.
-std::string ChooseDataDir(const std::string& given) {
-    if (!given.empty()) return given;
-    if (fs::exists("kelvarin.pak")) return ".";
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && fs::exists(self.parent_path() / "kelvarin.pak")) return self.parent_path().string();
-    return ".";
-}
-
 struct Outputs {
     std::unique_ptr<VideoWriter> h264;
     std::unique_ptr<VideoWriter> lossless;
     std::unique_ptr<TraceWriter> trace;
     std::unique_ptr<ContactSheet> sheet;
-    std::string framesDir;
+};
+
+// The frames a run draws and which of them go where.
+struct FramePlan {
+    int64_t first = 0;     // the range's first frame
+    int64_t rangeEnd = 0;  // one past the range's last frame (kNoEnd: to the show's end)
+    int64_t stop = 0;      // the run stops after the frame before this one
+    bool rangeUsed = false;  // by a range output, or by a run with no output at all (for timing)
+    std::vector<int64_t> stillFrames;
+
+    bool InRange(int64_t f) const { return f >= first && f < rangeEnd; }
+    bool IsStill(int64_t f) const { return std::find(stillFrames.begin(), stillFrames.end(), f) != stillFrames.end(); }
+};
+
+// Wall and processor time of the run, split between drawing and writing outputs.
+struct Timing {
+    SteadyClock::time_point started = SteadyClock::now();
+    SteadyClock::time_point lastProgress = started;
+    double outputSeconds = 0.0;
+    double outputCpu = 0.0;
+    double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
+    double lastOutputEndCpu = 0.0;
 };
 
 std::string StillName(const std::string& dir, const std::string& label) { return dir + "/still_" + label + ".png"; }
-}  // namespace
 
-int Recorder::Run() {
-    const auto started = SteadyClock::now();
-    RecordOptions& o = options_;
-    for (std::string* p : {&o.out, &o.lossless, &o.framesDir, &o.stillsDir, &o.contactSheet, &o.traceDir}) {
+int Fail(const std::string& message, int code = 1) {
+    std::fprintf(stderr, "coldmeridian-record: %s\n", message.c_str());
+    return code;
+}
+
+// Whether file can be written: its folder is made if needed and a file is created there (and
+// removed again unless it was there before). False naming the file and the reason.
+bool CheckWritable(const std::string& file, std::string& error) {
+    const fs::path folder = fs::path(file).parent_path();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder)) {
+        error = "cannot write " + file + ": cannot make its folder" + (ec ? ": " + ec.message() : "");
+        return false;
+    }
+    const bool existed = fs::exists(file, ec);
+    const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = "cannot write " + file + ": " + std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    if (!existed) unlink(file.c_str());
+    return true;
+}
+
+// The same for a folder that files will be written in.
+bool CheckWritableFolder(const std::string& dir, std::string& error) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir)) {
+        error = "cannot make the folder " + dir + (ec ? ": " + ec.message() : "");
+        return false;
+    }
+    if (access(dir.c_str(), W_OK) != 0) {
+        error = "cannot write in the folder " + dir + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// One run of the recorder, step by step: the steps return false with the reason in error_.
+class Session {
+public:
+    Session(RecordOptions& options, const Recorder::Observer& observer, RecordSummary& summary)
+        : o_(options), observer_(observer), summary_(summary), clock_(options.fps) {}
+
+    int Run();
+
+private:
+    bool FindInputs();
+    bool PlanFrames();
+    bool CheckPlanAgainstShowEnd();
+    bool OpenOutputs();
+    ShowSetup MakeShowSetup();
+    void OnFrame(Show& show);
+    bool WantsCapture(int64_t f) const;
+    void WriteFrame(const FrameInfo& info, const Image& full);
+    void ChargeDrawing(const Show& show, double cpu);
+    void TraceAfter(int64_t k);
+    void BeginTrace();
+    void PrintProgress();
+    bool CheckRunCoveredOutputs();
+    bool FinishOutputs();
+    void PrintSummary() const;
+
+    RecordOptions& o_;
+    const Recorder::Observer& observer_;
+    RecordSummary& summary_;
+    const FrameClock clock_;
+    FramePlan plan_;
+    Outputs out_;
+    CaptureSink sink_;
+    Timing timing_;
+    std::string ffmpeg_;
+    std::string error_;
+    std::string runError_;
+    int failCode_ = 1;     // 2 for a request that cannot be met, 1 for a failure
+    int64_t showFrames_ = 0;  // the frames the show draws before it ends
+    int64_t frame_ = 0;
+    int64_t estimatedEnd_ = 0;
+    bool tty_ = isatty(2) != 0;
+    Image scaled_;
+};
+
+int Session::Run() {
+    for (std::string* p : {&o_.out, &o_.lossless, &o_.framesDir, &o_.stillsDir, &o_.contactSheet, &o_.traceDir}) {
         *p = Absolute(*p);
     }
-    auto fail = [](const std::string& message) {
-        std::fprintf(stderr, "coldmeridian-record: %s\n", message.c_str());
-        return 1;
-    };
+    if (!FindInputs() || !PlanFrames() || !OpenOutputs()) return Fail(error_, failCode_);
 
-    const std::string dataDir = ChooseDataDir(o.dataDir);
+    const ShowSetup setup = MakeShowSetup();
+    Show show;
+    const auto showStart = SteadyClock::now();
+    const double showCpuStart = CpuSeconds();
+    const int code = RunShow(show, setup, [this](Show& s) { OnFrame(s); });
+    const double showSeconds = Since(showStart);
+    summary_.renderCpuSeconds = CpuSeconds() - showCpuStart - timing_.outputCpu;
+    summary_.startupCpuSeconds = timing_.firstFrameCpu - showCpuStart;
+    if (!o_.quiet && tty_) std::fprintf(stderr, "\n");
+    summary_.framesRun = frame_;
+    summary_.renderSeconds = showSeconds - timing_.outputSeconds;
+    if (code != 0) {
+        return Fail("the show could not start: " + show.GetStartupFailure());
+    }
+    if (!runError_.empty() || !CheckRunCoveredOutputs() || !FinishOutputs()) {
+        // The outputs' writers remove what they had not finished as the session ends.
+        if (const int signal = InterruptSignal()) {
+            return Fail("stopped by signal " + std::to_string(signal) + "; unfinished outputs removed", 128 + signal);
+        }
+        return Fail(runError_.empty() ? error_ : runError_);
+    }
+    summary_.totalSeconds = Since(timing_.started);
+    if (!o_.quiet) PrintSummary();
+    return 0;
+}
+
+// The data folder (entered: the show reads its files by relative names), and for videos the
+// ffmpeg program and the music module.
+bool Session::FindInputs() {
+    const DataSearch search = FindDataFolder(o_.dataDir);
+    if (search.folder.empty()) {
+        error_ = DescribeMissingData(search);
+        return false;
+    }
     std::error_code ec;
-    fs::current_path(dataDir, ec);
-    if (ec) return fail("cannot enter the data folder " + dataDir + ": " + ec.message());
-    if (!fs::exists("kelvarin.pak") && !fs::exists("data")) {
-        return fail("no kelvarin.pak or data folder in " + fs::current_path().string() + " (use --data DIR)");
+    fs::current_path(search.folder, ec);
+    if (ec) {
+        error_ = "cannot enter the data folder " + search.folder + ": " + ec.message();
+        return false;
     }
-
-    std::string ffmpeg;
-    if (o.WantsVideo()) {
-        ffmpeg = FindProgram(o.ffmpeg);
-        if (ffmpeg.empty()) {
-            return fail("cannot find the ffmpeg program '" + o.ffmpeg +
-                        "': install ffmpeg (apt-get install ffmpeg) or name it with --ffmpeg PATH");
-        }
-        if (o.audio && !fs::exists(o.module)) {
-            return fail("no music module " + o.module + " in " + fs::current_path().string() +
-                        " (build the content, or record with --no-audio)");
-        }
+    if (!o_.WantsVideo()) return true;
+    ffmpeg_ = FindProgram(o_.ffmpeg);
+    if (ffmpeg_.empty()) {
+        error_ = "cannot find the ffmpeg program '" + o_.ffmpeg +
+                 "': install ffmpeg (apt-get install ffmpeg) or name it with --ffmpeg PATH";
+        return false;
     }
+    if (o_.audio && !fs::exists(o_.module)) {
+        error_ = "no music module " + o_.module + " in " + fs::current_path().string() +
+                 " (build the content, or record with --no-audio)";
+        return false;
+    }
+    return true;
+}
 
-    const FrameClock clock(o.fps);
-    const int64_t first = clock.FirstFrameAtOrAfter(o.from);
-    const int64_t rangeEnd = o.to ? clock.FirstFrameAtOrAfter(*o.to) : kNoEnd;
-    if (rangeEnd <= first) return fail("no frame lies between --from and --to at this frame rate");
-    std::vector<int64_t> stillFrames;
-    for (const Still& s : o.stills) stillFrames.push_back(clock.FirstFrameAtOrAfter(s.seconds));
+bool Session::PlanFrames() {
+    failCode_ = 2;
+    plan_.first = clock_.FirstFrameAtOrAfter(o_.from);
+    plan_.rangeEnd = o_.to ? clock_.FirstFrameAtOrAfter(*o_.to) : kNoEnd;
+    if (plan_.rangeEnd <= plan_.first) {
+        error_ = "no frame lies between --from and --to at this frame rate";
+        return false;
+    }
+    for (const Still& s : o_.stills) plan_.stillFrames.push_back(clock_.FirstFrameAtOrAfter(s.seconds));
     // The run stops after the last frame any output needs; with no output at all it only
     // renders the range, for timing.
-    int64_t stop = 0;
-    const bool anyOutput = o.WantsRange() || !o.stills.empty() || !o.contactSheet.empty();
-    if (o.WantsRange() || !anyOutput) stop = rangeEnd;
-    for (int64_t f : stillFrames) stop = std::max(stop, f + 1);
-    if (!o.contactSheet.empty()) stop = kNoEnd;
+    const bool anyOutput = o_.WantsRange() || !o_.stills.empty() || !o_.contactSheet.empty();
+    plan_.rangeUsed = o_.WantsRange() || !anyOutput;
+    if (plan_.rangeUsed) plan_.stop = plan_.rangeEnd;
+    for (int64_t f : plan_.stillFrames) plan_.stop = std::max(plan_.stop, f + 1);
+    if (!o_.contactSheet.empty()) plan_.stop = kNoEnd;
+    showFrames_ = CountShowFrames([this](int64_t n) { return clock_.TicksAfter(n); },
+                                  clock_.FirstFrameAtOrAfter(kShowSecondsBound));
+    estimatedEnd_ = std::min(plan_.stop, showFrames_);
+    if (!CheckPlanAgainstShowEnd()) return false;
+    failCode_ = 1;
+    return true;
+}
 
-    // Folders named for outputs are made here, so that a fresh output path just works.
-    for (const std::string* file : {&o.out, &o.lossless, &o.contactSheet}) {
-        if (file->empty()) continue;
-        fs::create_directories(fs::path(*file).parent_path(), ec);
-        if (!fs::is_directory(fs::path(*file).parent_path())) {
-            return fail("cannot make the folder of " + *file);
+// A range or still after the show's end is refused before anything is drawn.
+bool Session::CheckPlanAgainstShowEnd() {
+    std::ostringstream last;
+    last << clock_.SecondsAt(showFrames_ - 1);
+    const std::string end = " lies after the show's end (its last frame is at " + last.str() + " s at this frame rate)";
+    if (plan_.rangeUsed && plan_.first >= showFrames_) {
+        std::ostringstream from;
+        from << o_.from;
+        error_ = "no frame to draw: --from " + from.str() + " s" + end;
+        return false;
+    }
+    for (size_t i = 0; i < plan_.stillFrames.size(); ++i) {
+        if (plan_.stillFrames[i] >= showFrames_) {
+            error_ = "the still at " + o_.stills[i].label + " s" + end;
+            return false;
         }
     }
+    return true;
+}
 
-    Outputs out;
-    std::string error;
-    const int width = o.width, height = o.height;
-    if (!o.out.empty()) {
-        out.h264 = std::make_unique<VideoWriter>();
-        if (!out.h264->Begin(VideoKind::H264, o.out, ffmpeg, width, height, o.fps, error)) return fail(error);
+bool Session::OpenOutputs() {
+    // Folders named for outputs are made here, so that a fresh output path just works; a file
+    // that cannot be written is refused before anything is drawn.
+    for (const std::string* file : {&o_.out, &o_.lossless, &o_.contactSheet}) {
+        if (!file->empty() && !CheckWritable(*file, error_)) return false;
     }
-    if (!o.lossless.empty()) {
-        out.lossless = std::make_unique<VideoWriter>();
-        if (!out.lossless->Begin(VideoKind::Lossless, o.lossless, ffmpeg, width, height, o.fps, error)) return fail(error);
+    for (const std::string* dir : {&o_.framesDir, o_.stills.empty() ? nullptr : &o_.stillsDir, &o_.traceDir}) {
+        if (dir != nullptr && !dir->empty() && !CheckWritableFolder(*dir, error_)) return false;
     }
-    for (const std::string* dir : {&o.framesDir, o.stills.empty() ? nullptr : &o.stillsDir}) {
-        if (dir == nullptr || dir->empty()) continue;
-        fs::create_directories(*dir, ec);
-        if (!fs::is_directory(*dir)) return fail("cannot make the folder " + *dir);
+    if (!o_.out.empty()) {
+        out_.h264 = std::make_unique<VideoWriter>();
+        if (!out_.h264->Begin(VideoKind::H264, o_.out, ffmpeg_, o_.width, o_.height, o_.fps, error_)) return false;
     }
-    if (!o.traceDir.empty()) {
-        out.trace = std::make_unique<TraceWriter>();
-        if (!out.trace->Open(o.traceDir, error)) return fail(error);
+    if (!o_.lossless.empty()) {
+        out_.lossless = std::make_unique<VideoWriter>();
+        if (!out_.lossless->Begin(VideoKind::Lossless, o_.lossless, ffmpeg_, o_.width, o_.height, o_.fps, error_)) {
+            return false;
+        }
     }
-    if (!o.contactSheet.empty()) out.sheet = std::make_unique<ContactSheet>();
+    if (!o_.traceDir.empty()) {
+        out_.trace = std::make_unique<TraceWriter>();
+        if (!out_.trace->Open(o_.traceDir, error_)) return false;
+    }
+    if (!o_.contactSheet.empty()) out_.sheet = std::make_unique<ContactSheet>();
+    return true;
+}
 
+// The show as the program runs it, windowed and silent (the music is rendered offline into the
+// video instead), headless, its clock ticked here.
+ShowSetup Session::MakeShowSetup() {
     summary_ = {};
-    summary_.firstFrame = first;
-    summary_.seed = o.seed ? *o.seed : static_cast<uint32_t>(std::time(nullptr));
+    summary_.firstFrame = plan_.first;
+    summary_.seed = o_.seed ? *o_.seed : static_cast<uint32_t>(std::time(nullptr));
 
     ShowSetup setup;
     setup.options.windowed = 1;
-    setup.options.noSound = 1;  // the music is rendered offline into the video instead
+    setup.options.noSound = 1;
     setup.options.cancelled = 0;
     setup.readScene = &ReadLightWaveScene;
     setup.headless = true;
     setup.runTimer = false;
     setup.sparkSeed = summary_.seed;
-    CaptureSink sink;
-    setup.sink = &sink;
+    setup.sink = &sink_;
+    if (out_.trace && plan_.InRange(0)) sink_.onCreated = [this] { BeginTrace(); };
+    sink_.want = WantsCapture(0);
+    return setup;
+}
 
-    auto traced = [&](int64_t f) { return out.trace && f >= first && f < rangeEnd; };
-    auto beginTrace = [&] {
+bool Session::WantsCapture(int64_t f) const {
+    if (observer_ || out_.sheet) return true;
+    if (plan_.InRange(f) && (out_.h264 || out_.lossless || !o_.framesDir.empty())) return true;
+    return plan_.IsStill(f);
+}
+
+// After each frame's present: its outputs, its trace, then the clock moved to the next frame.
+void Session::OnFrame(Show& show) {
+    const auto t0 = SteadyClock::now();
+    const double cpu0 = CpuSeconds();
+    const int64_t k = frame_;
+    if (k == 0) timing_.firstFrameCpu = cpu0;
+    ChargeDrawing(show, cpu0);
+    if (sink_.want) WriteFrame({k, clock_.SecondsAt(k), show.GetLastDrawnPart(), show.GetFlashLevel()}, sink_.image);
+    if (plan_.InRange(k)) ++summary_.framesWritten;
+    TraceAfter(k);
+
+    // The clock: exactly the ticks that bring it to frame k + 1's time.
+    show.TickClock(static_cast<int>(clock_.TicksAfter(k)));
+    frame_ = k + 1;
+    sink_.want = WantsCapture(frame_);
+    if (InterruptSignal() != 0) runError_ = "interrupted";
+    if (frame_ >= plan_.stop || !runError_.empty()) show.GetDisplay()->KeyDown(kVirtualKeyEscape);
+    if (show.GetQuitFlag() != 0) summary_.showEnded = true;
+
+    timing_.outputSeconds += Since(t0);
+    timing_.lastOutputEndCpu = CpuSeconds();
+    timing_.outputCpu += timing_.lastOutputEndCpu - cpu0;
+    if (!o_.quiet && (Since(timing_.lastProgress) >= (tty_ ? 0.5 : 10.0))) PrintProgress();
+}
+
+// The processor time since the last frame's outputs were done is this frame's drawing (with the
+// clock's update and the message pump), charged to the part it drew.
+void Session::ChargeDrawing(const Show& show, double cpu) {
+    const int drawn = show.GetLastDrawnPart();
+    if (frame_ > 0 && drawn >= 0 && drawn < kPartCount) {
+        summary_.partCpuSeconds[size_t(drawn)] += cpu - timing_.lastOutputEndCpu;
+        ++summary_.partFrames[size_t(drawn)];
+    }
+}
+
+void Session::WriteFrame(const FrameInfo& info, const Image& full) {
+    const int64_t k = info.frame;
+    if (observer_) observer_(info, full);
+    if (out_.sheet) out_.sheet->Add(info.part, info.seconds, full);
+    const bool inRange = plan_.InRange(k);
+    if (!(inRange && (out_.h264 || out_.lossless || !o_.framesDir.empty())) && !plan_.IsStill(k)) return;
+    const Image* image = &full;
+    if (o_.width != full.width || o_.height != full.height) {
+        ScaleToFit(full, o_.width, o_.height, scaled_);
+        image = &scaled_;
+    }
+    std::string error;
+    if (inRange && out_.h264 && !out_.h264->AddFrame(*image, error)) runError_ = error;
+    if (inRange && out_.lossless && !out_.lossless->AddFrame(*image, error)) runError_ = error;
+    if (inRange && !o_.framesDir.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(k));
+        if (!WritePng(o_.framesDir + name, *image)) runError_ = "cannot write " + o_.framesDir + name;
+    }
+    for (size_t i = 0; i < plan_.stillFrames.size(); ++i) {
+        const std::string still = StillName(o_.stillsDir, o_.stills[i].label);
+        if (plan_.stillFrames[i] == k && !WritePng(still, *image)) runError_ = "cannot write " + still;
+    }
+}
+
+bool Traced(const Outputs& out, const FramePlan& plan, int64_t f) { return out.trace && plan.InRange(f); }
+
+void Session::BeginTrace() {
+    Device* device = GetDevice();
+    if (device == nullptr) return;
+    device->GetCallRecord().Clear();
+    device->GetCallRecord().Enable(true);
+    out_.trace->BeginFrame(device->GetState());
+}
+
+// Ends frame k's trace and starts frame k + 1's when it is traced too.
+void Session::TraceAfter(int64_t k) {
+    const bool now = Traced(out_, plan_, k), next = Traced(out_, plan_, k + 1);
+    if (now) {
         Device* device = GetDevice();
-        if (device == nullptr) return;
-        device->GetCallRecord().Clear();
-        device->GetCallRecord().Enable(true);
-        out.trace->BeginFrame(device->GetState());
-    };
-    if (traced(0)) sink.onCreated = beginTrace;
+        D3DXContext* context = GetContext();
+        if (device && context) out_.trace->EndFrame(context->GetClearColor(), device->GetCallRecord().Calls());
+        if (device) device->GetCallRecord().Clear();
+        if (device && !next) device->GetCallRecord().Enable(false);
+    }
+    if (next && !now) BeginTrace();
+    else if (next) out_.trace->BeginFrame(GetDevice()->GetState());
+}
 
-    auto wantsCapture = [&](int64_t f) {
-        if (observer_ || out.sheet) return true;
-        if (f >= first && f < rangeEnd && (out.h264 || out.lossless || !o.framesDir.empty())) return true;
-        return std::find(stillFrames.begin(), stillFrames.end(), f) != stillFrames.end();
-    };
-    sink.want = wantsCapture(0);
+void Session::PrintProgress() {
+    timing_.lastProgress = SteadyClock::now();
+    const double elapsed = Since(timing_.started);
+    const double fps = double(frame_) / std::max(elapsed, 1e-9);
+    const double left = double(std::max<int64_t>(estimatedEnd_ - frame_, 0)) / std::max(fps, 1e-9);
+    std::fprintf(stderr, "%sframe %lld/%lld  show %.1f s  %.0f fps  %.0f s left%s", tty_ ? "\r" : "",
+                 static_cast<long long>(frame_), static_cast<long long>(estimatedEnd_), clock_.SecondsAt(frame_), fps,
+                 left, tty_ ? "   " : "\n");
+}
 
-    const bool tty = isatty(2) != 0;
-    const int64_t estimatedEnd =
-        std::min(stop, rangeEnd != kNoEnd ? rangeEnd : clock.FirstFrameAtOrAfter(kNominalShowSeconds));
-    auto lastProgress = SteadyClock::now();
-    double outputSeconds = 0.0;
-    double outputCpu = 0.0;
-    double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
-    double lastOutputEndCpu = 0.0;
-    std::string runError;
-    int64_t frame = 0;
-    Image scaled;
-
-    auto afterPresent = [&](Show& show) {
-        const auto t0 = SteadyClock::now();
-        const double cpu0 = CpuSeconds();
-        const int64_t k = frame;
-        if (k == 0) firstFrameCpu = cpu0;
-        // The processor time since the last frame's outputs were done is this frame's drawing
-        // (with the clock's update and the message pump), charged to the part it drew.
-        const int drawn = show.GetLastDrawnPart();
-        if (k > 0 && drawn >= 0 && drawn < kPartCount) {
-            summary_.partCpuSeconds[size_t(drawn)] += cpu0 - lastOutputEndCpu;
-            ++summary_.partFrames[size_t(drawn)];
-        }
-        const double seconds = clock.SecondsAt(k);
-        if (sink.want) {
-            const Image& full = sink.image;
-            FrameInfo info{k, seconds, show.GetLastDrawnPart(), show.GetFlashLevel()};
-            if (observer_) observer_(info, full);
-            if (out.sheet) out.sheet->Add(info.part, seconds, full);
-            const bool inRange = k >= first && k < rangeEnd;
-            const bool isStill = std::find(stillFrames.begin(), stillFrames.end(), k) != stillFrames.end();
-            if ((inRange && (out.h264 || out.lossless || !o.framesDir.empty())) || isStill) {
-                const Image* image = &full;
-                if (width != full.width || height != full.height) {
-                    ScaleToFit(full, width, height, scaled);
-                    image = &scaled;
-                }
-                if (inRange && out.h264 && !out.h264->AddFrame(*image, error)) runError = error;
-                if (inRange && out.lossless && !out.lossless->AddFrame(*image, error)) runError = error;
-                if (inRange && !o.framesDir.empty()) {
-                    char name[32];
-                    std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(k));
-                    if (!WritePng(o.framesDir + name, *image)) runError = "cannot write " + o.framesDir + name;
-                }
-                for (size_t i = 0; i < stillFrames.size(); ++i) {
-                    if (stillFrames[i] == k && !WritePng(StillName(o.stillsDir, o.stills[i].label), *image)) {
-                        runError = "cannot write " + StillName(o.stillsDir, o.stills[i].label);
-                    }
-                }
-            }
-        }
-        if (k >= first && k < rangeEnd) ++summary_.framesWritten;
-        if (traced(k)) {
-            Device* device = GetDevice();
-            D3DXContext* context = GetContext();
-            if (device && context) out.trace->EndFrame(context->GetClearColor(), device->GetCallRecord().Calls());
-            if (device) device->GetCallRecord().Clear();
-            if (device && !traced(k + 1)) device->GetCallRecord().Enable(false);
-        }
-        if (traced(k + 1) && !traced(k)) beginTrace();
-        else if (traced(k + 1)) out.trace->BeginFrame(GetDevice()->GetState());
-
-        // The clock: exactly the ticks that bring it to frame k + 1's time.
-        show.TickClock(static_cast<int>(clock.TicksAfter(k)));
-        frame = k + 1;
-        sink.want = wantsCapture(frame);
-        if (frame >= stop || !runError.empty()) show.GetDisplay()->KeyDown(kVirtualKeyEscape);
-        if (show.GetQuitFlag() != 0) summary_.showEnded = true;
-
-        outputSeconds += Since(t0);
-        lastOutputEndCpu = CpuSeconds();
-        outputCpu += lastOutputEndCpu - cpu0;
-        if (!o.quiet && (Since(lastProgress) >= (tty ? 0.5 : 10.0))) {
-            lastProgress = SteadyClock::now();
-            const double elapsed = Since(started);
-            const double fps = double(frame) / std::max(elapsed, 1e-9);
-            const double left = double(std::max<int64_t>(estimatedEnd - frame, 0)) / std::max(fps, 1e-9);
-            std::fprintf(stderr, "%sframe %lld/%lld  show %.1f s  %.0f fps  %.0f s left%s", tty ? "\r" : "",
-                         static_cast<long long>(frame), static_cast<long long>(estimatedEnd), clock.SecondsAt(frame),
-                         fps, left, tty ? "   " : "\n");
-        }
-    };
-
-    Show show;
-    const auto showStart = SteadyClock::now();
-    const double showCpuStart = CpuSeconds();
-    const int code = RunShow(show, setup, afterPresent);
-    const double showSeconds = Since(showStart);
-    const double showCpuEnd = CpuSeconds();
-    summary_.renderCpuSeconds = showCpuEnd - showCpuStart - outputCpu;
-    summary_.startupCpuSeconds = firstFrameCpu - showCpuStart;
-    if (!o.quiet && tty) std::fprintf(stderr, "\n");
-    summary_.framesRun = frame;
-    summary_.renderSeconds = showSeconds - outputSeconds;
-    if (code != 0) return fail("the show could not start in " + fs::current_path().string() +
-                               " (are kelvarin.pak and its data complete?)");
-    if (!runError.empty()) return fail(runError);
-
-    for (size_t i = 0; i < stillFrames.size(); ++i) {
-        if (stillFrames[i] >= frame) {
-            return fail("the still at " + o.stills[i].label + " s lies after the show's end at " +
-                        std::to_string(clock.SecondsAt(frame)) + " s");
+// Stills and ranges that the show ended before reaching are errors, not empty outputs.
+bool Session::CheckRunCoveredOutputs() {
+    for (size_t i = 0; i < plan_.stillFrames.size(); ++i) {
+        if (plan_.stillFrames[i] >= frame_) {
+            error_ = "the still at " + o_.stills[i].label + " s lies after the show's end at " +
+                     std::to_string(clock_.SecondsAt(frame_)) + " s";
+            return false;
         }
     }
-    const int64_t written = summary_.framesWritten;
-    if (o.WantsRange() && written == 0) {
-        return fail("no frame to record: --from lies after the show's end at " + std::to_string(clock.SecondsAt(frame)) +
-                    " s");
+    if (o_.WantsRange() && summary_.framesWritten == 0) {
+        error_ = "no frame to record: --from lies after the show's end at " + std::to_string(clock_.SecondsAt(frame_)) +
+                 " s";
+        return false;
     }
-    if (out.trace && !out.trace->Close(error)) return fail(error);
-    if (out.h264 || out.lossless) {
+    return true;
+}
+
+// Closes the trace, adds the music to the videos and writes the contact sheet.
+bool Session::FinishOutputs() {
+    if (out_.trace && !out_.trace->Close(error_)) return false;
+    if (InterruptSignal() != 0) return false;
+    if (out_.h264 || out_.lossless) {
         Pcm pcm;
-        if (o.audio) {
-            const int64_t a = clock.SamplesAt(first, o.sampleRate), b = clock.SamplesAt(first + written, o.sampleRate);
-            if (!RenderModule(o.module, o.sampleRate, a, b, pcm, error)) return fail(error);
+        if (o_.audio) {
+            const int64_t a = clock_.SamplesAt(plan_.first, o_.sampleRate);
+            const int64_t b = clock_.SamplesAt(plan_.first + summary_.framesWritten, o_.sampleRate);
+            if (!RenderModule(o_.module, o_.sampleRate, a, b, pcm, error_)) return false;
         }
-        for (VideoWriter* v : {out.h264.get(), out.lossless.get()}) {
-            if (v && !v->Finish(o.audio ? &pcm : nullptr, error)) return fail(error);
+        for (VideoWriter* v : {out_.h264.get(), out_.lossless.get()}) {
+            if (InterruptSignal() != 0 || (v && !v->Finish(o_.audio ? &pcm : nullptr, error_))) return false;
         }
     }
-    if (out.sheet && !out.sheet->Write(o.contactSheet, kDefaultFont, error)) return fail(error);
-    summary_.totalSeconds = Since(started);
+    return !out_.sheet || out_.sheet->Write(o_.contactSheet, kDefaultFont, error_);
+}
 
-    if (!o.quiet) {
-        std::fprintf(stderr,
-                     "coldmeridian-record: %lld frames at %u/%u fps (show %.3f to %.3f s, seed %u)%s; "
-                     "rendering %.2f s (%.0f fps; processor time %.2f s, %.0f fps), whole run %.2f s\n",
-                     static_cast<long long>(frame), o.fps.num, o.fps.den, clock.SecondsAt(first),
-                     clock.SecondsAt(first + written), summary_.seed, summary_.showEnded ? ", to the show's end" : "",
-                     summary_.renderSeconds, double(frame) / std::max(summary_.renderSeconds, 1e-9),
-                     summary_.renderCpuSeconds, double(frame) / std::max(summary_.renderCpuSeconds, 1e-9),
-                     summary_.totalSeconds);
-        // Frames after the first, without start-up, shutdown or output work: the drawing rate.
-        const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds;
-        if (frame > 1) {
-            std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; frames 1 to %lld drawn at %.0f fps\n",
-                         summary_.startupCpuSeconds, static_cast<long long>(frame - 1),
-                         double(frame - 1) / std::max(drawing, 1e-9));
-            for (int p = 0; p < kPartCount; ++p) {
-                const int64_t n = summary_.partFrames[size_t(p)];
-                if (n == 0) continue;
-                std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps\n", p + 1, kPartNames[p],
-                             static_cast<long long>(n), double(n) / std::max(summary_.partCpuSeconds[size_t(p)], 1e-9));
-            }
+void Session::PrintSummary() const {
+    const int64_t frame = frame_;
+    std::fprintf(stderr,
+                 "coldmeridian-record: %lld frames at %u/%u fps (show %.3f to %.3f s, seed %u)%s; "
+                 "rendering %.2f s (%.0f fps; processor time %.2f s, %.0f fps), whole run %.2f s\n",
+                 static_cast<long long>(frame), o_.fps.num, o_.fps.den, clock_.SecondsAt(plan_.first),
+                 clock_.SecondsAt(plan_.first + summary_.framesWritten), summary_.seed,
+                 summary_.showEnded ? ", to the show's end" : "", summary_.renderSeconds,
+                 double(frame) / std::max(summary_.renderSeconds, 1e-9), summary_.renderCpuSeconds,
+                 double(frame) / std::max(summary_.renderCpuSeconds, 1e-9), summary_.totalSeconds);
+    // Frames after the first, without start-up, shutdown or output work: the drawing rate.
+    const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds;
+    if (frame > 1) {
+        std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; frames 1 to %lld drawn at %.0f fps\n",
+                     summary_.startupCpuSeconds, static_cast<long long>(frame - 1),
+                     double(frame - 1) / std::max(drawing, 1e-9));
+        for (int p = 0; p < kPartCount; ++p) {
+            const int64_t n = summary_.partFrames[size_t(p)];
+            if (n == 0) continue;
+            std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps\n", p + 1, kPartNames[p],
+                         static_cast<long long>(n), double(n) / std::max(summary_.partCpuSeconds[size_t(p)], 1e-9));
         }
-        for (const std::string* p : {&o.out, &o.lossless, &o.contactSheet}) {
-            if (!p->empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s\n", p->c_str());
-        }
-        if (!o.traceDir.empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s/trace.txt\n", o.traceDir.c_str());
     }
-    return 0;
+    for (const std::string* p : {&o_.out, &o_.lossless, &o_.contactSheet}) {
+        if (!p->empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s\n", p->c_str());
+    }
+    if (!o_.traceDir.empty()) std::fprintf(stderr, "coldmeridian-record: wrote %s/trace.txt\n", o_.traceDir.c_str());
+}
+}  // namespace
+
+int Recorder::Run() {
+    Session session(options_, observer_, summary_);
+    return session.Run();
 }
 
 }  // namespace cm::record

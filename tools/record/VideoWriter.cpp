@@ -15,7 +15,11 @@ void AddBitExact(std::vector<std::string>& a) {
 }
 }  // namespace
 
-VideoWriter::~VideoWriter() { RemoveTemporaries(); }
+VideoWriter::~VideoWriter() {
+    // ffmpeg first: once it has exited nothing writes the temporaries again.
+    encoder_.Stop();
+    RemoveTemporaries();
+}
 
 void VideoWriter::RemoveTemporaries() {
     for (const std::string* p : {&videoPart_, &audioPart_, &muxPart_, &log_}) {

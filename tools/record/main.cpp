@@ -1,4 +1,5 @@
 // coldmeridian-record: the show recorded headless (see Record.h and --help).
+#include "Interrupt.h"
 #include "RecordOptions.h"
 #include "Recorder.h"
 
@@ -12,11 +13,11 @@ int main(int argc, char** argv) {
     std::string error;
     const auto options = cm::record::ParseRecordOptions(args, error);
     if (!options) {
-        std::fprintf(stderr, "coldmeridian-record: %s\n%s", error.c_str(), cm::record::kRecordUsage);
+        std::fprintf(stderr, "coldmeridian-record: %s\n%s", error.c_str(), cm::record::RecordUsage().c_str());
         return 2;
     }
     if (options->help) {
-        std::fputs(cm::record::kRecordUsage, stdout);
+        std::fputs(cm::record::RecordUsage().c_str(), stdout);
         return 0;
     }
     // The scene reader echoes every scene it reads on standard output; the recorder's own
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
             close(null);
         }
     }
+    cm::record::CatchInterrupts();
     cm::record::Recorder recorder(*options);
     return recorder.Run();
 }

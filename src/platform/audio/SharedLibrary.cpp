@@ -26,8 +26,10 @@ void* OpenSharedLibrary(const std::string& name) {
     constexpr int kFlags = RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE;
     if (name.find('/') == std::string::npos) {
         const std::string dir = ExecutableDirectory();
-        if (!dir.empty()) {
-            if (void* library = dlopen((dir + "/" + name).c_str(), kFlags)) return library;
+        // Beside the program (the build folder), then where an installed program keeps it.
+        for (const char* sub : {"/", "/../lib/coldmeridian/"}) {
+            if (dir.empty()) break;
+            if (void* library = dlopen((dir + sub + name).c_str(), kFlags)) return library;
         }
     }
     return dlopen(name.c_str(), kFlags);

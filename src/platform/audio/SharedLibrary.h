@@ -6,7 +6,8 @@
 namespace cm {
 
 // Opens the library named `name`. A bare file name is looked for next to the running
-// executable first, then by the system's search rules; a name with a slash is used as given.
+// executable first, then in <executable's folder>/../lib/coldmeridian, then by the system's
+// search rules; a name with a slash is used as given.
 // Returns an opaque handle, or null when the library cannot be loaded.
 void* OpenSharedLibrary(const std::string& name);
 

@@ -21,13 +21,28 @@ struct Dialog final : StartupDialogControls {
 
     void SetWindowed(bool ticked) override { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(windowed), ticked); }
     void SetNoSound(bool ticked) override { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(noSound), ticked); }
-    void PressRun() override { gtk_button_clicked(GTK_BUTTON(run)); }
-    void PressCancel() override { gtk_button_clicked(GTK_BUTTON(cancel)); }
+    // Pressing anything once the window is gone does nothing.
+    void PressRun() override {
+        if (window != nullptr) gtk_button_clicked(GTK_BUTTON(run));
+    }
+    void PressCancel() override {
+        if (window != nullptr) gtk_button_clicked(GTK_BUTTON(cancel));
+    }
     void PressEnter() override {
         if (window != nullptr) gtk_window_activate_default(GTK_WINDOW(window));
     }
     void Close() override {
         if (window != nullptr) gtk_window_close(GTK_WINDOW(window));
+    }
+    void PressEscape() override {
+        if (window == nullptr) return;
+        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->key.keyval = GDK_KEY_Escape;
+        event->key.time = GDK_CURRENT_TIME;
+        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
     }
 };
 
@@ -40,6 +55,12 @@ void OnRun(GtkButton*, gpointer data) {
 }
 
 void OnCancel(GtkButton*, gpointer data) { gtk_widget_destroy(static_cast<Dialog*>(data)->window); }
+
+gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer data) {
+    if (event->keyval != GDK_KEY_Escape) return FALSE;
+    gtk_button_clicked(GTK_BUTTON(static_cast<Dialog*>(data)->cancel));
+    return TRUE;
+}
 
 void OnDestroy(GtkWidget*, gpointer data) {
     auto* d = static_cast<Dialog*>(data);
@@ -88,17 +109,30 @@ void Build(Dialog& d) {
 
     g_signal_connect(d.run, "clicked", G_CALLBACK(OnRun), &d);
     g_signal_connect(d.cancel, "clicked", G_CALLBACK(OnCancel), &d);
+    g_signal_connect(d.window, "key-press-event", G_CALLBACK(OnKey), &d);
     // Closing the window destroys it (GTK's default), which ends the loop as a cancel.
     g_signal_connect(d.window, "destroy", G_CALLBACK(OnDestroy), &d);
 }
 
+// Let a closed window vanish from the screen before anything else opens.
+void Drain() {
+    while (gtk_events_pending()) gtk_main_iteration();
+}
+
 }  // namespace
 
+bool OpenDialogDisplay() {
+    static const bool ready = [] {
+        const bool opened = gtk_init_check(nullptr, nullptr);
+        // gtk_init switched every locale category to the user's; numbers must stay with '.'.
+        std::setlocale(LC_NUMERIC, "C");
+        return opened;
+    }();
+    return ready;
+}
+
 DialogAnswer ShowStartupDialog(const std::function<void(StartupDialogControls&)>& whenShown) {
-    const bool ready = gtk_init_check(nullptr, nullptr);
-    // gtk_init switched every locale category to the user's; numbers must stay with '.'.
-    std::setlocale(LC_NUMERIC, "C");
-    if (!ready) return {};
+    if (!OpenDialogDisplay()) return {};
 
     Dialog d;
     d.whenShown = &whenShown;
@@ -109,10 +143,30 @@ DialogAnswer ShowStartupDialog(const std::function<void(StartupDialogControls&)>
     gtk_main();
     // The dialog lives on this stack frame: no callback may reach it after the loop.
     if (d.idleSource != 0) g_source_remove(d.idleSource);
-    // Let the window vanish from the screen before the show opens its own.
-    while (gtk_events_pending()) gtk_main_iteration();
+    Drain();
     std::setlocale(LC_NUMERIC, "C");
     return d.answer;
+}
+
+void ShowErrorDialog(const std::string& text, const std::function<void(const std::string&)>& whenShown) {
+    if (!OpenDialogDisplay()) return;
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_CLOSE, "%s",
+                                            text.c_str());
+    gtk_window_set_title(GTK_WINDOW(box), "Cold Meridian");
+    gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+    if (whenShown) {
+        gtk_widget_show_all(box);
+        Drain();
+        gchar* shown = nullptr;
+        g_object_get(box, "text", &shown, nullptr);
+        whenShown(shown != nullptr ? shown : "");
+        g_free(shown);
+    } else {
+        gtk_dialog_run(GTK_DIALOG(box));
+    }
+    gtk_widget_destroy(box);
+    Drain();
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace cm

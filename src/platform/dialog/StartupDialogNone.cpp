@@ -3,6 +3,8 @@
 
 namespace cm {
 
+bool OpenDialogDisplay() { return false; }
 DialogAnswer ShowStartupDialog(const std::function<void(StartupDialogControls&)>&) { return {}; }
+void ShowErrorDialog(const std::string&, const std::function<void(const std::string&)>&) {}
 
 }  // namespace cm

@@ -39,9 +39,24 @@ struct Window::Impl {
     }
 };
 
+namespace {
+std::string gOpenError;
+
+// Keeps SDL's reason before the partly made window is undone.
+std::unique_ptr<Window> Refuse(const char* what) {
+    gOpenError = std::string(what) + ": " + SDL_GetError();
+    return nullptr;
+}
+}  // namespace
+
+std::string Window::OpenError() { return gOpenError; }
+
 std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
-    if (options.width < 1 || options.height < 1) return nullptr;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    if (options.width < 1 || options.height < 1) {
+        gOpenError = "a window needs a size";
+        return nullptr;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Refuse("no video driver could start");
     auto impl = std::make_unique<Impl>();  // from here on, its destructor undoes the init
 
     impl->framed = options.framed;
@@ -61,11 +76,11 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
         windowFlags |= SDL_WINDOW_BORDERLESS;
     }
     impl->window = SDL_CreateWindow(options.title.c_str(), x, y, w, h, windowFlags);
-    if (!impl->window) return nullptr;
+    if (!impl->window) return Refuse("cannot create a window");
     impl->vsync = options.vsync;
     impl->renderer = SDL_CreateRenderer(impl->window, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     if (!impl->renderer) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
-    if (!impl->renderer) return nullptr;
+    if (!impl->renderer) return Refuse("cannot draw in the window");
     impl->UpdateRefreshRate();
     // The picture keeps its 4:3 shape at any window size: black bars fill the rest.
     SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);

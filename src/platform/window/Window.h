@@ -36,6 +36,8 @@ public:
     struct Impl;
 
     static std::unique_ptr<Window> Open(const WindowOptions& options);
+    // Why the last Open returned null, in words (with SDL's own reason).
+    static std::string OpenError();
     ~Window() override;
 
     // Frames are scaled to the window; width x height X8R8G8B8 pixels. With waitVSync the

@@ -6,6 +6,7 @@ namespace cm {
 struct Window::Impl {};
 
 std::unique_ptr<Window> Window::Open(const WindowOptions&) { return nullptr; }
+std::string Window::OpenError() { return "this build has no window support (SDL2 was not found)"; }
 Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Window::~Window() = default;
 void Window::ShowFrame(const uint32_t*, int, int, bool) {}

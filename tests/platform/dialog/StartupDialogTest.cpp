@@ -25,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelOrCloseReportNothing) {
+TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelEscapeOrCloseReportNothing) {
     struct Case {
         bool windowed, noSound;
     };
@@ -57,6 +57,12 @@ TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelOrCloseReportNothing) {
         dialog.Close();
     });
     EXPECT_FALSE(closed.run);
+    const DialogAnswer escape = ShowStartupDialog([](StartupDialogControls& dialog) {
+        dialog.SetWindowed(true);
+        dialog.PressEscape();
+        dialog.PressRun();  // reaches a dialog that Escape left open
+    });
+    EXPECT_FALSE(escape.run);
 }
 
 TEST_F(StartupDialogTest, NumbersParseWithAPointAfterTheDialogInACommaLocale) {

@@ -19,7 +19,7 @@ TEST(Recording, BadCommandLinesAreRefusedWithAReason) {
         {"--fps"},  {"--fps", "0"},       {"--from", "-1"},         {"--to", "nan"},   {"--from", "9", "--to", "9"},
         {"--size", "641x"}, {"--size", "8x8"}, {"--size", "99999x480"}, {"--seed", "4294967296"},
         {"--stills", "5,,6"}, {"--audio-rate", "22050"}, {"--out", ""}, {"--out", "a.mp4", "--lossless", "a.mp4"},
-        {"--frobnicate"}};
+        {"--frobnicate"}, {"--out", "--quiet"}, {"--out", "y.mkv"}, {"--lossless", "x.mp4"}};
     for (const auto& args : bad) {
         std::string error;
         EXPECT_FALSE(ParseRecordOptions(args, error)) << args[0];
@@ -37,15 +37,34 @@ TEST(Recording, BadCommandLinesAreRefusedWithAReason) {
     EXPECT_FALSE(o->audio);
 }
 
-TEST(Recording, OutputsPastTheShowsEndAreErrors) {
+TEST(Recording, OutputsPastTheShowsEndOrUnwritableAreRefusedBeforeAnyFrameIsDrawn) {
     const std::string dir = TempDir("late");
-    Recorder still(Options({"--fps", "2", "--stills", "1,500", "--still-dir", dir}));
-    EXPECT_NE(still.Run(), 0);
-    EXPECT_TRUE(still.Summary().showEnded);
-    // A trace of frames that never come is refused, not left empty as if done.
-    Recorder trace(Options({"--fps", "2", "--from", "400", "--trace", dir + "/trace"}));
-    EXPECT_NE(trace.Run(), 0);
-    EXPECT_FALSE(fs::exists(dir + "/trace/trace.txt"));
+    // The show's last frame at 2 fps is at 162.5 s.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--stills", "1,163", "--still-dir", dir},
+                                                 {"--from", "163", "--frames", dir + "/frames"},
+                                                 {"--from", "163", "--trace", dir + "/trace"}}) {
+        std::vector<std::string> all = {"--fps", "2"};
+        all.insert(all.end(), args.begin(), args.end());
+        Recorder r(Options(all));
+        EXPECT_EQ(r.Run(), 2) << args[0];
+        EXPECT_EQ(r.Summary().framesRun, 0) << args[0];
+    }
+    Recorder last(Options({"--fps", "2", "--stills", "162.5", "--still-dir", dir}));
+    EXPECT_EQ(last.Run(), 0);
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"still_162.5.png"});
+    Recorder unwritable(Options({"--fps", "2", "--lossless", "/proc/x.mkv"}));
+    EXPECT_EQ(unwritable.Run(), 1);
+    EXPECT_EQ(unwritable.Summary().framesRun, 0);
+}
+
+TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
+    const std::string dir = TempDir("interrupted");
+    int status = -1;
+    const std::string output = Shell("./coldmeridian-record --quiet --fps 10 --out " + dir +
+                                         "/x.mp4 & sleep 4; kill -INT $!; wait $!; echo $?",
+                                     &status);
+    EXPECT_EQ(output, "130\n");
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{});
 }
 
 TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {

@@ -11,6 +11,7 @@
 
 #include "app/FrameClock.h"
 #include "app/Show.h"
+#include "app/ShowLength.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,8 @@ TEST(WholeShowRecording, RunsEveryPartInOrderWithAFlashAtEachChangeToTheQuitFlag
     EXPECT_TRUE(r.summary.showEnded);
     // The scroller raises the quit flag near clock time 1161, 162.5 s at 1000 / 14 ticks a second.
     EXPECT_NEAR(double(r.summary.framesRun) / 20.0, 1161 * 0.14, 0.2);
+    const FrameClock clock({20, 1});
+    EXPECT_EQ(r.summary.framesRun, CountShowFrames([&](int64_t n) { return clock.TicksAfter(n); }, 100000));
     ASSERT_EQ(r.parts.size(), size_t(r.summary.framesRun));
     EXPECT_EQ(r.parts.front(), 0);
     EXPECT_EQ(r.parts.back(), 8);

@@ -1,4 +1,4 @@
-#include "lightwave/ByteCursor.h"
+#include "resources/ByteCursor.h"
 
 #include <algorithm>
 #include <bit>
@@ -13,6 +13,19 @@ std::size_t ByteCursor::Remaining(std::size_t limit) const {
 
 bool ByteCursor::Fits(std::size_t count, std::size_t limit) const { return Remaining(limit) >= count; }
 
+bool ByteCursor::Skip(std::size_t count, std::size_t limit) {
+    if (!Fits(count, limit)) return false;
+    position_ += count;
+    return true;
+}
+
+std::optional<std::span<const std::uint8_t>> ByteCursor::Bytes(std::size_t count, std::size_t limit) {
+    if (!Fits(count, limit)) return std::nullopt;
+    const auto bytes = bytes_.subspan(position_, count);
+    position_ += count;
+    return bytes;
+}
+
 std::optional<std::uint8_t> ByteCursor::U8(std::size_t limit) {
     if (!Fits(1, limit)) return std::nullopt;
     return bytes_[position_++];
@@ -22,6 +35,21 @@ std::optional<std::uint16_t> ByteCursor::U16(std::size_t limit) {
     if (!Fits(2, limit)) return std::nullopt;
     const auto value = static_cast<std::uint16_t>(bytes_[position_] << 8 | bytes_[position_ + 1]);
     position_ += 2;
+    return value;
+}
+
+std::optional<std::uint16_t> ByteCursor::U16LE(std::size_t limit) {
+    if (!Fits(2, limit)) return std::nullopt;
+    const auto value = static_cast<std::uint16_t>(bytes_[position_] | bytes_[position_ + 1] << 8);
+    position_ += 2;
+    return value;
+}
+
+std::optional<std::uint32_t> ByteCursor::U32LE(std::size_t limit) {
+    if (!Fits(4, limit)) return std::nullopt;
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | bytes_[position_ + static_cast<std::size_t>(i)];
+    position_ += 4;
     return value;
 }
 

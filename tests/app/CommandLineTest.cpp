@@ -1,0 +1,56 @@
+// The show's command line and where both programs look for the data.
+#include "app/DataFolder.h"
+#include "app/ShowCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace cm {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgument) {
+    std::string error;
+    const auto line = ParseShowCommandLine({"--data", "/some/dir", "-h", "--version"}, error);
+    ASSERT_TRUE(line) << error;
+    EXPECT_EQ(line->dataDir, "/some/dir");
+    EXPECT_TRUE(line->help);
+    EXPECT_TRUE(line->version);
+
+    const std::vector<std::vector<std::string>> refused = {
+        {"--fullscreen"}, {"data"}, {"--data"}, {"--data", "--help"}, {"--data", ""}};
+    for (const auto& args : refused) {
+        error.clear();
+        EXPECT_FALSE(ParseShowCommandLine(args, error)) << args[0];
+        EXPECT_NE(error.find(args[0]), std::string::npos) << error;
+    }
+    for (const char* option : {"--data DIR", "--help, -h", "--version"}) {
+        EXPECT_NE(ShowUsage().find(option), std::string::npos) << option;
+    }
+}
+
+TEST(DataFolder, LooksBesideTheProgramThenInItsShareFolderAndOnlyInAGivenFolder) {
+    // The tests run from the bin folder beside the generated data.
+    const DataSearch here = FindDataFolder("");
+    EXPECT_EQ(fs::path(here.folder), fs::current_path());
+    ASSERT_EQ(here.searched.size(), 1u);
+
+    const fs::path empty = fs::temp_directory_path() / ("cm_nodata_" + std::to_string(::getpid()));
+    fs::create_directories(empty);
+    const DataSearch none = FindDataFolder(empty.string());
+    EXPECT_TRUE(none.folder.empty());
+    const std::string message = DescribeMissingData(none);
+    EXPECT_NE(message.find(empty.string()), std::string::npos) << message;
+    EXPECT_NE(message.find("--data"), std::string::npos) << message;
+
+    std::ofstream(empty / "kelvarin.pak") << "x";
+    EXPECT_EQ(FindDataFolder(empty.string()).folder, empty.string());
+    fs::remove_all(empty);
+}
+
+}  // namespace
+}  // namespace cm

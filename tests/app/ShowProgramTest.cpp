@@ -1,0 +1,72 @@
+// The show program started as a user would, from another folder, where it cannot start: each
+// failure is one line on standard error naming what failed and what to do.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace cm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the program from the temporary folder with the environment changed by env (env's syntax).
+Outcome Start(const std::string& env, const std::string& args) {
+    const fs::path program = fs::current_path() / "coldmeridian";
+    const fs::path out = fs::temp_directory_path() / "cm_program_out", err = fs::temp_directory_path() / "cm_program_err";
+    const std::string command = "cd " + fs::temp_directory_path().string() + " && env " + env + " " +
+                                program.string() + " " + args + " >" + out.string() + " 2>" + err.string();
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+}
+
+TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {
+    const Outcome help = Start("", "--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("--data DIR"), std::string::npos) << help.out;
+    const Outcome bad = Start("", "--fulscreen");
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("'--fulscreen'"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("usage:"), std::string::npos) << bad.err;
+}
+
+TEST(ShowProgram, EachStartUpFailureIsOneLineNamingWhatFailed) {
+    const struct {
+        const char* env;
+        const char* args;
+        const char* named;
+    } cases[] = {
+        {"-u DISPLAY -u WAYLAND_DISPLAY", "", "neither DISPLAY nor WAYLAND_DISPLAY"},
+        {"-u WAYLAND_DISPLAY DISPLAY=:77", "", "X display ':77'"},
+        {"-u DISPLAY WAYLAND_DISPLAY=cm-none", "", "Wayland display 'cm-none'"},
+        {"-u DISPLAY -u WAYLAND_DISPLAY", "--data /nonexistent", "/nonexistent, the folder given by --data"},
+    };
+    for (const auto& c : cases) {
+        const Outcome o = Start(c.env, c.args);
+        EXPECT_EQ(o.code, 1) << c.env << " " << c.args;
+        EXPECT_NE(o.err.find(c.named), std::string::npos) << o.err;
+        EXPECT_EQ(o.err.rfind("coldmeridian: ", 0), 0u) << o.err;
+        EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << "one line: " << o.err;
+        EXPECT_EQ(o.out, "");
+    }
+}
+
+}  // namespace
+}  // namespace cm::test
