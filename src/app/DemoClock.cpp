@@ -59,7 +59,10 @@ void DemoClock::Tick(std::uint32_t id, std::uint32_t /*msg*/, std::uintptr_t use
                      std::uintptr_t /*reserved2*/) {
     auto* clock = reinterpret_cast<DemoClock*>(user);
     if (clock == nullptr || id != clock->timerId.load(std::memory_order_relaxed)) return;
-    clock->runningTime.fetch_add(kTickStep, std::memory_order_relaxed);
+    // The same addition as fetch_add, which not every standard library offers for floats yet.
+    float seen = clock->runningTime.load(std::memory_order_relaxed);
+    while (!clock->runningTime.compare_exchange_weak(seen, seen + kTickStep, std::memory_order_relaxed)) {
+    }
     clock->tickCount.fetch_add(1, std::memory_order_relaxed);
 }
 

@@ -4,7 +4,7 @@
 //   Page Up/Down the start of the previous, next part
 //   Home         the start of the show
 //   F1           a status line (show time, part, frames a second) drawn by the device
-//   F12          the current frame as a PNG next to the program
+//   F12          the current frame as a PNG in the folder given to the player
 // A jump seeks by simulation (ShowSeek.h) at the recorder's default 60 frames a second: the
 // frame drawn after it is that run's frame, with its events, flashes, sparks and quit flag as if
 // the show had played there, and the music is set to that frame's time. Without keys the loop

@@ -10,7 +10,6 @@
 #include "app/ShowCommandLine.h"
 #include "app/StartupOptions.h"
 #include "app/StartupProblem.h"
-#include "platform/audio/SharedLibrary.h"
 #include "platform/dialog/StartupDialog.h"
 #include "scene/SceneGraph.h"
 
@@ -45,10 +44,12 @@ bool EnterDataFolder(const std::string& given, std::string& error) {
     return !ec;
 }
 
-// Saved frames go next to the program; the working folder (the data folder) when it cannot be found.
-std::string ProgramFolder() {
-    const std::string folder = cm::ExecutableDirectory();
-    return folder.empty() ? std::string(".") : folder;
+// Saved frames go to the folder the program was started from: the program's own folder may be a
+// system one such as /usr/bin, and the working folder becomes the data folder.
+std::string StartFolder() {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::current_path(ec);
+    return ec ? std::string(".") : folder.string();
 }
 }  // namespace
 
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
         std::printf("coldmeridian %s\n", CM_VERSION);
         return 0;
     }
+    const std::string frameFolder = StartFolder();
     if (!EnterDataFolder(line->dataDir, error)) return Fail(error);
     if (!cm::OpenDialogDisplay()) return Fail(cm::DescribeNoDisplay());
 
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
     setup.notice = Say;
-    const int code = cm::RunPlayer(g_show, setup, ProgramFolder());
+    const int code = cm::RunPlayer(g_show, setup, frameFolder);
     if (code != 0 && !g_show.GetStartupFailure().empty()) return Fail(g_show.GetStartupFailure());
     return code;
 }

@@ -1,7 +1,6 @@
 #include "resources/ByteCursor.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace cm {
@@ -70,7 +69,10 @@ std::optional<std::uint32_t> ByteCursor::U32(std::size_t limit) {
 std::optional<float> ByteCursor::F32(std::size_t limit) {
     const std::optional<std::uint32_t> raw = U32(limit);
     if (!raw) return std::nullopt;
-    return std::bit_cast<float>(*raw);
+    // The bits as they are (std::bit_cast is missing from some standard libraries still).
+    float value;
+    std::memcpy(&value, &*raw, sizeof value);
+    return value;
 }
 
 std::optional<std::string> ByteCursor::Id(std::size_t limit) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -30,11 +31,17 @@ std::string Slurp(const fs::path& file) {
 // Runs the program from the temporary folder with the environment changed by env (env's syntax).
 Outcome Start(const std::string& env, const std::string& args) {
     const fs::path program = fs::current_path() / "coldmeridian";
-    const fs::path out = fs::temp_directory_path() / "cm_program_out", err = fs::temp_directory_path() / "cm_program_err";
+    // Named per process: CTest runs the cases of this file side by side.
+    const std::string pid = std::to_string(getpid());
+    const fs::path out = fs::temp_directory_path() / ("cm_program_out_" + pid);
+    const fs::path err = fs::temp_directory_path() / ("cm_program_err_" + pid);
     const std::string command = "cd " + fs::temp_directory_path().string() + " && env " + env + " " +
                                 program.string() + " " + args + " >" + out.string() + " 2>" + err.string();
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    fs::remove(out);
+    fs::remove(err);
+    return outcome;
 }
 
 TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {

@@ -62,3 +62,32 @@ CM_AUDIO_EXPORT uint32_t ColdMeridianAudio_RecentOutput(float* out, uint32_t fra
 CM_AUDIO_EXPORT uint32_t ColdMeridianAudio_RenderMusic(uint32_t handle, float* out, uint32_t frames) {
     return Mixer().RenderOffline(handle, out, frames);
 }
+
+#ifdef __EMSCRIPTEN__
+#include <cstring>
+
+// A browser build links the library into the program; its loader looks the entry points up
+// here (SharedLibraryWeb.cpp).
+namespace cm {
+void* FindLinkedAudioSymbol(const char* name) {
+#define CM_AUDIO_ENTRY(f) {#f, reinterpret_cast<void*>(&f)}
+    static const struct {
+        const char* name;
+        void* address;
+    } kEntries[] = {
+        CM_AUDIO_ENTRY(BASS_Init),         CM_AUDIO_ENTRY(BASS_Free),         CM_AUDIO_ENTRY(BASS_Start),
+        CM_AUDIO_ENTRY(BASS_Stop),         CM_AUDIO_ENTRY(BASS_MusicLoad),    CM_AUDIO_ENTRY(BASS_StreamCreateFile),
+        CM_AUDIO_ENTRY(BASS_SampleLoad),   CM_AUDIO_ENTRY(BASS_MusicPlay),    CM_AUDIO_ENTRY(BASS_StreamPlay),
+        CM_AUDIO_ENTRY(BASS_SamplePlay),   CM_AUDIO_ENTRY(BASS_MusicFree),    CM_AUDIO_ENTRY(BASS_StreamFree),
+        CM_AUDIO_ENTRY(BASS_SampleFree),   CM_AUDIO_ENTRY(BASS_ChannelPause), CM_AUDIO_ENTRY(BASS_ChannelResume),
+        CM_AUDIO_ENTRY(BASS_ChannelStop),  CM_AUDIO_ENTRY(ColdMeridianAudio_RecentOutput),
+        CM_AUDIO_ENTRY(ColdMeridianAudio_RenderMusic),
+    };
+#undef CM_AUDIO_ENTRY
+    for (const auto& entry : kEntries) {
+        if (std::strcmp(entry.name, name) == 0) return entry.address;
+    }
+    return nullptr;
+}
+}  // namespace cm
+#endif

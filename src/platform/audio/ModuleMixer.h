@@ -1,10 +1,12 @@
 // The player inside the audio library: tracker modules decoded by libopenmpt, mixed and sent to
-// one SDL2 audio output device.
+// one audio output device: SDL2's (ModuleMixerSdl.cpp), or a browser page's Web Audio output
+// (ModuleMixerWeb.cpp).
 //
 // Threads: SDL calls the mixing callback on its own audio thread with the device locked; every
 // other operation that touches a loaded module takes the same lock first, so a module is never
-// used by two threads at once. Output: interleaved stereo 32-bit float at the rate given to
-// Open, in device buffers of kBufferFrames frames.
+// used by two threads at once. A page has one thread and pulls the mix between its other tasks.
+// Output: interleaved stereo 32-bit float at the rate given to Open, in device buffers of
+// kBufferFrames frames.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +60,9 @@ public:
     uint32_t CopyRecentOutput(float* out, uint32_t frames);
     uint32_t RenderOffline(uint32_t handle, float* out, uint32_t frames);
 
+    // The device's pull: fills `bytes` bytes of interleaved stereo floats with the next mix.
+    static void Callback(void* self, uint8_t* stream, int bytes);
+
 private:
     struct Channel {
         uint32_t handle;
@@ -66,14 +71,15 @@ private:
         bool paused;
     };
 
-    static void Callback(void* self, uint8_t* stream, int bytes);
+    void PrepareBuffers(uint32_t rateHz);
+    void FreeModules();
     void Mix(float* out, size_t frames);
     void Seek(openmpt_module* module, double seconds);
     Channel* FindChannel(uint32_t handle);
     void Lock();
     void Unlock();
 
-    uint32_t device_ = 0;  // SDL_AudioDeviceID, 0 when closed
+    uint32_t device_ = 0;  // SDL_AudioDeviceID (1 for a page's output), 0 when closed
     uint32_t rate_ = 0;    // Hz
     uint32_t nextHandle_ = 1;
     std::vector<Channel> channels_;

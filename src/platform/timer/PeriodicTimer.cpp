@@ -78,8 +78,7 @@ void RunTimer(std::shared_ptr<TimerState> state, std::uint32_t id, std::chrono::
 
 std::uint32_t TimerSetEvent(std::uint32_t delayMs, std::uint32_t /*resolutionMs*/, TimerCallback callback,
                             std::uintptr_t user, std::uint32_t type) {
-    if (delayMs < 1 || delayMs > kTimerMaxDelayMs || callback == nullptr) return 0;
-    if (type != kTimeOneShot && type != kTimePeriodic) return 0;
+    if (!IsValidTimerRequest(delayMs, callback, type)) return 0;
 
     Registry& registry = GetRegistry();
     auto state = std::make_shared<TimerState>();

@@ -25,6 +25,12 @@ inline constexpr std::uint32_t kTimePeriodic = 1;
 // The longest delay the multimedia timer accepts, in milliseconds.
 inline constexpr std::uint32_t kTimerMaxDelayMs = 1000000;
 
+// The arguments TimerSetEvent accepts, on every platform.
+inline bool IsValidTimerRequest(std::uint32_t delayMs, TimerCallback callback, std::uint32_t type) {
+    return delayMs >= 1 && delayMs <= kTimerMaxDelayMs && callback != nullptr &&
+           (type == kTimeOneShot || type == kTimePeriodic);
+}
+
 // Starts a timer that calls callback(id, 0, user, 0, 0) on its own thread every delayMs
 // milliseconds (kTimePeriodic) or once after delayMs (kTimeOneShot). resolutionMs is accepted
 // for the signature's sake; the thread sleeps to absolute deadlines. Returns a non-zero id, or 0

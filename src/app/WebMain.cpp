@@ -1,0 +1,116 @@
+// The show program in a browser page. The page (src/platform/web/index.html) puts the data
+// files into the program's file system and calls one of two entry points:
+//
+// - cm_web_run, from the start panel's Run button: the desktop program's start-up (the
+//   panel's answer, InitShow, the timeline, the reset) and its main loop, one frame per
+//   animation frame of the page, until Escape or the show's end; then the page's
+//   Module.cmShowEnded(started), which offers to play again.
+// - cm_web_still_begin and cm_web_still_step, the deterministic mode: the recorder's start-up
+//   (windowed, silent, a fixed spark seed, no timer) and its clock, so that frame n shows the
+//   show at n / fps seconds with the same pixels as the recorder's frame n.
+#include "app/FrameClock.h"
+#include "app/LightWaveScenes.h"
+#include "app/Show.h"
+#include "app/ShowSeek.h"
+#include "app/StartupOptions.h"
+#include "platform/dialog/StartupDialog.h"
+#include "scene/SceneGraph.h"
+
+#include <emscripten/emscripten.h>
+
+#include <optional>
+
+namespace {
+
+cm::Show g_show;
+bool g_running = false;
+
+std::optional<cm::FrameClock> g_stillClock;
+int64_t g_stillFrame = 0;
+
+void EndRun(bool started) {
+    emscripten_cancel_main_loop();
+    g_show.ShutdownShow();
+    g_running = false;
+    EM_ASM({ if (Module.cmShowEnded) Module.cmShowEnded($0 !== 0); }, started ? 1 : 0);
+}
+
+// The desktop loop's body: the key of the last frame decides whether another is drawn.
+void RunFrame() {
+    const uint32_t key = g_show.PumpMessages();
+    if (!g_show.KeepRunning(key)) {
+        EndRun(true);
+        return;
+    }
+    g_show.FrameStep();
+    // Page load to the first frame of the show, for the page's figures.
+    EM_ASM({ Module.cmTimes.firstFrame = Module.cmTimes.firstFrame || performance.now(); });
+}
+
+}  // namespace
+
+extern "C" {
+
+// Starts the show with the start panel's answer; false when it is running already.
+EMSCRIPTEN_KEEPALIVE int cm_web_run() {
+    if (g_running || g_stillClock) return 0;
+    cm::ShowSetup setup;
+    cm::RunStartupDialog(setup.options);
+    setup.readScene = &cm::ReadLightWaveScene;
+    if (!g_show.InitShow(setup)) {
+        cm::ShowErrorDialog(g_show.GetStartupFailure());
+        g_show.ShutdownShow();
+        EM_ASM({ if (Module.cmShowEnded) Module.cmShowEnded(false); });
+        return 0;
+    }
+    g_show.BuildTimeline();
+    g_show.ResetShow();
+    g_running = true;
+    // 0: at the page's animation frame rate; false: return to the page now.
+    emscripten_set_main_loop(&RunFrame, 0, false);
+    return 1;
+}
+
+// Starts the deterministic mode at fps frames a second; false when the show cannot start.
+EMSCRIPTEN_KEEPALIVE int cm_web_still_begin(uint32_t seed, uint32_t fps) {
+    if (g_running || g_stillClock || fps < 1 || fps > 1000) return 0;
+    cm::ShowSetup setup;
+    setup.options.windowed = 1;
+    setup.options.noSound = 1;
+    setup.options.cancelled = 0;
+    setup.readScene = &cm::ReadLightWaveScene;
+    setup.runTimer = false;
+    setup.sparkSeed = seed;
+    if (!g_show.InitShow(setup)) {
+        g_show.ShutdownShow();
+        return 0;
+    }
+    g_show.BuildTimeline();
+    g_show.ResetShow();
+    g_stillClock.emplace(cm::FrameRate{fps, 1});
+    g_stillFrame = 0;
+    return 1;
+}
+
+// The first frame at or after `seconds` of show time in the deterministic mode.
+EMSCRIPTEN_KEEPALIVE double cm_web_still_frame_at(double seconds) {
+    return g_stillClock ? static_cast<double>(g_stillClock->FirstFrameAtOrAfter(seconds)) : -1.0;
+}
+
+// Draws the next frame of the deterministic mode and returns the part it drew (0..8, -1 for
+// none); -2 once the show has ended.
+EMSCRIPTEN_KEEPALIVE int cm_web_still_step() {
+    if (!g_stillClock) return -2;
+    if (!g_show.KeepRunning(g_show.PumpMessages())) return -2;
+    g_show.FrameStep([](cm::Show& show) {
+        // As the recorder: exactly the ticks that bring the clock to the next frame's time.
+        show.TickClock(static_cast<int>(g_stillClock->TicksAfter(g_stillFrame)));
+    });
+    ++g_stillFrame;
+    return g_show.GetLastDrawnPart();
+}
+
+}  // extern "C"
+
+// The page starts the show itself, from its panel.
+int main() { return 0; }
