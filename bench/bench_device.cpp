@@ -3,6 +3,7 @@
 // modulated, additive triangles (pixels/s), one-triangle draw calls inside their own scene
 // (calls/s), and layers of the 200-fan warp tube seen from inside (layers/s). "fast" runs the
 // widest vector loops of the processor, "avx2" the 8-wide ones, "plain" the reference loop.
+// TubeAt draws the tube layer at a render size (its height) on a number of threads.
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
 #include "platform/d3dx/D3DX.h"
@@ -38,8 +39,10 @@ struct Bench {
     Device* device = Device::Create(dd);
     TextureSurface* texture = TextureSurface::Create(256, 256);
 
-    explicit Bench(SpanPath path = SpanPath::Fast) {
+    explicit Bench(SpanPath path = SpanPath::Fast, int renderHeight = 480, int threads = 1) {
         device->SetSpanPath(path);
+        device->SetRenderSize(renderHeight * 4 / 3, renderHeight);
+        device->SetThreadCount(threads);
         for (uint32_t y = 0; y < 256; ++y)
             for (uint32_t x = 0; x < 256; ++x)
                 texture->GetTexels()[y * 256 + x] = 0xFF000000u | ((x * 7 + y) & 0xFF) << 16 | ((x ^ y) & 0xFF) << 8 |
@@ -130,8 +133,8 @@ Vector3 RingPoint(float a, float k) {
 
 // One layer: 50 steps of four quads, each quad its own 4-vertex fan, from a camera at the origin
 // with the show's projection; the tube is turned a little about a tilted axis every layer.
-void Tube(benchmark::State& state, SpanPath path) {
-    Bench b(path);
+void Tube(benchmark::State& state, SpanPath path, int renderHeight = 480, int threads = 1) {
+    Bench b(path, renderHeight, threads);
     Matrix4 projection;
     D3DXMatrixPerspective(&projection, 0.2f, 0.15f, 0.08f, 1000.0f);
     b.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
@@ -164,6 +167,7 @@ void Tube(benchmark::State& state, SpanPath path) {
             }
         }
         b.device->EndScene();
+        b.device->Flush();
         a += 0.01f;
         ++layers;
     }
@@ -174,5 +178,11 @@ void Tube(benchmark::State& state, SpanPath path) {
 BENCHMARK_CAPTURE(Tube, fast, SpanPath::Fast)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Tube, avx2, SpanPath::Avx2)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Tube, plain, SpanPath::Plain)->Unit(benchmark::kMillisecond);
+
+void TubeAt(benchmark::State& state) {
+    Tube(state, SpanPath::Fast, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+}
+BENCHMARK(TubeAt)->ArgsProduct({{480, 1080, 2160}, {1, 2}})->ArgNames({"height", "threads"})->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <thread>
 
 namespace cm {
 
@@ -73,6 +76,40 @@ CommandOption::Apply SetText(std::string& text) {
         text = value;
         return true;
     };
+}
+
+CommandOption::Apply SetInteger(int& number, int low, int high) {
+    return [&number, low, high](const std::string& value, std::string& error) {
+        char* end = nullptr;
+        errno = 0;
+        const long n = value.empty() || value.size() > 9 ? -1 : std::strtol(value.c_str(), &end, 10);
+        if (errno != 0 || end != value.c_str() + value.size() || value[0] == '+' || n < low || n > high) {
+            error = "wants a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
+                    value + "'";
+            return false;
+        }
+        number = static_cast<int>(n);
+        return true;
+    };
+}
+
+std::vector<CommandOption> RenderOptionRows(RenderOptions& options) {
+    return {
+        {"--supersample", "K", "draw at K times the size in each direction and average down (1-4, default 1)",
+         SetInteger(options.supersample, 1, 4)},
+        {"--threads", "N", "drawing threads, 1-64 (default: every hardware thread); any count draws the same pixels",
+         SetInteger(options.threads, 1, 64)},
+    };
+}
+
+int DefaultThreadCount(const char* environmentVariable) {
+    const char* value = environmentVariable ? std::getenv(environmentVariable) : nullptr;
+    if (value && *value) {
+        int n = 0;
+        std::string ignored;
+        if (SetInteger(n, 1, 64)(value, ignored)) return n;
+    }
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 64u));
 }
 
 }  // namespace cm

@@ -2,6 +2,8 @@
 // (if any), its line of help, and what it does with the value. Adding an option is adding a row.
 #pragma once
 
+#include "display/RenderOptions.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,8 +31,18 @@ bool ParseCommandLine(const std::vector<CommandOption>& table, const std::vector
 // One line per row: "  --data DIR            help", the help lined up in one column.
 std::string DescribeOptions(const std::vector<CommandOption>& table);
 
-// Ready-made rows' actions: a switch that sets flag; a value stored as given (empty refused).
+// Ready-made rows' actions: a switch that sets flag; a value stored as given (empty refused); a
+// whole number from low to high.
 CommandOption::Apply SetFlag(bool& flag);
 CommandOption::Apply SetText(std::string& text);
+CommandOption::Apply SetInteger(int& number, int low, int high);
+
+// The rows of the drawing options both programs take: --supersample K and --threads N (0, the
+// default, leaves the choice to DefaultThreadCount).
+std::vector<CommandOption> RenderOptionRows(RenderOptions& options);
+
+// Drawing threads when none are asked for: the environment variable's value when it names a
+// count from 1 to 64, otherwise the processor's hardware threads.
+int DefaultThreadCount(const char* environmentVariable);
 
 }  // namespace cm

@@ -59,6 +59,7 @@ bool Show::InitShow(const ShowSetup& setup) {
 
 bool Show::OpenDisplay(const ShowSetup& setup) {
     display = std::make_unique<DisplayDevice>();
+    display->SetRenderOptions(setup.render);
     const uint32_t flags = (setup.options.windowed ? kWindowedFlags : kFullScreenFlags) | (setup.vsync ? WaitVSync : 0u);
     if (setup.headless) {
         if (display->CreateHeadless(kWidth, kHeight, flags, "Cold Meridian", setup.sink)) return true;

@@ -14,6 +14,7 @@
 
 #include "app/StartupOptions.h"
 #include "display/RenderObject.h"
+#include "display/RenderOptions.h"
 #include "parts/PartResources.h"
 
 #include <cstdint>
@@ -43,6 +44,7 @@ struct ShowSetup {
     SceneReader readScene;             // reads the parts' scene files; required
     bool headless = false;             // no window: frames go to sink (null: dropped)
     FrameSink* sink = nullptr;
+    RenderOptions render;              // size, supersampling and threads of the drawing
     bool runTimer = true;              // false: nothing ticks the clock but TickClock
     std::optional<uint32_t> sparkSeed; // the sparks' generator seed; default the calendar time
     bool vsync = true;                 // false: present without waiting for the refresh

@@ -2,6 +2,8 @@
 // ShowCommandLine.cpp; the usage text is made from the table.
 #pragma once
 
+#include "display/RenderOptions.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@ namespace cm {
 struct ShowCommandLine {
     std::string dataDir;  // --data: where the show's data is; default: see DataFolder.h
     bool noVsync = false;  // --no-vsync: present every frame at once, as fast as frames come
+    RenderOptions render{.threads = 0};  // threads 0 until chosen: the program picks the default
     bool help = false;
     bool version = false;
 };

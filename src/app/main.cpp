@@ -3,6 +3,7 @@
 // after a run or --help, 1 after Cancel or a start-up failure, 2 for a command line it refuses.
 // Every failure is one line on standard error saying what failed and what to do, shown in a
 // message box as well when there is a display to show it on.
+#include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/LightWaveScenes.h"
 #include "app/Player.h"
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
     setup.notice = Say;
+    setup.render = line->render;
+    if (setup.render.threads == 0) setup.render.threads = cm::DefaultThreadCount("COLDMERIDIAN_THREADS");
     const int code = cm::RunPlayer(g_show, setup, frameFolder);
     if (code != 0 && !g_show.GetStartupFailure().empty()) return Fail(g_show.GetStartupFailure());
     return code;

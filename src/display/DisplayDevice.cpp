@@ -8,6 +8,8 @@
 #include "platform/device/VertexBuffer.h"
 #include "platform/window/Window.h"
 
+#include <algorithm>
+
 namespace cm {
 
 DisplayDevice::DisplayDevice() = default;
@@ -57,6 +59,8 @@ bool DisplayDevice::CreateContext(FrameSink* sink) {
     directDraw = context->GetDD();
     g_registry.directDraw = directDraw;
 
+    device->SetThreadCount(renderOptions.threads);
+    if (!ApplyRenderSize()) return false;
     context->SetClearColor(0);
     context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
     context->UpdateFrame(0);
@@ -67,7 +71,8 @@ bool DisplayDevice::CreateContext(FrameSink* sink) {
     desc.caps = D3DVBCAPS_WRITEONLY;
     desc.fvf = kFvfScreenVertex;
     desc.numVertices = kScreenVertexCount;
-    direct3D->CreateVertexBuffer(&desc, &screenVertexBuffer, 0);
+    // Every screen quad, flash and spark is drawn from this buffer: without it the show cannot run.
+    if (direct3D->CreateVertexBuffer(&desc, &screenVertexBuffer, 0) < 0 || !screenVertexBuffer) return false;
     g_registry.screenVertexBuffer = screenVertexBuffer;
 
     EnableZBuffer();
@@ -92,6 +97,26 @@ uint32_t DisplayDevice::PumpMessages() {
     return key;
 }
 
+int DisplayDevice::GetRenderWidth() const { return context ? context->GetWidth() : 0; }
+int DisplayDevice::GetRenderHeight() const { return context ? context->GetHeight() : 0; }
+
+bool DisplayDevice::ApplyRenderSize() {
+    int w = renderOptions.width > 0 ? renderOptions.width : width;
+    int h = renderOptions.height > 0 ? renderOptions.height : height;
+    if (window && !renderOptions.originalPixels) {
+        int cw = 0, ch = 0;
+        window->GetDrawableSize(cw, ch);
+        const PictureRect picture = FitPicture(cw, ch);
+        w = picture.width, h = picture.height;
+    } else if (window) {
+        w = width, h = height;
+    }
+    int k = std::clamp(renderOptions.supersample, 1, 4);
+    while (k > 1 && (w * k > DirectDraw::kMaxSize || h * k > DirectDraw::kMaxSize)) --k;
+    if (w == context->GetWidth() && h == context->GetHeight() && k == context->GetSupersample()) return true;
+    return context->SetRenderSize(w, h, k) >= 0;
+}
+
 void DisplayDevice::SetDrawing(bool on) {
     drawing = on;
     if (device) device->SetRasterizing(on);
@@ -99,6 +124,7 @@ void DisplayDevice::SetDrawing(bool on) {
 
 void DisplayDevice::BeginFrame(const Color4& color) {
     if (!context) return;
+    if (window) ApplyRenderSize();
     context->SetClearColor(color.Pack());
     context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
 }

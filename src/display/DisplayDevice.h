@@ -5,9 +5,12 @@
 // Units: width and height in pixels; key codes are Windows virtual-key codes (Escape = 27).
 // Errors: Create returns false and leaves what it made for Destroy, which copes with any
 // partial state; nothing is reported to the user.
+// Render size: the show draws in 640 x 480 coordinates; the device's target takes the size the
+// render options and the window ask for (RenderOptions.h).
 #pragma once
 
 #include "display/RenderObject.h"
+#include "display/RenderOptions.h"
 #include "math/Color4.h"
 
 #include <cstdint>
@@ -42,6 +45,13 @@ public:
     DisplayDevice(const DisplayDevice&) = delete;
     DisplayDevice& operator=(const DisplayDevice&) = delete;
 
+    // Takes effect at Create; call before it. The picture is then drawn at the window's size
+    // (the largest 4:3 rectangle of it, re-measured every frame) or at options' size without a
+    // window; the show keeps drawing in 640 x 480 coordinates. Supersampling is lowered where
+    // the drawn target would exceed the device's largest size.
+    void SetRenderOptions(const RenderOptions& options) { renderOptions = options; }
+    const RenderOptions& GetRenderOptions() const { return renderOptions; }
+
     // Opens the window and the context. False without a display server (or without window
     // support in this build), or when any step fails.
     bool Create(int width, int height, uint32_t flags, const char* title);
@@ -53,7 +63,8 @@ public:
     uint32_t PumpMessages();
     // Every key pressed before the last PumpMessages and after the one before it, in order.
     const std::vector<uint32_t>& KeysPressed() const { return keysPressed; }
-    // Clears colour (packed ARGB from color) and depth.
+    // Follows the window's size (see SetRenderOptions), then clears colour (packed ARGB from
+    // color) and depth.
     void BeginFrame(const Color4& color);
     void Present();
     // Releases everything Create made; safe to call more than once.
@@ -76,10 +87,17 @@ public:
     int GetHeight() const { return height; }
     Window* GetWindow() const { return window.get(); }
 
+    // The size the picture is drawn at now (before supersampling).
+    int GetRenderWidth() const;
+    int GetRenderHeight() const;
+
 private:
     bool CreateContext(FrameSink* sink);
+    // Sets the context's render size from the options and the window; false when refused.
+    bool ApplyRenderSize();
 
     uint32_t flags = 0;
+    RenderOptions renderOptions;
     std::string title;
     int width = 0;
     int height = 0;

@@ -86,4 +86,15 @@ void ScaleToFit(const Image& source, int width, int height, Image& out) {
     }
 }
 
+void CentreInside(const Image& picture, int width, int height, Image& out) {
+    if (picture.width > width || picture.height > height) return ScaleToFit(picture, width, height, out);
+    out.width = width;
+    out.height = height;
+    out.pixels.assign(size_t(width) * height, 0xFF000000u);
+    const int x0 = (width - picture.width) / 2, y0 = (height - picture.height) / 2;
+    for (int y = 0; y < picture.height; ++y)
+        std::copy_n(picture.pixels.data() + size_t(y) * picture.width, picture.width,
+                    out.pixels.data() + size_t(y + y0) * width + x0);
+}
+
 }  // namespace cm::record

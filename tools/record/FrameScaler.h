@@ -20,4 +20,8 @@ FitRect FitInside(int sw, int sh, int width, int height);
 // out gets width x height pixels; a same-size request copies the source.
 void ScaleToFit(const Image& source, int width, int height, Image& out);
 
+// A picture drawn at its final size placed in the middle of width x height, black around it;
+// one larger than that is scaled to fit instead.
+void CentreInside(const Image& picture, int width, int height, Image& out);
+
 }  // namespace cm::record

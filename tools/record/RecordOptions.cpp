@@ -52,8 +52,8 @@ CommandOption::Apply Parsed(Parse parse, Store store, std::string wants) {
 std::optional<std::pair<int, int>> ParseSize(const std::string& v) {
     const size_t x = v.find('x');
     if (x == std::string::npos) return std::nullopt;
-    const auto w = ParseUnsigned(v.substr(0, x), 3840);
-    const auto h = ParseUnsigned(v.substr(x + 1), 2160);
+    const auto w = ParseUnsigned(v.substr(0, x), 7680);
+    const auto h = ParseUnsigned(v.substr(x + 1), 4320);
     if (!w || !h || *w < 16 || *h < 16) return std::nullopt;
     return std::pair{int(*w), int(*h)};
 }
@@ -93,7 +93,7 @@ std::vector<CommandOption> OutputOptions(RecordOptions& o) {
 
 std::vector<CommandOption> SettingOptions(RecordOptions& o) {
     const auto seconds = [](const std::string& v) { return ParseSeconds(v); };
-    return {
+    std::vector<CommandOption> table = {
         {"--fps", "N or N/D", "frames per second (default 60)",
          Parsed(ParseFrameRate, [&o](FrameRate r) { o.fps = r; }, "wants N or N/D frames a second (at most 1000)")},
         {"--from", "T", "show seconds to record from (default: the start)",
@@ -103,9 +103,9 @@ std::vector<CommandOption> SettingOptions(RecordOptions& o) {
         {"--seed", "N", "seed of the sparks (default: the calendar time)",
          Parsed([](const std::string& v) { return ParseUnsigned(v, 0xFFFFFFFFu); },
                 [&o](uint64_t s) { o.seed = uint32_t(s); }, "wants a number from 0 to 4294967295")},
-        {"--size", "WxH", "scale the 640x480 picture to fit WxH, shape kept (default 640x480)",
+        {"--size", "WxH", "draw the picture at WxH: 4:3 picture centred, bars beside (default 640x480)",
          Parsed(ParseSize, [&o](std::pair<int, int> s) { std::tie(o.width, o.height) = s; },
-                "wants WxH from 16x16 to 3840x2160")},
+                "wants WxH from 16x16 to 7680x4320")},
         {"--no-audio", "", "no music in the video", [&o](const std::string&, std::string&) {
              o.audio = false;
              return true;
@@ -119,6 +119,9 @@ std::vector<CommandOption> SettingOptions(RecordOptions& o) {
         {"--echo", "", "keep the scene reader's echo on standard output", SetFlag(o.echo)},
         {"--help", "", "print this help and exit", SetFlag(o.help), "-h"},
     };
+    std::vector<CommandOption> render = RenderOptionRows(o.render);
+    table.insert(table.end() - 4, render.begin(), render.end());  // before --quiet, --echo, --help
+    return table;
 }
 
 bool HasExtension(const std::string& file, const std::string& extension) {

@@ -3,6 +3,8 @@
 
 #include "app/FrameClock.h"
 
+#include "display/RenderOptions.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +31,7 @@ struct RecordOptions {
     std::string traceDir;                 // device call trace of the frames in range
     int width = 640;
     int height = 480;
+    RenderOptions render{.threads = 0};   // threads 0: every hardware thread
     bool audio = true;
     uint32_t sampleRate = 48000;
     std::string module = "kelvarin.xm";

@@ -5,9 +5,11 @@
 #include "FrameScaler.h"
 #include "Interrupt.h"
 #include "ModuleAudio.h"
+#include "PartSeconds.h"
 #include "TraceWriter.h"
 #include "VideoWriter.h"
 
+#include "app/CommandLine.h"
 #include "app/DataFolder.h"
 #include "app/DemoClock.h"
 #include "app/LightWaveScenes.h"
@@ -18,6 +20,7 @@
 #include "platform/d3dx/D3DX.h"
 #include "platform/d3dx/FrameSink.h"
 #include "platform/device/Device.h"
+#include "platform/window/Window.h"
 #include "scene/SceneGraph.h"
 
 #include <fcntl.h>
@@ -100,6 +103,7 @@ struct Timing {
     double outputCpu = 0.0;
     double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
     double lastOutputEndCpu = 0.0;
+    SteadyClock::time_point lastOutputEnd = started;
 };
 
 std::string StillName(const std::string& dir, const std::string& label) { return dir + "/still_" + label + ".png"; }
@@ -187,6 +191,7 @@ private:
     int64_t estimatedEnd_ = 0;
     bool tty_ = isatty(2) != 0;
     Image scaled_;
+    PartSeconds seconds_;  // wall time of drawing per second of each part
 };
 
 int Session::Run() {
@@ -337,6 +342,12 @@ ShowSetup Session::MakeShowSetup() {
     setup.runTimer = false;
     setup.sparkSeed = summary_.seed;
     setup.sink = &sink_;
+    // Drawn at the largest 4:3 picture the output holds; WriteFrame adds the bars.
+    setup.render = o_.render;
+    if (setup.render.threads == 0) setup.render.threads = DefaultThreadCount(nullptr);
+    const PictureRect picture = FitPicture(o_.width, o_.height);
+    setup.render.width = picture.width;
+    setup.render.height = picture.height;
     if (out_.trace && plan_.InRange(0)) sink_.onCreated = [this] { BeginTrace(); };
     sink_.want = WantsCapture(0);
     return setup;
@@ -355,6 +366,10 @@ void Session::OnFrame(Show& show) {
     const int64_t k = frame_;
     if (k == 0) timing_.firstFrameCpu = cpu0;
     ChargeDrawing(show, cpu0);
+    const int drawn = show.GetLastDrawnPart();
+    if (k > 0 && drawn >= 0 && drawn < kPartCount)
+        seconds_.Add(drawn, clock_.SecondsAt(k), std::chrono::duration<double>(t0 - timing_.lastOutputEnd).count(),
+                     cpu0 - timing_.lastOutputEndCpu);
     if (sink_.want) WriteFrame({k, clock_.SecondsAt(k), show.GetLastDrawnPart(), show.GetFlashLevel()}, sink_.image);
     if (plan_.InRange(k)) ++summary_.framesWritten;
     TraceAfter(k);
@@ -368,6 +383,7 @@ void Session::OnFrame(Show& show) {
     if (show.GetQuitFlag() != 0) summary_.showEnded = true;
 
     timing_.outputSeconds += Since(t0);
+    timing_.lastOutputEnd = SteadyClock::now();
     timing_.lastOutputEndCpu = CpuSeconds();
     timing_.outputCpu += timing_.lastOutputEndCpu - cpu0;
     if (!o_.quiet && (Since(timing_.lastProgress) >= (tty_ ? 0.5 : 10.0))) PrintProgress();
@@ -391,7 +407,7 @@ void Session::WriteFrame(const FrameInfo& info, const Image& full) {
     if (!(inRange && (out_.h264 || out_.lossless || !o_.framesDir.empty())) && !plan_.IsStill(k)) return;
     const Image* image = &full;
     if (o_.width != full.width || o_.height != full.height) {
-        ScaleToFit(full, o_.width, o_.height, scaled_);
+        CentreInside(full, o_.width, o_.height, scaled_);
         image = &scaled_;
     }
     std::string error;
@@ -496,8 +512,15 @@ void Session::PrintSummary() const {
         for (int p = 0; p < kPartCount; ++p) {
             const int64_t n = summary_.partFrames[size_t(p)];
             if (n == 0) continue;
-            std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps\n", p + 1, kPartNames[p],
+            std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps", p + 1, kPartNames[p],
                          static_cast<long long>(n), double(n) / std::max(summary_.partCpuSeconds[size_t(p)], 1e-9));
+            // Wall time counts drawing on several threads once; processor time is not inflated
+            // by other programs on a busy machine.
+            if (const auto s = seconds_.Heaviest(p))
+                std::fprintf(stderr, "  heaviest second %3d-%3d s: %5.0f fps", s->second, s->second + 1, s->Fps());
+            if (const auto s = seconds_.Heaviest(p, true))
+                std::fprintf(stderr, " (processor time: %3d-%3d s, %5.0f fps)", s->second, s->second + 1, s->CpuFps());
+            std::fprintf(stderr, "\n");
         }
     }
     for (const std::string* p : {&o_.out, &o_.lossless, &o_.contactSheet}) {

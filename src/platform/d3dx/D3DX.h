@@ -11,6 +11,7 @@
 #include "platform/device/RefCounted.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace cm {
 
@@ -51,6 +52,17 @@ public:
     // Hands the target to the sink; flags 0 waits for vertical sync, D3DX_UPDATE_NOVSYNC not.
     HResult UpdateFrame(uint32_t flags);
 
+    // Frames reach the sink at width x height pixels while the device keeps the size the
+    // context was created with as its own coordinates. The device draws at supersample times
+    // the size in each direction and each supersample x supersample block is averaged to one
+    // pixel (rounded to nearest). Refused with kD3DXErrInvalidParameter, nothing changed, for a
+    // size below 1, supersample outside 1..4, or a drawn size beyond DirectDraw::kMaxSize.
+    // The target is cleared to black.
+    HResult SetRenderSize(int width, int height, int supersample = 1);
+    int GetWidth() const { return width_; }
+    int GetHeight() const { return height_; }
+    int GetSupersample() const { return supersample_; }
+
     // Changes where frames go (null: nowhere). The context does not own the sink.
     void SetSink(FrameSink* sink) { sink_ = sink; }
     FrameSink* GetSink() const { return sink_; }
@@ -70,6 +82,8 @@ private:
     FrameSink* sink_ = nullptr;
     uint32_t clearColor_ = 0;
     bool fullScreen_ = false;
+    int width_ = 0, height_ = 0, supersample_ = 1;
+    std::vector<uint32_t> averaged_;  // the frame averaged down, when supersampling
     uint64_t frames_ = 0;
 };
 

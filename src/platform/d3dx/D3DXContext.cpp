@@ -3,6 +3,8 @@
 #include "platform/device/Device.h"
 #include "platform/device/Direct3D.h"
 #include "platform/device/DirectDraw.h"
+#include "platform/device/RenderTarget.h"
+#include "platform/device/Supersample.h"
 
 #include <new>
 
@@ -50,6 +52,8 @@ HResult D3DXCreateContext(uint32_t deviceIndex, uint32_t flags, FrameSink* sink,
     ctx->direct3D_ = d3d;
     ctx->device_ = device;
     ctx->sink_ = sink;
+    ctx->width_ = w;
+    ctx->height_ = h;
     ctx->fullScreen_ = (flags & D3DX_CONTEXT_FULLSCREEN) != 0;
     *context = ctx;
     return kD3DOk;
@@ -86,12 +90,31 @@ HResult D3DXContext::Clear(uint32_t flags) {
     return device_->Clear((flags & D3DCLEAR_TARGET) != 0, clearColor_, (flags & D3DCLEAR_ZBUFFER) != 0, 1.0f);
 }
 
+HResult D3DXContext::SetRenderSize(int width, int height, int supersample) {
+    if (width < 1 || height < 1 || supersample < 1 || supersample > 4) return kD3DXErrInvalidParameter;
+    if (width > DirectDraw::kMaxSize / supersample || height > DirectDraw::kMaxSize / supersample)
+        return kD3DXErrInvalidParameter;
+    if (device_->SetRenderSize(width * supersample, height * supersample) < 0) return kD3DXErrInvalidParameter;
+    width_ = width;
+    height_ = height;
+    supersample_ = supersample;
+    averaged_.clear();
+    averaged_.shrink_to_fit();
+    device_->Clear(true, 0, true, 1.0f);
+    return kD3DOk;
+}
+
 HResult D3DXContext::UpdateFrame(uint32_t flags) {
     ++frames_;
-    if (sink_) {
-        const RenderTarget& t = directDraw_->GetRenderTarget();
-        sink_->ShowFrame(t.color.data(), t.width, t.height, (flags & D3DX_UPDATE_NOVSYNC) == 0);
+    if (!sink_) return kD3DOk;
+    const RenderTarget& t = device_->GetRenderTarget();
+    const uint32_t* pixels = t.color.data();
+    if (supersample_ > 1) {
+        averaged_.resize(static_cast<size_t>(width_) * height_);
+        AverageDown(t, supersample_, averaged_.data(), device_->GetWorkers());
+        pixels = averaged_.data();
     }
+    sink_->ShowFrame(pixels, width_, height_, (flags & D3DX_UPDATE_NOVSYNC) == 0);
     return kD3DOk;
 }
 

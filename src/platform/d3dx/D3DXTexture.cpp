@@ -1,5 +1,6 @@
 #include "platform/d3dx/D3DX.h"
 
+#include "platform/device/Device.h"
 #include "platform/device/TextureSurface.h"
 
 #include <cstring>
@@ -34,6 +35,7 @@ HResult D3DXLoadTextureFromMemory(Device* device, TextureSurface* surface, uint3
     const uint32_t w = surface->GetWidth(), h = surface->GetHeight();
     const size_t pitch = srcPitch == D3DX_DEFAULT ? static_cast<size_t>(w) * 4 : srcPitch;
     if (pitch < static_cast<size_t>(w) * 4) return kD3DXErrInvalidParameter;
+    device->Flush();  // kept draws may still sample the old texels
     const uint8_t* src = static_cast<const uint8_t*>(pixels);
     uint32_t* dst = surface->GetTexels();
     for (uint32_t y = 0; y < h; ++y) {

@@ -1,11 +1,14 @@
 #include "platform/device/Device.h"
 
+#include "platform/device/BandedFrame.h"
 #include "platform/device/DirectDraw.h"
 #include "platform/device/Pipeline.h"
 #include "platform/device/TextureSurface.h"
 #include "platform/device/VertexBuffer.h"
+#include "platform/device/WorkerPool.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -16,9 +19,12 @@ Device* Device::Create(DirectDraw* directDraw) {
     return new (std::nothrow) Device(directDraw);
 }
 
-Device::Device(DirectDraw* directDraw) : directDraw_(directDraw), pipeline_(std::make_unique<Pipeline>()) {
+Device::Device(DirectDraw* directDraw)
+    : directDraw_(directDraw), pipeline_(std::make_unique<Pipeline>()), frame_(std::make_unique<BandedFrame>()) {
     directDraw_->AddRef();
     const RenderTarget& target = directDraw_->GetRenderTarget();
+    width_ = target.width;
+    height_ = target.height;
     state_.SetDefaults(target.width, target.height);
 }
 
@@ -30,8 +36,57 @@ Device::~Device() {
     directDraw_->Release();
 }
 
-RenderTarget& Device::GetRenderTarget() { return directDraw_->GetRenderTarget(); }
-const RenderTarget& Device::GetRenderTarget() const { return directDraw_->GetRenderTarget(); }
+RenderTarget& Device::GetRenderTarget() {
+    Flush();
+    return directDraw_->GetRenderTarget();
+}
+
+// Reading the target draws what is kept: logically const, the pixels are those of the calls made.
+const RenderTarget& Device::GetRenderTarget() const { return const_cast<Device*>(this)->GetRenderTarget(); }
+
+uint64_t Device::GetPixelsDrawn() const {
+    const_cast<Device*>(this)->Flush();
+    return pixelsDrawn_[0] + pixelsDrawn_[1] + pixelsDrawn_[2];
+}
+
+uint64_t Device::GetPixelsDrawn(SpanLevel level) const {
+    const_cast<Device*>(this)->Flush();
+    return pixelsDrawn_[static_cast<int>(level)];
+}
+
+HResult Device::SetRenderSize(int width, int height) {
+    Flush();
+    return directDraw_->Resize(width, height) ? kD3DOk : kD3DErrInvalidParams;
+}
+
+void Device::SetThreadCount(int threads) {
+    Flush();
+    threads = std::clamp(threads, 1, WorkerPool::kMaxThreads);
+    if (threads == GetThreadCount()) return;
+    workers_ = threads > 1 ? std::make_unique<WorkerPool>(threads) : nullptr;
+}
+
+int Device::GetThreadCount() const { return workers_ ? workers_->GetThreadCount() : 1; }
+
+void Device::Flush() {
+    if (frame_->IsEmpty()) return;
+    frame_->Draw(directDraw_->GetRenderTarget(), *workers_, pixelsDrawn_);
+}
+
+// A rectangle's edge at e of the device's pixels lies at e s in the target (as for vertices):
+// the first target pixel centre at or right of it is ceil(e s).
+static int ScaleEdge(int e, int size, int targetSize) {
+    if (size == targetSize) return e;
+    return static_cast<int>(std::ceil(static_cast<double>(e) * targetSize / size));
+}
+
+void Device::TargetRect(int x, int y, int width, int height, int& x0, int& y0, int& x1, int& y1) const {
+    const RenderTarget& target = directDraw_->GetRenderTarget();
+    x0 = std::clamp(ScaleEdge(x, width_, target.width), 0, target.width);
+    x1 = std::clamp(ScaleEdge(x + width, width_, target.width), x0, target.width);
+    y0 = std::clamp(ScaleEdge(y, height_, target.height), 0, target.height);
+    y1 = std::clamp(ScaleEdge(y + height, height_, target.height), y0, target.height);
+}
 
 HResult Device::BeginScene() {
     const HResult r = inScene_ ? kD3DErrSceneInScene : kD3DOk;
@@ -214,12 +269,16 @@ HResult Device::DrawPrimitiveVB(PrimitiveType type, VertexBuffer* buffer, uint32
 
 HResult Device::Clear(bool clearColor, uint32_t color, bool clearDepth, float depth) {
     if (!rasterizing_) return kD3DOk;
-    RenderTarget& target = GetRenderTarget();
     const Viewport& vp = state_.viewport;
-    const int x0 = std::clamp(vp.x, 0, target.width), x1 = std::clamp(vp.x + vp.width, x0, target.width);
-    const int y0 = std::clamp(vp.y, 0, target.height), y1 = std::clamp(vp.y + vp.height, y0, target.height);
+    int x0, y0, x1, y1;
+    TargetRect(vp.x, vp.y, vp.width, vp.height, x0, y0, x1, y1);
     if (!(depth >= 0.0f)) depth = 0.0f;  // NaN too
     if (depth > 1.0f) depth = 1.0f;
+    if (workers_) {
+        frame_->AddClear(x0, y0, x1, y1, clearColor, color, clearDepth, depth);
+        return kD3DOk;
+    }
+    RenderTarget& target = directDraw_->GetRenderTarget();
     for (int y = y0; y < y1; ++y) {
         const size_t row = static_cast<size_t>(y) * target.width;
         if (clearColor) std::fill(target.color.begin() + row + x0, target.color.begin() + row + x1, color);

@@ -4,9 +4,24 @@
 // Owns: the device state (DeviceState.h), the per-draw scratch, the call record. Does not own
 // the render target (the DirectDraw object does) or the textures (references are held while
 // bound).
-// Units: pre-transformed vertices in pixels of the target with pixel centres at integers, depth
-// 0 (near) to 1 (far); untransformed vertices in model units through world, view, projection
-// (row vectors); colours packed ARGB.
+// Units: pre-transformed vertices in pixels of the device's own size (its target's size when it
+// was created; 640 x 480 for the show) with pixel centres at integers, depth 0 (near) to 1
+// (far); untransformed vertices in model units through world, view, projection (row vectors);
+// colours packed ARGB. The viewport and Clear are in the same pixels.
+//
+// Render size: SetRenderSize gives the target another size while every caller keeps working in
+// the device's own pixels. Transformed vertices go through the viewport scaled to the target
+// (a viewport of the target's real size), pre-transformed ones and rectangles are scaled by the
+// same factor (x W / width, y H / height), so a quad from 0 to the device's width covers the
+// whole target and any quad covers the same fraction of the picture at every size. At the
+// device's own size nothing is scaled and the pixels are those of a device never resized.
+//
+// Threads: with SetThreadCount(n > 1) the device keeps a frame's triangles and clears after
+// their vertex stage and draws them on n threads, each owning bands of rows; the design and why
+// every n gives the same bytes are in BandedFrame.h. The kept work is drawn (Flush) before
+// anything reads the target (GetRenderTarget, GetPixelsDrawn), before the target is resized and
+// before a texture is loaded through D3DXLoadTextureFromMemory; a kept draw holds a reference on
+// its texture. Calls must still come from one thread.
 // Errors: a call with a bad argument (unknown state number, stage, primitive type or vertex
 // format, null pointers, locked buffer) returns a negative HResult and changes nothing; drawing
 // never reads outside the vertices it was given nor writes outside the target, whatever the
@@ -19,6 +34,7 @@
 #include "platform/device/DeviceState.h"
 #include "platform/device/RefCounted.h"
 #include "platform/device/RenderTarget.h"
+#include "platform/device/Span.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,10 +42,13 @@
 
 namespace cm {
 
+class BandedFrame;
 class DirectDraw;
 class TextureSurface;
 class VertexBuffer;
+class WorkerPool;
 struct Pipeline;
+struct RasterContext;
 
 // Which span loops the rasterizer runs. All give the same pixels; Plain is the reference, Fast
 // the widest vector loops the processor has, Avx2 at most the 8-wide ones.
@@ -67,8 +86,22 @@ public:
     HResult Clear(bool clearColor, uint32_t color, bool clearDepth, float depth);
 
     const DeviceState& GetState() const { return state_; }
+    // The target, with every kept triangle drawn.
     RenderTarget& GetRenderTarget();
     const RenderTarget& GetRenderTarget() const;
+
+    // Resizes the target (its content is lost; the caller clears it). Refused with
+    // kD3DErrInvalidParams for a size outside 1..DirectDraw's limit.
+    HResult SetRenderSize(int width, int height);
+    int GetWidth() const { return width_; }    // the device's own size, in which callers work
+    int GetHeight() const { return height_; }
+    // 1 (the default) draws each triangle at once; more keeps them for Flush (see above).
+    void SetThreadCount(int threads);
+    int GetThreadCount() const;
+    // The device's threads, for work that can be shared out the same way; null with one thread.
+    WorkerPool* GetWorkers() const { return workers_.get(); }
+    // Draws every kept triangle and clear; does nothing when none are kept.
+    void Flush();
     DirectDraw* GetDirectDraw() const { return directDraw_; }
     CallRecord& GetCallRecord() { return record_; }
 
@@ -79,7 +112,9 @@ public:
 
     // Pixels that passed the coverage test since creation (all draws); a cheap counter for
     // benchmarks and tests of what a draw touched.
-    uint64_t GetPixelsDrawn() const { return pixelsDrawn_; }
+    uint64_t GetPixelsDrawn() const;
+    // Of those, the pixels drawn by the span loops of one instruction set.
+    uint64_t GetPixelsDrawn(SpanLevel level) const;
 
     // Off: every call keeps its checks, results, state changes and record, but draws and clears
     // nothing. The show advances through frames this way when it seeks.
@@ -102,6 +137,11 @@ private:
     ~Device() override;
 
     HResult Draw(PrimitiveType type, uint32_t fvf, const uint8_t* vertices, uint32_t count);
+    void UpdateTransforms();
+    void ProcessVertices(bool transformed, const uint8_t* data, uint32_t count);
+    RasterContext MakeRasterContext();
+    // The viewport (or any rectangle of the device's pixels) in pixels of the target.
+    void TargetRect(int x, int y, int width, int height, int& x0, int& y0, int& x1, int& y1) const;
 
     DirectDraw* directDraw_;
     DeviceState state_;
@@ -109,8 +149,11 @@ private:
     std::unique_ptr<Pipeline> pipeline_;
     bool inScene_ = false;
     SpanPath spanPath_ = SpanPath::Fast;
-    uint64_t pixelsDrawn_ = 0;
+    uint64_t pixelsDrawn_[kSpanLevelCount] = {};
     bool rasterizing_ = true;
+    int width_ = 0, height_ = 0;
+    std::unique_ptr<WorkerPool> workers_;
+    std::unique_ptr<BandedFrame> frame_;
     friend struct Pipeline;
 };
 

@@ -9,8 +9,14 @@ namespace cm {
 
 class DirectDraw final : public RefCounted {
 public:
-    // Null for a size outside 1..8192 in either direction.
+    // Null for a size outside 1..kMaxSize in either direction.
     static DirectDraw* Create(int width, int height);
+
+    // A new target of width x height (black, depth 1); false, nothing changed, for a size
+    // outside 1..kMaxSize.
+    bool Resize(int width, int height);
+
+    static constexpr int kMaxSize = 8192;
 
     RenderTarget& GetRenderTarget() { return target_; }
     const RenderTarget& GetRenderTarget() const { return target_; }

@@ -40,7 +40,9 @@ inline void BilinearAxis(float u, int size, int& i0, int& i1, uint32_t& weight) 
     i1 = i0 + 1 == size ? 0 : i0 + 1;
 }
 
-inline uint32_t Lerp8(uint32_t a, uint32_t b, uint32_t w) { return (a * (256 - w) + b * w) >> 8; }
+// a + (b - a) w / 256, rounded to nearest (halves up): truncating would leave every filtered
+// sample half a level dark on average, a bias that additive layers add up.
+inline uint32_t Lerp8(uint32_t a, uint32_t b, uint32_t w) { return (a * (256 - w) + b * w + 128) >> 8; }
 
 inline uint32_t SampleBilinear(const uint32_t* texels, int width, int height, float u, float v) {
     int x0, x1, y0, y1;

@@ -87,79 +87,124 @@ struct Plane {
     double at0, dx, dy;
 };
 
-}  // namespace
+// The triangle snapped to 1/256 pixel and ordered clockwise on screen (every edge function
+// positive inside).
+struct SnappedTriangle {
+    const RasterVertex* v[3];
+    int64_t X[3], Y[3];
+};
 
-void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterVertex& in1, const RasterVertex& in2) {
-    if (!Finite(v0) || !Finite(in1) || !Finite(in2)) return;
-    const int64_t X0 = static_cast<int64_t>(std::floor(v0.x * kSubpixel + 0.5));
-    const int64_t Y0 = static_cast<int64_t>(std::floor(v0.y * kSubpixel + 0.5));
-    int64_t X1 = static_cast<int64_t>(std::floor(in1.x * kSubpixel + 0.5));
-    int64_t Y1 = static_cast<int64_t>(std::floor(in1.y * kSubpixel + 0.5));
-    int64_t X2 = static_cast<int64_t>(std::floor(in2.x * kSubpixel + 0.5));
-    int64_t Y2 = static_cast<int64_t>(std::floor(in2.y * kSubpixel + 0.5));
+int64_t Snap(float coordinate) { return static_cast<int64_t>(std::floor(coordinate * kSubpixel + 0.5)); }
 
+// False when the triangle draws nothing: non-finite or far-off vertices, no area, or culled.
+bool SnapAndOrient(uint32_t cullMode, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2,
+                   SnappedTriangle& t) {
+    if (!Finite(v0) || !Finite(v1) || !Finite(v2)) return false;
+    t.v[0] = &v0, t.v[1] = &v1, t.v[2] = &v2;
+    for (int i = 0; i < 3; ++i) t.X[i] = Snap(t.v[i]->x), t.Y[i] = Snap(t.v[i]->y);
     // Twice the signed area with y down: negative is counter-clockwise as seen on screen.
-    int64_t area = (X1 - X0) * (Y2 - Y0) - (X2 - X0) * (Y1 - Y0);
-    if (area == 0) return;
-    if (ctx.cullMode == D3DCULL_CCW && area < 0) return;
-    if (ctx.cullMode == D3DCULL_CW && area > 0) return;
-    const RasterVertex* p1 = &in1;
-    const RasterVertex* p2 = &in2;
-    if (area < 0) {  // orient clockwise so that the interior is positive for every edge
-        std::swap(p1, p2);
-        std::swap(X1, X2);
-        std::swap(Y1, Y2);
-        area = -area;
+    const int64_t area = (t.X[1] - t.X[0]) * (t.Y[2] - t.Y[0]) - (t.X[2] - t.X[0]) * (t.Y[1] - t.Y[0]);
+    if (area == 0) return false;
+    if (cullMode == D3DCULL_CCW && area < 0) return false;
+    if (cullMode == D3DCULL_CW && area > 0) return false;
+    if (area < 0) {
+        std::swap(t.v[1], t.v[2]);
+        std::swap(t.X[1], t.X[2]);
+        std::swap(t.Y[1], t.Y[2]);
     }
-    const RasterVertex& v1 = *p1;
-    const RasterVertex& v2 = *p2;
+    return true;
+}
 
-    const int64_t yMin = std::max<int64_t>(CeilDiv(std::min({Y0, Y1, Y2}), 256), ctx.y0);
-    const int64_t yMax = std::min<int64_t>(FloorDiv(std::max({Y0, Y1, Y2}), 256), ctx.y1 - 1);
-    if (yMin > yMax) return;
-    const int64_t xMin = std::max<int64_t>(CeilDiv(std::min({X0, X1, X2}), 256), ctx.x0);
-    const int64_t xMax = std::min<int64_t>(FloorDiv(std::max({X0, X1, X2}), 256), ctx.x1 - 1);
-    if (xMin > xMax) return;
+// The pixel rectangle whose centres the triangle's box holds, inside the writable rectangle.
+bool PixelBounds(const RasterContext& ctx, const SnappedTriangle& t, int64_t& xMin, int64_t& xMax, int64_t& yMin,
+                 int64_t& yMax) {
+    yMin = std::max<int64_t>(CeilDiv(std::min({t.Y[0], t.Y[1], t.Y[2]}), 256), ctx.y0);
+    yMax = std::min<int64_t>(FloorDiv(std::max({t.Y[0], t.Y[1], t.Y[2]}), 256), ctx.y1 - 1);
+    xMin = std::max<int64_t>(CeilDiv(std::min({t.X[0], t.X[1], t.X[2]}), 256), ctx.x0);
+    xMax = std::min<int64_t>(FloorDiv(std::max({t.X[0], t.X[1], t.X[2]}), 256), ctx.x1 - 1);
+    return yMin <= yMax && xMin <= xMax;
+}
 
-    const Edge edges[3] = {MakeEdge(X0, Y0, X1, Y1), MakeEdge(X1, Y1, X2, Y2), MakeEdge(X2, Y2, X0, Y0)};
+// Every interpolated attribute as a plane over the snapped positions, in double precision;
+// texture coordinates and fog are multiplied by q for perspective-correct interpolation.
+struct Planes {
+    double x0, y0;  // the first vertex, where every plane's at0 holds
+    Plane q, u, v, fog, z, r, g, b, a;
+};
 
-    // Attribute planes from the snapped positions, in double precision.
-    const double x0 = X0 / kSubpixel, y0 = Y0 / kSubpixel;
-    const double dx1 = (X1 - X0) / kSubpixel, dy1 = (Y1 - Y0) / kSubpixel;
-    const double dx2 = (X2 - X0) / kSubpixel, dy2 = (Y2 - Y0) / kSubpixel;
+Planes SetupPlanes(const SnappedTriangle& t, bool perspective) {
+    Planes p;
+    p.x0 = t.X[0] / kSubpixel, p.y0 = t.Y[0] / kSubpixel;
+    const double dx1 = (t.X[1] - t.X[0]) / kSubpixel, dy1 = (t.Y[1] - t.Y[0]) / kSubpixel;
+    const double dx2 = (t.X[2] - t.X[0]) / kSubpixel, dy2 = (t.Y[2] - t.Y[0]) / kSubpixel;
     const double inv = 1.0 / (dx1 * dy2 - dx2 * dy1);
     auto plane = [&](double a0, double a1, double a2) {
         const double d1 = a1 - a0, d2 = a2 - a0;
         return Plane{a0, (d1 * dy2 - d2 * dy1) * inv, (d2 * dx1 - d1 * dx2) * inv};
     };
-    const double q0 = ctx.perspective ? v0.q : 1.0, q1 = ctx.perspective ? v1.q : 1.0,
-                 q2 = ctx.perspective ? v2.q : 1.0;
-    const Plane pq = plane(q0, q1, q2);
-    const Plane pu = plane(v0.u * q0, v1.u * q1, v2.u * q2);
-    const Plane pv = plane(v0.v * q0, v1.v * q1, v2.v * q2);
-    const Plane pf = plane(v0.fog * q0, v1.fog * q1, v2.fog * q2);
-    const Plane pz = plane(v0.z, v1.z, v2.z);
-    const Plane pr = plane(v0.r, v1.r, v2.r);
-    const Plane pg = plane(v0.g, v1.g, v2.g);
-    const Plane pb = plane(v0.b, v1.b, v2.b);
-    const Plane pa = plane(v0.a, v1.a, v2.a);
+    const RasterVertex &v0 = *t.v[0], &v1 = *t.v[1], &v2 = *t.v[2];
+    const double q0 = perspective ? v0.q : 1.0, q1 = perspective ? v1.q : 1.0, q2 = perspective ? v2.q : 1.0;
+    p.q = plane(q0, q1, q2);
+    p.u = plane(v0.u * q0, v1.u * q1, v2.u * q2);
+    p.v = plane(v0.v * q0, v1.v * q1, v2.v * q2);
+    p.fog = plane(v0.fog * q0, v1.fog * q1, v2.fog * q2);
+    p.z = plane(v0.z, v1.z, v2.z);
+    p.r = plane(v0.r, v1.r, v2.r);
+    p.g = plane(v0.g, v1.g, v2.g);
+    p.b = plane(v0.b, v1.b, v2.b);
+    p.a = plane(v0.a, v1.a, v2.a);
+    return p;
+}
 
+void SetGradients(SpanSetup& s, const Planes& p) {
+    s.dq = static_cast<float>(p.q.dx);
+    s.duq = static_cast<float>(p.u.dx);
+    s.dvq = static_cast<float>(p.v.dx);
+    s.dfq = static_cast<float>(p.fog.dx);
+    s.dz = static_cast<float>(p.z.dx);
+    s.dr = static_cast<float>(p.r.dx);
+    s.dg = static_cast<float>(p.g.dx);
+    s.db = static_cast<float>(p.b.dx);
+    s.da = static_cast<float>(p.a.dx);
+    s.flatColor = s.dr == 0.0f && s.dg == 0.0f && s.db == 0.0f && s.da == 0.0f && p.r.dy == 0.0 &&
+                  p.g.dy == 0.0 && p.b.dy == 0.0 && p.a.dy == 0.0;
+}
+
+// The values at the first pixel (lo, py) of a row, from the planes alone: nothing depends on
+// which rows or spans were drawn before.
+void StartRow(const SpanSetup& s, const Planes& p, int64_t lo, int64_t py, SpanRow& row) {
+    const double ox = static_cast<double>(lo) - p.x0, oy = static_cast<double>(py) - p.y0;
+    auto at = [&](const Plane& pl) { return static_cast<float>(pl.at0 + pl.dx * ox + pl.dy * oy); };
+    row.q = at(p.q);
+    row.z = at(p.z);
+    if (s.tex != TexMode::None) row.uq = at(p.u), row.vq = at(p.v);
+    else row.uq = row.vq = 0.0f;
+    row.fq = s.fog ? at(p.fog) : 0.0f;
+    if (s.flatColor) {  // the planes are constant: the same values without the arithmetic
+        row.r = static_cast<float>(p.r.at0), row.g = static_cast<float>(p.g.at0);
+        row.b = static_cast<float>(p.b.at0), row.a = static_cast<float>(p.a.at0);
+    } else {
+        row.r = at(p.r), row.g = at(p.g), row.b = at(p.b), row.a = at(p.a);
+    }
+}
+
+}  // namespace
+
+void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
+    SnappedTriangle t;
+    if (!SnapAndOrient(ctx.cullMode, v0, v1, v2, t)) return;
+    int64_t xMin, xMax, yMin, yMax;
+    if (!PixelBounds(ctx, t, xMin, xMax, yMin, yMax)) return;
+    const Edge edges[3] = {MakeEdge(t.X[0], t.Y[0], t.X[1], t.Y[1]), MakeEdge(t.X[1], t.Y[1], t.X[2], t.Y[2]),
+                           MakeEdge(t.X[2], t.Y[2], t.X[0], t.Y[0])};
+    const Planes planes = SetupPlanes(t, ctx.perspective);
     SpanSetup& s = ctx.setup;
-    s.dq = static_cast<float>(pq.dx);
-    s.duq = static_cast<float>(pu.dx);
-    s.dvq = static_cast<float>(pv.dx);
-    s.dfq = static_cast<float>(pf.dx);
-    s.dz = static_cast<float>(pz.dx);
-    s.dr = static_cast<float>(pr.dx);
-    s.dg = static_cast<float>(pg.dx);
-    s.db = static_cast<float>(pb.dx);
-    s.da = static_cast<float>(pa.dx);
-    s.flatColor = s.dr == 0.0f && s.dg == 0.0f && s.db == 0.0f && s.da == 0.0f && pr.dy == 0.0 &&
-                  pg.dy == 0.0 && pb.dy == 0.0 && pa.dy == 0.0;
-    SpanFunction span = SelectFastSpan(s, ctx.spanLevel);
+    SetGradients(s, planes);
+    SpanLevel level;
+    SpanFunction span = SelectFastSpan(s, ctx.spanLevel, &level);
     if (!span) span = PlainSpans;
+    uint64_t& pixels = ctx.pixels[static_cast<int>(level)];
 
-    const bool textured = s.tex != TexMode::None, fogged = s.fog;
     RenderTarget& target = *ctx.target;
     // Rows go to the span loops in small batches, which lets the vector loops work on two rows
     // at once.
@@ -173,25 +218,13 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
         for (const Edge& e : edges)
             if (py >= e.rowFirst && py <= e.rowLast) ClipSpanToEdge(e, py, lo, hi);
         if (lo > hi) continue;
-        const double ox = static_cast<double>(lo) - x0, oy = static_cast<double>(py) - y0;
-        auto at = [&](const Plane& p) { return static_cast<float>(p.at0 + p.dx * ox + p.dy * oy); };
         SpanRow& row = rows[batched++];
-        row.q = at(pq);
-        row.z = at(pz);
-        if (textured) row.uq = at(pu), row.vq = at(pv);
-        else row.uq = row.vq = 0.0f;
-        row.fq = fogged ? at(pf) : 0.0f;
-        if (s.flatColor) {  // the planes are constant: the same values without the arithmetic
-            row.r = static_cast<float>(pr.at0), row.g = static_cast<float>(pg.at0);
-            row.b = static_cast<float>(pb.at0), row.a = static_cast<float>(pa.at0);
-        } else {
-            row.r = at(pr), row.g = at(pg), row.b = at(pb), row.a = at(pa);
-        }
+        StartRow(s, planes, lo, py, row);
         const size_t offset = static_cast<size_t>(py) * target.width + static_cast<size_t>(lo);
         row.color = target.color.data() + offset;
         row.depth = target.depth.data() + offset;
         row.count = static_cast<int>(hi - lo + 1);
-        ctx.pixels += static_cast<uint64_t>(row.count);
+        pixels += static_cast<uint64_t>(row.count);
         if (batched == kRowBatch) {
             span(s, rows, batched);
             batched = 0;

@@ -31,7 +31,7 @@ struct RasterContext {
     bool perspective = true;    // texture coordinates and fog divided by w
     SpanLevel spanLevel = SpanLevel::Best;
     SpanSetup setup{};          // the draw's switches; gradients are filled per triangle
-    uint64_t pixels = 0;        // covered pixels, accumulated
+    uint64_t pixels[kSpanLevelCount] = {};  // covered pixels, accumulated per span loop level
 };
 
 void RasterizeTriangle(RasterContext& context, const RasterVertex& v0, const RasterVertex& v1,

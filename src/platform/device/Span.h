@@ -9,7 +9,7 @@
 //   wrap:         f = u - floor(u), taken as 0 when not in [0, 1) (NaN, infinities, rounding)
 //   point:        texel int(f * size), at most size - 1
 //   bilinear:     t = int(f * size * 256) - 128; texel t >> 8 and the next one (both wrapped),
-//                 weight t & 255 in 1/256; rows blended first, each step (a(256-w) + b w) >> 8
+//                 weight t & 255 in 1/256; rows blended first, each step (a(256-w) + b w + 128) >> 8
 //   modulate:     x = t * d + 128; (x + (x >> 8)) >> 8, which is t * d / 255 rounded
 //   diffuse:      channel = int(clamp(value, 0, 255) + 0.5)
 //   fog:          f8 = int(clamp(fog, 0, 1) * 255 + 0.5); x = c f8 + F (255 - f8) + 128, then
@@ -68,9 +68,15 @@ void PlainSpans(const SpanSetup& setup, const SpanRow* rows, int rowCount);
 // Instruction sets the vector loops may use; each level also allows the ones below it.
 enum class SpanLevel : uint8_t { Plain, Avx2, Avx512, Best = Avx512 };
 
+inline constexpr int kSpanLevelCount = 3;
+
 // A loop specialised for the setup's switches, or null when no vector loop covers them (or the
-// processor lacks the instructions). Gives the same pixels as PlainSpan.
-SpanFunction SelectFastSpan(const SpanSetup& setup, SpanLevel level);
+// processor lacks the instructions). Gives the same pixels as PlainSpan. chosen (if given)
+// receives the instruction set of the loop returned, Plain for null.
+SpanFunction SelectFastSpan(const SpanSetup& setup, SpanLevel level, SpanLevel* chosen = nullptr);
 SpanFunction SelectFastSpan(const SpanSetup& setup);
+// The loops of one instruction set alone (null where the processor lacks it).
+SpanFunction SelectAvx2Span(const SpanSetup& setup);
+SpanFunction SelectAvx512Span(const SpanSetup& setup);
 
 }  // namespace cm

@@ -74,10 +74,11 @@ namespace {
     hi = _mm256_unpackhi_epi32(w2, w2);
 }
 
-// (a (256 - w) + b w) >> 8 per 16-bit channel, computed as (256 a + (b - a) w) >> 8: the
-// product may wrap around 16 bits, but the sum is in 0..65280, so the wrapped sum is exact.
+// (a (256 - w) + b w + 128) >> 8 per 16-bit channel, computed as (256 a + (b - a) w + 128) >> 8:
+// the product may wrap around 16 bits, but the sum is in 0..65408, so the wrapped sum is exact.
 [[gnu::always_inline]] inline __m256i Lerp16(__m256i a, __m256i b, __m256i w) {
-    const __m256i sum = _mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(_mm256_sub_epi16(b, a), w));
+    const __m256i sum = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_set1_epi16(128)),
+                                         _mm256_mullo_epi16(_mm256_sub_epi16(b, a), w));
     return _mm256_srli_epi16(sum, 8);
 }
 

@@ -74,9 +74,10 @@ namespace {
     hi = _mm512_unpackhi_epi32(w2, w2);
 }
 
-// (256 a + (b - a) w) >> 8; see SpanAvx2.cpp for why the wrapping product is exact.
+// (256 a + (b - a) w + 128) >> 8; see SpanAvx2.cpp for why the wrapping product is exact.
 [[gnu::always_inline]] inline __m512i Lerp16(__m512i a, __m512i b, __m512i w) {
-    const __m512i sum = _mm512_add_epi16(_mm512_slli_epi16(a, 8), _mm512_mullo_epi16(_mm512_sub_epi16(b, a), w));
+    const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(_mm512_slli_epi16(a, 8), _mm512_set1_epi16(128)),
+                                         _mm512_mullo_epi16(_mm512_sub_epi16(b, a), w));
     return _mm512_srli_epi16(sum, 8);
 }
 

@@ -2,13 +2,12 @@
 
 namespace cm {
 
-SpanFunction SelectAvx2Span(const SpanSetup& setup);
-SpanFunction SelectAvx512Span(const SpanSetup& setup);
-
-SpanFunction SelectFastSpan(const SpanSetup& setup, SpanLevel level) {
+SpanFunction SelectFastSpan(const SpanSetup& setup, SpanLevel level, SpanLevel* chosen) {
     SpanFunction f = nullptr;
-    if (level >= SpanLevel::Avx512) f = SelectAvx512Span(setup);
-    if (!f && level >= SpanLevel::Avx2) f = SelectAvx2Span(setup);
+    SpanLevel used = SpanLevel::Plain;
+    if (level >= SpanLevel::Avx512 && (f = SelectAvx512Span(setup))) used = SpanLevel::Avx512;
+    if (!f && level >= SpanLevel::Avx2 && (f = SelectAvx2Span(setup))) used = SpanLevel::Avx2;
+    if (chosen) *chosen = used;
     return f;
 }
 

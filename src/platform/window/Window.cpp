@@ -4,7 +4,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <thread>
+#include <vector>
 
 namespace cm {
 
@@ -27,6 +29,11 @@ struct Window::Impl {
         const int display = SDL_GetWindowDisplayIndex(window);
         pacer.SetRefreshRate(display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0);
     }
+
+    std::vector<uint32_t> enlarged;  // a frame scaled by whole pixels, before linear filtering
+
+    // Sends pixels (w x h) to the texture, which is remade when its size changes.
+    bool Upload(const uint32_t* pixels, int w, int h);
 
     ~Impl() {
         if (texture) SDL_DestroyTexture(texture);
@@ -73,7 +80,9 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     } else if (options.fullScreen) {
         windowFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     } else if (!options.framed) {
-        windowFlags |= SDL_WINDOW_BORDERLESS;
+        windowFlags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE;
+    } else {
+        windowFlags |= SDL_WINDOW_RESIZABLE;
     }
     impl->window = SDL_CreateWindow(options.title.c_str(), x, y, w, h, windowFlags);
     if (!impl->window) return Refuse("cannot create a window");
@@ -82,8 +91,6 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     if (!impl->renderer) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
     if (!impl->renderer) return Refuse("cannot draw in the window");
     impl->UpdateRefreshRate();
-    // The picture keeps its 4:3 shape at any window size: black bars fill the rest.
-    SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
     impl->cursorShown = options.showCursor;
     SDL_ShowCursor(options.showCursor ? SDL_ENABLE : SDL_DISABLE);
     SDL_RaiseWindow(impl->window);
@@ -100,25 +107,54 @@ Window::~Window() {
     if (impl_ && !impl_->cursorShown) SDL_ShowCursor(SDL_ENABLE);
 }
 
+bool Window::Impl::Upload(const uint32_t* pixels, int w, int h) {
+    if (!texture || textureWidth != w || textureHeight != h) {
+        if (texture) SDL_DestroyTexture(texture);
+        // ARGB8888 is a packed 32-bit format with blue in the low byte: the target's layout.
+        texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, w, h);
+        if (!texture) return false;
+        // Whatever scaling is left after whole pixels is filtered, never nearest-neighbour.
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+        textureWidth = w;
+        textureHeight = h;
+    }
+    return SDL_UpdateTexture(texture, nullptr, pixels, w * 4) == 0;
+}
+
+// Each pixel repeated factor times in each direction.
+static void EnlargeByWholePixels(const uint32_t* pixels, int width, int height, int factor,
+                                 std::vector<uint32_t>& out) {
+    const size_t outWidth = static_cast<size_t>(width) * factor;
+    out.resize(outWidth * height * factor);
+    for (int y = 0; y < height; ++y) {
+        uint32_t* row = out.data() + static_cast<size_t>(y) * factor * outWidth;
+        for (int x = 0; x < width; ++x) std::fill_n(row + static_cast<size_t>(x) * factor, factor, pixels[y * width + x]);
+        for (int k = 1; k < factor; ++k) std::copy_n(row, outWidth, row + k * outWidth);
+    }
+}
+
 void Window::ShowFrame(const uint32_t* pixels, int width, int height, bool waitVSync) {
     Impl& w = *impl_;
     if (!pixels || width < 1 || height < 1) return;
-    if (!w.texture || w.textureWidth != width || w.textureHeight != height) {
-        if (w.texture) SDL_DestroyTexture(w.texture);
-        // ARGB8888 is a packed 32-bit format with blue in the low byte: the target's layout.
-        w.texture = SDL_CreateTexture(w.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width,
-                                      height);
-        if (!w.texture) return;
-        w.textureWidth = width;
-        w.textureHeight = height;
-    }
     if (waitVSync != w.vsync) {
         SDL_RenderSetVSync(w.renderer, waitVSync ? 1 : 0);
         w.vsync = waitVSync;
     }
-    SDL_UpdateTexture(w.texture, nullptr, pixels, width * 4);
+    int outWidth = 0, outHeight = 0;
+    SDL_GetRendererOutputSize(w.renderer, &outWidth, &outHeight);
+    const PictureRect fit = FitPicture(outWidth, outHeight);
+    const int factor = std::max(1, std::min(fit.width / width, fit.height / height));
+    bool uploaded;
+    if (factor > 1) {
+        EnlargeByWholePixels(pixels, width, height, factor, w.enlarged);
+        uploaded = w.Upload(w.enlarged.data(), width * factor, height * factor);
+    } else {
+        uploaded = w.Upload(pixels, width, height);
+    }
+    if (!uploaded) return;
+    const SDL_Rect target{fit.x, fit.y, fit.width, fit.height};
     SDL_RenderClear(w.renderer);
-    SDL_RenderCopy(w.renderer, w.texture, nullptr, nullptr);
+    SDL_RenderCopy(w.renderer, w.texture, nullptr, &target);
     // Where the present does not wait for the refresh by itself, the pacer waits instead.
     if (waitVSync) std::this_thread::sleep_for(w.pacer.WaitBefore(FramePacer::Clock::now()));
     SDL_RenderPresent(w.renderer);
@@ -171,6 +207,10 @@ bool Window::IsFullScreen() const {
 }
 
 void Window::GetClientSize(int& width, int& height) const { SDL_GetWindowSize(impl_->window, &width, &height); }
+
+void Window::GetDrawableSize(int& width, int& height) const {
+    SDL_GetRendererOutputSize(impl_->renderer, &width, &height);
+}
 
 void Window::GetPosition(int& x, int& y) const { SDL_GetWindowPosition(impl_->window, &x, &y); }
 

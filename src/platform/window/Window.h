@@ -1,7 +1,9 @@
-// The show's window, on SDL2: a 640 x 480 picture shown either in a captioned window centred on
-// the desktop, or desktop full screen scaled to fit with its 4:3 shape kept (black bars). It is
-// the frame sink of the d3dx context. This header does not need SDL; builds without SDL get a
-// window that never opens.
+// The show's window, on SDL2: a captioned, resizable window centred on the desktop, or desktop
+// full screen. It is the frame sink of the d3dx context: each frame is shown in the largest 4:3
+// rectangle of the window (black bars beside), 1:1 when the frame has that size (the display
+// draws at the window's size), otherwise scaled smoothly: by whole pixels as far as they fit,
+// then linearly filtered the rest of the way, never nearest-neighbour. This header does not
+// need SDL; builds without SDL get a window that never opens.
 //
 // Units: pixels; keys are Windows virtual-key codes. Errors: Open returns null (no display
 // server, no SDL, or any SDL failure) and leaves SDL as it found it.
@@ -50,8 +52,11 @@ public:
     bool PollEvent(WindowEvent& event);
     void SetFullScreen(bool on);
     bool IsFullScreen() const;
-    // Size of the drawable area in pixels.
+    // Size of the window's area in screen coordinates.
     void GetClientSize(int& width, int& height) const;
+    // Size of the area frames are shown in, in pixels (larger than the client size on
+    // high-density screens).
+    void GetDrawableSize(int& width, int& height) const;
     // Position of the window's top-left corner on the desktop.
     void GetPosition(int& x, int& y) const;
     bool IsCursorShown() const;
@@ -60,6 +65,12 @@ private:
     explicit Window(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> impl_;
 };
+
+// The largest rectangle of exactly 4:3 shape inside width x height, centred (at least 4 x 3).
+struct PictureRect {
+    int x = 0, y = 0, width = 4, height = 3;
+};
+PictureRect FitPicture(int width, int height);
 
 // The code of a key that has no virtual-key code of its own (an unassigned value).
 inline constexpr uint32_t kVirtualKeyOther = 0xFF;

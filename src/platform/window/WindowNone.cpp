@@ -14,6 +14,7 @@ bool Window::PollEvent(WindowEvent&) { return false; }
 void Window::SetFullScreen(bool) {}
 bool Window::IsFullScreen() const { return false; }
 void Window::GetClientSize(int& width, int& height) const { width = height = 0; }
+void Window::GetDrawableSize(int& width, int& height) const { width = height = 0; }
 void Window::GetPosition(int& x, int& y) const { x = y = 0; }
 bool Window::IsCursorShown() const { return true; }
 uint32_t VirtualKeyFromSdlKey(int32_t) { return 0; }

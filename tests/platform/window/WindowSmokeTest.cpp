@@ -9,6 +9,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <vector>
 
@@ -88,6 +91,9 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     window->GetClientSize(w, h);
     EXPECT_EQ(w, 1024);
     EXPECT_EQ(h, 768);
+    display.BeginFrame(Color4(0, 0, 0));  // the picture follows the screen: drawn at its size
+    EXPECT_EQ(GetDevice()->GetRenderTarget().width, 1024);
+    EXPECT_EQ(GetDevice()->GetRenderTarget().height, 768);
     display.Present();
     PushKey(SDLK_RETURN, KMOD_LALT);
     display.PumpMessages();
@@ -95,6 +101,8 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     window->GetClientSize(w, h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
+    display.BeginFrame(Color4(0, 0, 0));
+    EXPECT_EQ(GetDevice()->GetRenderTarget().width, 640);
 
     SDL_Event quit{};
     quit.type = SDL_QUIT;
@@ -117,10 +125,36 @@ TEST_F(WindowSmokeTest, FullScreenCoversTheDesktopWithoutCursor) {
     EXPECT_EQ(h, 768);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 0);
-    EXPECT_EQ(GetDevice()->GetRenderTarget().width, 640);
+    EXPECT_EQ(GetDevice()->GetRenderTarget().width, 1024);  // the desktop's resolution
     display.BeginFrame(Color4(1, 1, 1));
     display.Present();
     EXPECT_EQ(display.PumpMessages(), 0u);
+}
+
+// A resized window is drawn at the largest 4:3 picture it holds (twice that with supersampling);
+// with the original pixels kept, at 640 x 480 whatever its size.
+TEST_F(WindowSmokeTest, ThePictureIsDrawnAtTheWindowsSize) {
+    for (const bool original : {false, true}) {
+        DisplayDevice display;
+        RenderOptions options;
+        options.originalPixels = original;
+        options.supersample = 2;
+        display.SetRenderOptions(options);
+        ASSERT_TRUE(display.Create(640, 480, 0x0E, "Cold Meridian"));
+        SDL_SetWindowSize(SDL_GetWindowFromID(1), 800, 450);
+        for (int i = 0; i < 20 && display.GetRenderHeight() != (original ? 480 : 450); ++i) {
+            display.PumpMessages();
+            display.BeginFrame(Color4(0, 0, 0));
+            display.Present();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        EXPECT_EQ(display.GetRenderWidth(), original ? 640 : 600);
+        EXPECT_EQ(display.GetRenderHeight(), original ? 480 : 450);
+        EXPECT_EQ(GetDevice()->GetRenderTarget().height, original ? 960 : 900);
+    }
+    const PictureRect wide = FitPicture(1920, 1080), tall = FitPicture(1000, 2000);
+    EXPECT_EQ((std::array{wide.x, wide.y, wide.width, wide.height}), (std::array{240, 0, 1440, 1080}));
+    EXPECT_EQ((std::array{tall.x, tall.y, tall.width, tall.height}), (std::array{0, 625, 1000, 750}));
 }
 
 }  // namespace

@@ -68,11 +68,13 @@ TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
 }
 
 TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {
-    // One second of the room with sparks, the part the seed drives.
+    // One second of the room with sparks, the part the seed drives; the same seed on one and on
+    // three drawing threads.
     std::vector<std::string> dirs;
     for (const char* seed : {"7", "7", "8"}) {
         dirs.push_back(TempDir(std::string("frames_") + std::to_string(dirs.size())));
-        Recorder r(Options({"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames", dirs.back()}));
+        Recorder r(Options({"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames", dirs.back(),
+                            "--threads", dirs.size() == 1 ? "1" : "3"}));
         ASSERT_EQ(r.Run(), 0);
         EXPECT_EQ(r.Summary().framesWritten, 10);
     }
@@ -86,6 +88,25 @@ TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSpark
         differing += ReadFile(dirs[0] + "/" + n) != ReadFile(dirs[2] + "/" + n);
     }
     EXPECT_GT(differing, 5);
+}
+
+// A still of another shape is drawn at the largest 4:3 picture it holds, centred, bars beside.
+TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
+    const std::string dir = TempDir("sized");
+    Recorder r(Options({"--fps", "10", "--seed", "1", "--stills", "35", "--still-dir", dir, "--size", "800x450",
+                        "--supersample", "2"}));
+    ASSERT_EQ(r.Run(), 0);
+    Image still;
+    ASSERT_TRUE(ReadPng(dir + "/still_35.png", still));
+    ASSERT_EQ(still.width, 800);
+    ASSERT_EQ(still.height, 450);
+    auto columnLit = [&](int x) {
+        for (int y = 0; y < 450; ++y)
+            if (still.pixels[size_t(y) * 800 + x] & 0xFFFFFF) return true;
+        return false;
+    };
+    EXPECT_FALSE(columnLit(0) || columnLit(99) || columnLit(700) || columnLit(799));
+    EXPECT_TRUE(columnLit(100) && columnLit(400) && columnLit(699));
 }
 
 TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
