@@ -155,15 +155,18 @@ void Player::SaveFrame() {
     if (kept.empty()) return;
     char name[64];
     std::snprintf(name, sizeof name, "coldmeridian-%07.3fs", keptSeconds);
-    std::string path = (fs::path(frameFolder) / name).string() + ".png";
-    for (int n = 2; fs::exists(path); ++n) path = (fs::path(frameFolder) / name).string() + "-" + std::to_string(n) + ".png";
-    if (!WritePng(path, Image{keptWidth, keptHeight, kept})) {
-        std::fprintf(stderr, "coldmeridian: cannot write the frame to %s\n", path.c_str());
+    // In the folder given; where that cannot be written, the working folder.
+    std::error_code ec;
+    for (const fs::path& folder : {fs::path(frameFolder), fs::current_path(ec)}) {
+        std::string path = (folder / name).string() + ".png";
+        for (int n = 2; fs::exists(path); ++n) path = (folder / name).string() + "-" + std::to_string(n) + ".png";
+        if (!WritePng(path, Image{keptWidth, keptHeight, kept})) continue;
+        lastSaved = path;
+        std::printf("coldmeridian: frame at %.3f s saved as %s\n", keptSeconds, path.c_str());
+        std::fflush(stdout);
         return;
     }
-    lastSaved = path;
-    std::printf("coldmeridian: frame at %.3f s saved as %s\n", keptSeconds, path.c_str());
-    std::fflush(stdout);
+    std::fprintf(stderr, "coldmeridian: cannot write the frame in %s or the working folder\n", frameFolder.c_str());
 }
 
 int RunPlayer(Show& show, const ShowSetup& setup, const std::string& frameFolder) {

@@ -97,6 +97,15 @@ EMSCRIPTEN_KEEPALIVE double cm_web_still_frame_at(double seconds) {
     return g_stillClock ? static_cast<double>(g_stillClock->FirstFrameAtOrAfter(seconds)) : -1.0;
 }
 
+// Brings the deterministic mode to `frame` without drawing the frames before it, as a seek
+// does; returns the frame the next step draws.
+EMSCRIPTEN_KEEPALIVE double cm_web_still_skip_to(double frame) {
+    if (!g_stillClock) return -1.0;
+    const auto target = static_cast<int64_t>(frame);
+    if (target > g_stillFrame) g_stillFrame = cm::SimulateFrames(g_show, *g_stillClock, g_stillFrame, target);
+    return static_cast<double>(g_stillFrame);
+}
+
 // Draws the next frame of the deterministic mode and returns the part it drew (0..8, -1 for
 // none); -2 once the show has ended.
 EMSCRIPTEN_KEEPALIVE int cm_web_still_step() {

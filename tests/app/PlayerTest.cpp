@@ -113,6 +113,17 @@ TEST_F(PlayerTest, SavedFrameIsTheFrameOnScreenWithoutTheStatusLine) {
     EXPECT_EQ(changedBelow, 0u) << "and nowhere else";
     player->HandleKey(kKeyF12);  // a second save does not overwrite the first
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path), {}), 2);
+
+    // A program folder that cannot be written (an installed program): the working folder.
+    const std::filesystem::path here = std::filesystem::current_path();
+    player.reset();
+    player = std::make_unique<Player>(show, "/proc");
+    std::filesystem::current_path(scratch.path);
+    player->Step();
+    player->HandleKey(kKeyF12);
+    std::filesystem::current_path(here);
+    EXPECT_EQ(std::filesystem::path(player->LastSavedFrame()).parent_path(), scratch.path);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path), {}), 3);
 }
 
 }  // namespace

@@ -94,14 +94,17 @@ async function loadPage(query, extraFlags = []) {
   const url = `http://127.0.0.1:${server.address().port}/index.html?${query}`;
   const browser = spawn(chromium, ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    `--user-data-dir=${profile}`, ...extraFlags, url], {stdio: 'ignore'});
+    `--user-data-dir=${profile}`, ...extraFlags, url], {stdio: 'ignore', detached: true});
   const result = await new Promise((resolve) => {
     const timer = setTimeout(() => resolve('no answer in time'), timeoutMs);
     pageDone = (text) => { clearTimeout(timer); resolve(text); };
   });
-  browser.kill('SIGKILL');
-  await new Promise((resolve) => (browser.exitCode !== null ? resolve() : browser.on('exit', resolve)));
-  rmSync(profile, {recursive: true, force: true});
+  // The browser and its helper processes, which share its process group.
+  const exited = new Promise((resolve) => (browser.exitCode !== null ? resolve() : browser.on('exit', resolve)));
+  process.kill(-browser.pid, 'SIGKILL');
+  await exited;
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  rmSync(profile, {recursive: true, force: true, maxRetries: 10, retryDelay: 200});
   if (result !== 'ok') console.log(`FAIL: the page (${query}) reports ${result}`);
   return result === 'ok' ? posted : null;
 }
@@ -127,7 +130,7 @@ function figures(timings) {
   console.log(`start-up: data and program ready ${times.ready.toFixed(0)} ms after page load, ` +
               `first frame ${times.firstFrame.toFixed(0)} ms`);
   const seconds = new Map();
-  frames.forEach(([part, ms], frame) => {
+  frames.forEach(([part, ms, frame]) => {
     const key = `${part}:${Math.floor(frame / fps)}`;
     const s = seconds.get(key) || {part, frames: 0, ms: 0};
     s.frames += 1;
@@ -152,7 +155,9 @@ if (record.status !== 0) throw new Error('the recorder failed');
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 let failures = 0;
 
-const still = await loadPage(`still=${moments.join(',')}&seed=1&fps=${fps}&report=1`);
+// CM_WEB_TIMING=1 draws every frame on the way, for the per-part figures.
+const timing = process.env.CM_WEB_TIMING ? '&timing=1' : '';
+const still = await loadPage(`still=${moments.join(',')}&seed=1&fps=${fps}&report=1${timing}`);
 if (!still) ++failures;
 const timings = still && JSON.parse(still.timings.toString());
 const parts = new Set();
@@ -160,7 +165,7 @@ for (const label of moments) {
   if (!still) break;
   const native = readPng(join(scratch, `still_${label}.png`));
   const web = still[`/still/${label}`];
-  const part = timings.frames[Math.ceil(Number(label) * fps - 1e-9)]?.[0];
+  const part = timings.frames.find((f) => f[2] === Math.ceil(Number(label) * fps - 1e-9))?.[0];
   parts.add(part);
   if (!web || web.length !== native.rgba.length) {
     console.log(`FAIL: ${label} s: no frame of ${native.width} x ${native.height} from the page`);

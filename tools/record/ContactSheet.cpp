@@ -58,7 +58,7 @@ void ContactSheet::Add(int part, double seconds, const Image& frame) {
         return;
     }
     Sample s{seconds, {}};
-    ScaleToFit(frame, kTileWidth, kTileHeight, s.tile);
+    if (frame.width > 0) ScaleToFit(frame, kTileWidth, kTileHeight, s.tile);
     pending_.push_back(std::move(s));
 }
 

@@ -24,7 +24,9 @@ public:
     // Show seconds between the samples kept of a part: its middle is found to within half this.
     static constexpr double kSampleStep = 0.25;
 
-    // A 640 x 480 frame of `part` (0..8) at show time `seconds`; others are ignored.
+    // A 640 x 480 frame of `part` (0..8) at show time `seconds`; others are ignored. An empty
+    // frame makes the same choice of times without pictures: offered every frame of a run, a
+    // sheet says which frames it would show (ChosenSeconds), so only those need drawing.
     void Add(int part, double seconds, const Image& frame);
     // Composes and writes the sheet. Parts never seen stay black with their label saying so.
     bool Write(const std::string& path, const std::string& fontPath, std::string& error);

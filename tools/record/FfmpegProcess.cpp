@@ -42,6 +42,8 @@ FfmpegProcess::~FfmpegProcess() { Stop(); }
 void FfmpegProcess::Stop() {
     if (input_ >= 0) close(input_);
     input_ = -1;
+    if (output_ >= 0) close(output_);
+    output_ = -1;
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         int status = 0;
@@ -53,23 +55,37 @@ void FfmpegProcess::Stop() {
 
 bool FfmpegProcess::Start(const std::string& path, const std::vector<std::string>& args, bool withInput,
                           const std::string& logPath, std::string& error) {
+    return Spawn(path, args, withInput, false, logPath, error);
+}
+
+bool FfmpegProcess::StartReading(const std::string& path, const std::vector<std::string>& args,
+                                 const std::string& logPath, std::string& error) {
+    return Spawn(path, args, false, true, logPath, error);
+}
+
+bool FfmpegProcess::Spawn(const std::string& path, const std::vector<std::string>& args, bool withInput,
+                          bool withOutput, const std::string& logPath, std::string& error) {
     if (pid_ > 0) {
         error = "ffmpeg is already running";
         return false;
     }
     // A child that dies early must show up as a failed write, not kill the recorder.
     std::signal(SIGPIPE, SIG_IGN);
-    int fds[2] = {-1, -1};
-    if (withInput && pipe2(fds, O_CLOEXEC) != 0) {
+    int in[2] = {-1, -1}, out[2] = {-1, -1};
+    if ((withInput && pipe2(in, O_CLOEXEC) != 0) || (withOutput && pipe2(out, O_CLOEXEC) != 0)) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
+        for (int fd : {in[0], in[1]}) {
+            if (fd >= 0) close(fd);
+        }
         return false;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (withInput) posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+    if (withInput) posix_spawn_file_actions_adddup2(&actions, in[0], 0);
     else posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addopen(&actions, 2, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (withOutput) posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    else posix_spawn_file_actions_adddup2(&actions, 2, 1);
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(path.c_str()));
@@ -77,14 +93,17 @@ bool FfmpegProcess::Start(const std::string& path, const std::vector<std::string
     argv.push_back(nullptr);
     const int rc = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (withInput) close(fds[0]);
+    if (withInput) close(in[0]);
+    if (withOutput) close(out[1]);
     if (rc != 0) {
         pid_ = -1;
-        if (withInput) close(fds[1]);
+        if (withInput) close(in[1]);
+        if (withOutput) close(out[0]);
         error = "cannot start " + path + ": " + std::strerror(rc);
         return false;
     }
-    input_ = withInput ? fds[1] : -1;
+    input_ = withInput ? in[1] : -1;
+    output_ = withOutput ? out[0] : -1;
     return true;
 }
 
@@ -101,10 +120,23 @@ bool FfmpegProcess::Write(const void* data, size_t bytes) {
     return true;
 }
 
+bool FfmpegProcess::Read(void* data, size_t bytes) {
+    if (output_ < 0) return false;
+    char* p = static_cast<char*>(data);
+    while (bytes > 0) {
+        const ssize_t n = read(output_, p, bytes);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        bytes -= size_t(n);
+    }
+    return true;
+}
+
 bool FfmpegProcess::Finish(std::string& error) {
-    if (input_ >= 0) {
-        close(input_);
-        input_ = -1;
+    for (int* fd : {&input_, &output_}) {
+        if (*fd >= 0) close(*fd);
+        *fd = -1;
     }
     if (pid_ <= 0) {
         error = "ffmpeg was not running";

@@ -27,16 +27,26 @@ public:
     // /dev/null otherwise; standard output and error go to logPath. False with a message.
     bool Start(const std::string& path, const std::vector<std::string>& args, bool withInput,
                const std::string& logPath, std::string& error);
+    // The same with the child's standard output on a pipe we read from (its messages still go
+    // to logPath) and its standard input from /dev/null.
+    bool StartReading(const std::string& path, const std::vector<std::string>& args, const std::string& logPath,
+                      std::string& error);
     // Writes all bytes to the pipe. False once the child has stopped reading.
     bool Write(const void* data, size_t bytes);
+    // Reads exactly `bytes` from the pipe. False at its end (or any failure) before that.
+    bool Read(void* data, size_t bytes);
     // Closes the pipe and waits. True only when the child exited with status 0.
     bool Finish(std::string& error);
     // Ends a running child (SIGTERM) and waits for it to exit; nothing when none runs.
     void Stop();
 
 private:
+    bool Spawn(const std::string& path, const std::vector<std::string>& args, bool withInput, bool withOutput,
+               const std::string& logPath, std::string& error);
+
     pid_t pid_ = -1;
     int input_ = -1;
+    int output_ = -1;
 };
 
 // The last lines of a log file (at most maxBytes), for error messages.

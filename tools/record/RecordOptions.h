@@ -40,8 +40,10 @@ struct RecordOptions {
     bool quiet = false;
     bool echo = false;                    // keep the scene reader's echo on standard output
     bool help = false;
+    int jobs = 1;                         // processes that record the range, each a piece
+    std::string pieceVideo;               // a job's own frames, losslessly and without audio (set for jobs only)
 
-    bool WantsVideo() const { return !out.empty() || !lossless.empty(); }
+    bool WantsVideo() const { return !out.empty() || !lossless.empty() || !pieceVideo.empty(); }
     bool WantsRange() const { return WantsVideo() || !framesDir.empty() || !traceDir.empty(); }
 };
 

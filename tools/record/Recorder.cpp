@@ -3,9 +3,11 @@
 #include "ContactSheet.h"
 #include "FfmpegProcess.h"
 #include "FrameScaler.h"
+#include "FrameSkip.h"
 #include "Interrupt.h"
 #include "ModuleAudio.h"
 #include "PartSeconds.h"
+#include "Pieces.h"
 #include "TraceWriter.h"
 #include "VideoWriter.h"
 
@@ -79,6 +81,7 @@ std::string Absolute(const std::string& p) { return p.empty() ? p : fs::absolute
 struct Outputs {
     std::unique_ptr<VideoWriter> h264;
     std::unique_ptr<VideoWriter> lossless;
+    std::unique_ptr<VideoWriter> piece;  // a job's frames (RecordOptions::pieceVideo)
     std::unique_ptr<TraceWriter> trace;
     std::unique_ptr<ContactSheet> sheet;
 };
@@ -101,12 +104,31 @@ struct Timing {
     SteadyClock::time_point lastProgress = started;
     double outputSeconds = 0.0;
     double outputCpu = 0.0;
-    double firstFrameCpu = 0.0;  // when frame 0 has been drawn: start-up and one frame are behind
+    double firstFrameCpu = 0.0;  // when the first frame has been drawn, less any seeking before it
     double lastOutputEndCpu = 0.0;
     SteadyClock::time_point lastOutputEnd = started;
 };
 
 std::string StillName(const std::string& dir, const std::string& label) { return dir + "/still_" + label + ".png"; }
+
+// A job of a parallel recording (in a child process): only its piece of the range, its video
+// frames to the piece's file, its PNG frames where the recording's go.
+int RecordPiece(RecordOptions o, const std::string& dataDir, const Piece& piece) {
+    const FrameClock clock(o.fps);
+    o.from = clock.SecondsAt(piece.first);
+    o.to = clock.SecondsAt(piece.end);
+    o.dataDir = dataDir;
+    o.jobs = 1;
+    o.quiet = true;
+    o.audio = false;
+    o.out.clear();
+    o.lossless.clear();
+    o.pieceVideo = piece.video;
+    o.stills.clear();
+    o.contactSheet.clear();
+    Recorder recorder(o);
+    return recorder.Run();
+}
 
 int Fail(const std::string& message, int code = 1) {
     std::fprintf(stderr, "coldmeridian-record: %s\n", message.c_str());
@@ -161,7 +183,11 @@ private:
     bool FindInputs();
     bool PlanFrames();
     bool CheckPlanAgainstShowEnd();
+    bool StartJobs();
     bool OpenOutputs();
+    void BeforeFrame(Show& show);
+    bool Needed(int64_t f) const;
+    bool JoinJobs();
     ShowSetup MakeShowSetup();
     void OnFrame(Show& show);
     bool WantsCapture(int64_t f) const;
@@ -191,6 +217,9 @@ private:
     int64_t estimatedEnd_ = 0;
     bool tty_ = isatty(2) != 0;
     Image scaled_;
+    std::vector<Piece> pieces_;  // with --jobs: the range's pieces, this process's first
+    std::array<int64_t, 9> sheetFrames_{-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    int64_t stopWithoutSheet_ = 0;
     PartSeconds seconds_;  // wall time of drawing per second of each part
 };
 
@@ -198,13 +227,18 @@ int Session::Run() {
     for (std::string* p : {&o_.out, &o_.lossless, &o_.framesDir, &o_.stillsDir, &o_.contactSheet, &o_.traceDir}) {
         *p = Absolute(*p);
     }
-    if (!FindInputs() || !PlanFrames() || !OpenOutputs()) return Fail(error_, failCode_);
+    // Children that have not finished when the session ends are stopped.
+    struct StopOnExit {
+        std::vector<Piece>& pieces;
+        ~StopOnExit() { StopPieces(pieces); }
+    } stopJobs{pieces_};
+    if (!FindInputs() || !PlanFrames() || !StartJobs() || !OpenOutputs()) return Fail(error_, failCode_);
 
     const ShowSetup setup = MakeShowSetup();
     Show show;
     const auto showStart = SteadyClock::now();
     const double showCpuStart = CpuSeconds();
-    const int code = RunShow(show, setup, [this](Show& s) { OnFrame(s); });
+    const int code = RunShow(show, setup, [this](Show& s) { OnFrame(s); }, [this](Show& s) { BeforeFrame(s); });
     const double showSeconds = Since(showStart);
     summary_.renderCpuSeconds = CpuSeconds() - showCpuStart - timing_.outputCpu;
     summary_.startupCpuSeconds = timing_.firstFrameCpu - showCpuStart;
@@ -214,7 +248,7 @@ int Session::Run() {
     if (code != 0) {
         return Fail("the show could not start: " + show.GetStartupFailure());
     }
-    if (!runError_.empty() || !CheckRunCoveredOutputs() || !FinishOutputs()) {
+    if (!runError_.empty() || !JoinJobs() || !CheckRunCoveredOutputs() || !FinishOutputs()) {
         // The outputs' writers remove what they had not finished as the session ends.
         if (const int signal = InterruptSignal()) {
             return Fail("stopped by signal " + std::to_string(signal) + "; unfinished outputs removed", 128 + signal);
@@ -270,6 +304,8 @@ bool Session::PlanFrames() {
     plan_.rangeUsed = o_.WantsRange() || !anyOutput;
     if (plan_.rangeUsed) plan_.stop = plan_.rangeEnd;
     for (int64_t f : plan_.stillFrames) plan_.stop = std::max(plan_.stop, f + 1);
+    // The contact sheet's frames are known once the show is up (PlanContactSheet).
+    stopWithoutSheet_ = plan_.stop;
     if (!o_.contactSheet.empty()) plan_.stop = kNoEnd;
     showFrames_ = CountShowFrames([this](int64_t n) { return clock_.TicksAfter(n); },
                                   clock_.FirstFrameAtOrAfter(kShowSecondsBound));
@@ -299,6 +335,48 @@ bool Session::CheckPlanAgainstShowEnd() {
     return true;
 }
 
+// --jobs: the range in contiguous pieces, all but the first recorded by child processes that
+// start here, before this process starts any ffmpeg of its own.
+bool Session::StartJobs() {
+    if (o_.jobs <= 1 || !o_.WantsRange()) return true;
+    if (!o_.traceDir.empty()) {
+        error_ = "--trace is written by one process: leave out --jobs";
+        return false;
+    }
+    if (!o_.seed) o_.seed = static_cast<uint32_t>(std::time(nullptr));  // one seed for every job
+    pieces_ = SplitRange(plan_.first, std::min(plan_.rangeEnd, showFrames_), o_.jobs);
+    const std::string video = o_.out.empty() ? o_.lossless : o_.out;
+    for (size_t i = 1; i < pieces_.size() && !video.empty(); ++i) {
+        pieces_[i].video = video + ".job" + std::to_string(i) + ".nut";
+    }
+    if (!video.empty() && !CheckWritable(video, error_)) return false;
+    const std::string here = fs::current_path().string();
+    if (!StartPieces(pieces_, [&](const Piece& p) { return RecordPiece(o_, here, p); }, error_)) return false;
+    plan_.rangeEnd = pieces_[0].end;  // this process records the first piece
+    stopWithoutSheet_ = plan_.rangeEnd;
+    for (int64_t f : plan_.stillFrames) stopWithoutSheet_ = std::max(stopWithoutSheet_, f + 1);
+    if (plan_.stop != kNoEnd) plan_.stop = stopWithoutSheet_;
+    return true;
+}
+
+// The other jobs' pieces, in order: their frames into this process's encoders.
+bool Session::JoinJobs() {
+    for (size_t i = 1; i < pieces_.size(); ++i) {
+        if (!WaitPiece(pieces_[i], error_)) return false;
+        if (pieces_[i].video.empty()) continue;
+        const bool read = ReadPieceFrames(ffmpeg_, pieces_[i], o_.width, o_.height, [&](const Image& image, std::string& e) {
+            for (VideoWriter* v : {out_.h264.get(), out_.lossless.get()}) {
+                if (v && !v->AddFrame(image, e)) return false;
+            }
+            return true;
+        }, error_);
+        std::remove(pieces_[i].video.c_str());
+        if (!read) return false;
+        summary_.framesWritten += pieces_[i].end - pieces_[i].first;
+    }
+    return true;
+}
+
 bool Session::OpenOutputs() {
     // Folders named for outputs are made here, so that a fresh output path just works; a file
     // that cannot be written is refused before anything is drawn.
@@ -317,6 +395,10 @@ bool Session::OpenOutputs() {
         if (!out_.lossless->Begin(VideoKind::Lossless, o_.lossless, ffmpeg_, o_.width, o_.height, o_.fps, error_)) {
             return false;
         }
+    }
+    if (!o_.pieceVideo.empty()) {
+        out_.piece = std::make_unique<VideoWriter>();
+        if (!out_.piece->Begin(VideoKind::Piece, o_.pieceVideo, ffmpeg_, o_.width, o_.height, o_.fps, error_)) return false;
     }
     if (!o_.traceDir.empty()) {
         out_.trace = std::make_unique<TraceWriter>();
@@ -355,8 +437,36 @@ ShowSetup Session::MakeShowSetup() {
 
 bool Session::WantsCapture(int64_t f) const {
     if (observer_ || out_.sheet) return true;
-    if (plan_.InRange(f) && (out_.h264 || out_.lossless || !o_.framesDir.empty())) return true;
+    if (plan_.InRange(f) && (out_.h264 || out_.lossless || out_.piece || !o_.framesDir.empty())) return true;
     return plan_.IsStill(f);
+}
+
+// Whether frame f must be drawn; the others are simulated. An observer sees every frame.
+bool Session::Needed(int64_t f) const {
+    if (observer_ || (plan_.rangeUsed && plan_.InRange(f)) || plan_.IsStill(f)) return true;
+    return out_.sheet && std::find(sheetFrames_.begin(), sheetFrames_.end(), f) != sheetFrames_.end();
+}
+
+// Before each frame: on to the next frame an output needs, the frames before it simulated.
+void Session::BeforeFrame(Show& show) {
+    const auto t0 = SteadyClock::now();
+    const double cpu0 = CpuSeconds();
+    if (out_.sheet && frame_ == 0) {
+        sheetFrames_ = PlanContactSheet(show, clock_);
+        const int64_t last = *std::max_element(sheetFrames_.begin(), sheetFrames_.end());
+        if (!plan_.rangeUsed) plan_.stop = std::max(stopWithoutSheet_, last + 1);
+    }
+    const int64_t next = SkipToNeededFrame(show, clock_, frame_, std::min(plan_.stop, showFrames_),
+                                           [this](int64_t f) { return Needed(f); });
+    summary_.seekSeconds += Since(t0);
+    summary_.seekCpuSeconds += CpuSeconds() - cpu0;
+    if (show.GetQuitFlag() != 0) summary_.showEnded = true;
+    if (next == frame_) return;
+    frame_ = next;
+    sink_.want = WantsCapture(frame_);
+    if (out_.trace && plan_.InRange(frame_)) BeginTrace();
+    timing_.lastOutputEnd = SteadyClock::now();
+    timing_.lastOutputEndCpu = CpuSeconds();
 }
 
 // After each frame's present: its outputs, its trace, then the clock moved to the next frame.
@@ -364,10 +474,10 @@ void Session::OnFrame(Show& show) {
     const auto t0 = SteadyClock::now();
     const double cpu0 = CpuSeconds();
     const int64_t k = frame_;
-    if (k == 0) timing_.firstFrameCpu = cpu0;
+    if (summary_.framesDrawn++ == 0) timing_.firstFrameCpu = cpu0 - summary_.seekCpuSeconds;
     ChargeDrawing(show, cpu0);
     const int drawn = show.GetLastDrawnPart();
-    if (k > 0 && drawn >= 0 && drawn < kPartCount)
+    if (summary_.framesDrawn > 1 && drawn >= 0 && drawn < kPartCount)
         seconds_.Add(drawn, clock_.SecondsAt(k), std::chrono::duration<double>(t0 - timing_.lastOutputEnd).count(),
                      cpu0 - timing_.lastOutputEndCpu);
     if (sink_.want) WriteFrame({k, clock_.SecondsAt(k), show.GetLastDrawnPart(), show.GetFlashLevel()}, sink_.image);
@@ -393,7 +503,7 @@ void Session::OnFrame(Show& show) {
 // clock's update and the message pump), charged to the part it drew.
 void Session::ChargeDrawing(const Show& show, double cpu) {
     const int drawn = show.GetLastDrawnPart();
-    if (frame_ > 0 && drawn >= 0 && drawn < kPartCount) {
+    if (summary_.framesDrawn > 1 && drawn >= 0 && drawn < kPartCount) {
         summary_.partCpuSeconds[size_t(drawn)] += cpu - timing_.lastOutputEndCpu;
         ++summary_.partFrames[size_t(drawn)];
     }
@@ -404,7 +514,7 @@ void Session::WriteFrame(const FrameInfo& info, const Image& full) {
     if (observer_) observer_(info, full);
     if (out_.sheet) out_.sheet->Add(info.part, info.seconds, full);
     const bool inRange = plan_.InRange(k);
-    if (!(inRange && (out_.h264 || out_.lossless || !o_.framesDir.empty())) && !plan_.IsStill(k)) return;
+    if (!(inRange && (out_.h264 || out_.lossless || out_.piece || !o_.framesDir.empty())) && !plan_.IsStill(k)) return;
     const Image* image = &full;
     if (o_.width != full.width || o_.height != full.height) {
         CentreInside(full, o_.width, o_.height, scaled_);
@@ -413,6 +523,7 @@ void Session::WriteFrame(const FrameInfo& info, const Image& full) {
     std::string error;
     if (inRange && out_.h264 && !out_.h264->AddFrame(*image, error)) runError_ = error;
     if (inRange && out_.lossless && !out_.lossless->AddFrame(*image, error)) runError_ = error;
+    if (inRange && out_.piece && !out_.piece->AddFrame(*image, error)) runError_ = error;
     if (inRange && !o_.framesDir.empty()) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06lld.png", static_cast<long long>(k));
@@ -490,6 +601,7 @@ bool Session::FinishOutputs() {
             if (InterruptSignal() != 0 || (v && !v->Finish(o_.audio ? &pcm : nullptr, error_))) return false;
         }
     }
+    if (out_.piece && !out_.piece->Finish(nullptr, error_)) return false;
     return !out_.sheet || out_.sheet->Write(o_.contactSheet, kDefaultFont, error_);
 }
 
@@ -503,12 +615,17 @@ void Session::PrintSummary() const {
                  summary_.showEnded ? ", to the show's end" : "", summary_.renderSeconds,
                  double(frame) / std::max(summary_.renderSeconds, 1e-9), summary_.renderCpuSeconds,
                  double(frame) / std::max(summary_.renderCpuSeconds, 1e-9), summary_.totalSeconds);
-    // Frames after the first, without start-up, shutdown or output work: the drawing rate.
-    const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds;
-    if (frame > 1) {
-        std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; frames 1 to %lld drawn at %.0f fps\n",
-                     summary_.startupCpuSeconds, static_cast<long long>(frame - 1),
-                     double(frame - 1) / std::max(drawing, 1e-9));
+    if (summary_.framesDrawn < frame) {
+        std::fprintf(stderr, "coldmeridian-record: %lld frames drawn, the other %lld simulated in %.2f s (%.2f s of processor time)\n",
+                     static_cast<long long>(summary_.framesDrawn), static_cast<long long>(frame - summary_.framesDrawn),
+                     summary_.seekSeconds, summary_.seekCpuSeconds);
+    }
+    // Drawn frames after the first, without start-up, seeking, shutdown or output work: the drawing rate.
+    const double drawing = summary_.renderCpuSeconds - summary_.startupCpuSeconds - summary_.seekCpuSeconds;
+    const int64_t after = summary_.framesDrawn - 1;
+    if (after > 0) {
+        std::fprintf(stderr, "coldmeridian-record: start-up %.2f s of processor time; %lld frames after the first drawn at %.0f fps\n",
+                     summary_.startupCpuSeconds, static_cast<long long>(after), double(after) / std::max(drawing, 1e-9));
         for (int p = 0; p < kPartCount; ++p) {
             const int64_t n = summary_.partFrames[size_t(p)];
             if (n == 0) continue;

@@ -22,7 +22,10 @@ struct FrameInfo {
 };
 
 struct RecordSummary {
-    int64_t framesRun = 0;      // frames the show drew, from frame 0
+    int64_t framesRun = 0;      // frames the show went through, from frame 0
+    int64_t framesDrawn = 0;    // of those, the ones drawn (the others were simulated)
+    double seekSeconds = 0.0;   // simulating, wall time
+    double seekCpuSeconds = 0.0;
     int64_t framesWritten = 0;  // frames in the range that went to the range outputs
     int64_t firstFrame = 0;
     bool showEnded = false;     // the show raised its quit flag

@@ -5,7 +5,9 @@
 namespace cm::record {
 
 namespace {
-const char* Format(VideoKind kind) { return kind == VideoKind::H264 ? "mp4" : "matroska"; }
+const char* Format(VideoKind kind) {
+    return kind == VideoKind::H264 ? "mp4" : kind == VideoKind::Lossless ? "matroska" : "nut";
+}
 
 // Flags that keep version strings, times and encoder choices out of the output, so that the
 // same input gives the same bytes.

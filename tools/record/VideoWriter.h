@@ -19,6 +19,7 @@ namespace cm::record {
 enum class VideoKind {
     H264,      // H.264 yuv420p, AAC audio, MP4
     Lossless,  // FFV1 in RGB, FLAC audio, Matroska
+    Piece,     // FFV1 in RGB in NUT, never with audio: one job's frames of a parallel recording
 };
 
 class VideoWriter {

@@ -115,8 +115,8 @@ TEST(ImageFiles, CreditsKeepTextOnScreenUntilTheScrollerEnds) {
             if (std::max({p.r, p.g, p.b}) > 0.3f) text[size_t(y)] = true;
         }
     const float scale = float(credits.Height()) / 960.0f;
-    // From shortly after the image enters until about two seconds (60 rows) before the end.
-    for (int top = 400; top >= -900; top -= 4) {
+    // From the first step after the image enters until about two seconds (60 rows) before the end.
+    for (int top = 476; top >= -900; top -= 4) {
         const int from = int(float(std::max(0, -top)) * scale), to = int(float(std::min(960, 480 - top)) * scale);
         bool seen = false;
         for (int r = from; r < to && !seen; ++r) seen = text[size_t(r)];

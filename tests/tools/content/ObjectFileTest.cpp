@@ -118,7 +118,7 @@ TEST(ObjectFiles, AreWellFormedIffWithEveryReferenceResolved) {
             EXPECT_TRUE(EndsWith(image, ".jpg") || EndsWith(image, ".tga")) << image;
         }
     }
-    EXPECT_EQ(objects, 10);
+    EXPECT_EQ(objects, 12);
 }
 
 TEST(ObjectFiles, NamesArePaddedToEvenLengthsAndSurfacesKeepTheirOrder) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -68,16 +69,22 @@ TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
 }
 
 TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {
-    // One second of the room with sparks, the part the seed drives; the same seed on one and on
-    // three drawing threads.
+    // One second of the room with sparks, the part the seed drives; the same seed again on three
+    // drawing threads in three processes, each seeking to its piece.
     std::vector<std::string> dirs;
     for (const char* seed : {"7", "7", "8"}) {
         dirs.push_back(TempDir(std::string("frames_") + std::to_string(dirs.size())));
         Recorder r(Options({"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames", dirs.back(),
-                            "--threads", dirs.size() == 1 ? "1" : "3"}));
+                            "--threads", dirs.size() == 1 ? "1" : "3", "--jobs", dirs.size() == 2 ? "3" : "1"}));
         ASSERT_EQ(r.Run(), 0);
-        EXPECT_EQ(r.Summary().framesWritten, 10);
+        EXPECT_EQ(r.Summary().framesWritten, dirs.size() == 2 ? 4 : 10);  // the first piece
     }
+    // A still seeks straight to its frame, which is the frame the range drew.
+    Recorder still(Options({"--fps", "10", "--seed", "7", "--stills", "31.5", "--still-dir", dirs[0]}));
+    ASSERT_EQ(still.Run(), 0);
+    EXPECT_EQ(still.Summary().framesDrawn, 1);
+    EXPECT_TRUE(ReadFile(dirs[0] + "/still_31.5.png") == ReadFile(dirs[0] + "/frame_000315.png"));
+    std::remove((dirs[0] + "/still_31.5.png").c_str());
     const auto names = FilesIn(dirs[0]);
     ASSERT_EQ(names.size(), 10u);
     EXPECT_EQ(names.front(), "frame_000310.png");
@@ -113,9 +120,10 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     const std::string dir = TempDir("video");
     // The lossless video's frames are the PNG stills' pixels exactly: no channel swapped, no
     // frame shifted.
+    // The second in two processes: the same bytes.
     for (const char* name : {"a.mkv", "b.mkv"}) {
         Recorder r(Options({"--fps", "25", "--from", "13.6", "--to", "14.8", "--seed", "3", "--lossless",
-                            dir + "/" + name, "--stills", "14.04", "--still-dir", dir}));
+                            dir + "/" + name, "--stills", "14.04", "--still-dir", dir, "--jobs", name[0] == 'a' ? "1" : "2"}));
         ASSERT_EQ(r.Run(), 0);
     }
     EXPECT_TRUE(ReadFile(dir + "/a.mkv") == ReadFile(dir + "/b.mkv"));
@@ -134,10 +142,11 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     }
     EXPECT_EQ(mismatches, 0u);
 
-    // H.264 at a scaled size: same bytes twice, the audio as long as the video and not silent.
+    // H.264 at a scaled size: same bytes twice (the second from three processes, whose frames go
+    // through the one encoder in order), the audio as long as the video and not silent.
     for (const char* name : {"a.mp4", "b.mp4"}) {
         Recorder r(Options({"--fps", "30000/1001", "--from", "12", "--to", "16", "--size", "320x240", "--seed", "3",
-                            "--out", dir + "/" + name}));
+                            "--out", dir + "/" + name, "--jobs", name[0] == 'a' ? "1" : "3"}));
         ASSERT_EQ(r.Run(), 0);
     }
     EXPECT_TRUE(ReadFile(dir + "/a.mp4") == ReadFile(dir + "/b.mp4"));

@@ -8,16 +8,11 @@
 #include "images/ImageWriters.h"
 #include "images/Noise.h"
 #include "images/TextRenderer.h"
+#include "show/Credits.h"
+#include "show/Palette.h"
 #include "show/Show.h"
 
 namespace cm::content {
-namespace {
-
-constexpr float kPi = 3.14159265358979f;
-const Rgb kNavy = Hex(0x050A1A), kIce = Hex(0x8FD3FF), kCyan = Hex(0x3FE0FF), kWhite = Hex(0xFFFFFF),
-          kViolet = Hex(0x7A5CFF), kGreen = Hex(0x3CFFB0), kAmber = Hex(0xFFB347);
-
-float Clamp01(float v) { return std::fmin(1.0f, std::fmax(0.0f, v)); }
 
 void Fill(Image& im, const std::function<Rgb(float u, float v)>& fn) {
     for (int y = 0; y < im.Height(); ++y)
@@ -40,6 +35,8 @@ Rgb Aurora(float u, float v, float base, float height, uint32_t seed) {
     const Rgb colour = Mix(kGreen, kViolet, Clamp01(d / height * 1.6f));
     return colour * (profile * rays * patches);
 }
+
+namespace {
 
 void AddStars(Image& im, int count, float brightness, uint64_t seed, float maxV = 1.0f) {
     Rng rng(seed);
@@ -74,17 +71,31 @@ Image IntroLogo() {
     return im;
 }
 
-// Tube layers. u wraps once around the tube and v runs along it, so streaks run down the image and
-// both directions tile. `level` scales the whole layer; two are drawn on top of each other.
-Image Streams(uint32_t seed, Rgb a, Rgb b, float level, int streakCells) {
+// The tunnel's wall. u wraps once around the tube and v runs along it (the tube shows 0.4 of the
+// image over its length, a tenth per near segment), so rows of the image are rings of the tunnel.
+// Ribs of ice every twentieth of the image recede toward the vanishing point and give the tube its
+// depth; between them faint ice panels, cut by a few long seams that stream along the length.
+// Everything else stays black: two of these layers are added on top of each other.
+Image IceTunnel() {
+    constexpr int kRibs = 20, kSeams = 12;
     Image im(256, 256);
     Fill(im, [&](float u, float v) {
-        const float streak = Fbm2(u, v, streakCells, 2, 4, seed);  // fine across, long along
-        const float along = Fbm(u * 0.25f, v, 3, 3, seed + 5);
-        const float s = std::pow(Clamp01((streak - 0.45f) * 2.6f), 2.0f);
-        const float glint = std::pow(Clamp01(ValueNoise(u * 64, v * 4, 64, 4, seed + 17) * 1.25f - 0.25f), 8.0f);
-        return (Mix(a, b, along) * s + kWhite * glint * 0.6f) * level;
+        const float rib = std::fmod(v * kRibs, 1.0f);              // 0 at a rib, along the tube
+        const float ribLight = std::exp(-std::pow(std::fmin(rib, 1 - rib) / 0.05f, 2.0f));
+        const float seam = std::fmod(u * kSeams, 1.0f);            // around the tube
+        const float seamLight = std::exp(-std::pow(std::fmin(seam, 1 - seam) / 0.04f, 2.0f));
+        const float frost = Fbm2(u, v, 16, 8, 3, 211);
+        const float flicker = 0.55f + 0.45f * Fbm2(u, v, 24, 2, 2, 212);
+        const float panel = std::pow(Clamp01((frost - 0.35f) * 1.6f), 3.0f) * 0.12f;
+        return kIce * (0.7f * ribLight * flicker) + kCyan * (0.4f * seamLight * (0.4f + 0.6f * frost)) +
+               Mix(kNavy * 3.0f, kIce, frost) * panel;
     });
+    // Glints where a seam crosses a rib, repeated across the image's edges so the tile wraps.
+    for (int i = 0; i < kSeams; ++i)
+        for (int j = 0; j < kRibs; ++j)
+            for (float dx : {0.0f, 256.0f})
+                for (float dy : {0.0f, 256.0f})
+                    im.AddGlow(float(i) * 256.0f / kSeams + dx, float(j) * 256.0f / kRibs + dy, 5, kWhite * 0.5f, 2.0f);
     return im;
 }
 
@@ -308,6 +319,18 @@ Image Ceiling() {
     return im;
 }
 
+// A post of glowing ice for the hall's third visit: white at its heart, cyan toward its ends, dark
+// caps top and bottom. Constant across, so it reads the same on every face of the post.
+Image LampPost() {
+    Image im(64, 128);
+    Fill(im, [&](float, float v) {
+        if (v < 0.05f || v > 0.95f) return Hex(0x22364E);
+        const float core = std::exp(-std::pow((v - 0.55f) / 0.3f, 2.0f));
+        return Mix(kCyan * 0.8f, Mix(kIce, kWhite, 0.7f), core);
+    });
+    return im;
+}
+
 // The rings' disc: scales engraved in its outer quarter (radius 0.75 to 1 of the disc), where the
 // rings cut it out.
 Image RingDisc() {
@@ -335,71 +358,6 @@ Image RingDisc() {
     return im;
 }
 
-// A meridian rule with graduation ticks, as under the intro's logo.
-void AddRule(Image& im, float y, float halfWidth, Rgb colour) {
-    const float x0 = 256 - halfWidth, x1 = 256 + halfWidth;
-    im.AddLine(x0, y, x1, y, 0.4f, colour);
-    for (int i = 0; i <= 12; ++i) {
-        const float x = x0 + (x1 - x0) * float(i) / 12.0f, len = i % 6 == 0 ? 4.0f : (i % 2 == 0 ? 2.5f : 1.5f);
-        im.AddLine(x, y - len, x, y + len, 0.3f, colour * 0.8f);
-    }
-}
-
-// The credits, drawn for a 512 x 512 texture that the scroller stretches to 640 x 960: glyphs are
-// rendered 1.5 times wider than tall so they come out in proportion on screen. The scroller stops
-// once the image's bottom edge has left the top of the screen, so the text runs down to the last
-// rows: the closing lines leave the screen as the show ends, with no empty stretch before it.
-Image Credits() {
-    Image im(512, 512);
-    TextRenderer bold(DejaVuFont("DejaVuSans-Bold.ttf"));
-    TextRenderer plain(DejaVuFont("DejaVuSans.ttf"));
-    TextRenderer light(DejaVuFont("DejaVuSans-ExtraLight.ttf"));
-    int y = 0;
-    // Draws one line on baseline y, then moves y on by `gap` rows.
-    auto line = [&](TextRenderer& f, int h, const std::string& text, Rgb colour, int gap) {
-        f.SetSize(h * 3 / 2, h);
-        f.DrawCentred(im, text, y, colour);
-        y += gap;
-    };
-    // Each library: its name, its licence close beneath, 27 rows per entry.
-    auto library = [&](const char* name, const char* licence) {
-        line(bold, 11, name, kWhite, 11);
-        line(plain, 8, licence, kIce * 0.8f, 16);
-    };
-
-    y = 52;
-    line(light, 30, "Cold Meridian", kWhite, 22);
-    line(plain, 10, "a real-time show", kIce, 0);
-    AddRule(im, 90, 100, kCyan * 0.6f);
-
-    y = 118;
-    line(bold, 10, "made from source", kCyan, 18);
-    line(plain, 9, "code, images, objects, scenes and music", kIce * 0.85f, 14);
-    line(plain, 9, "all made by the Cold Meridian project", kIce * 0.85f, 14);
-    line(plain, 9, "images drawn by code, music from our own score", kIce * 0.85f, 14);
-    line(plain, 9, "played on synthesised instruments", kIce * 0.85f, 0);
-
-    y = 206;
-    line(bold, 10, "built with", kCyan, 22);
-    library("SDL2", "zlib License");
-    library("GTK 3", "LGPL-2.1-or-later");
-    library("libjpeg-turbo", "IJG License and BSD-3-Clause");
-    library("libopenmpt", "BSD-3-Clause");
-    library("FreeType", "FreeType License");
-    library("DejaVu fonts", "Bitstream Vera License");
-
-    y = 398;
-    line(bold, 10, "recorded with", kCyan, 22);
-    library("libpng", "libpng License");
-    library("FFmpeg", "LGPL-2.1-or-later");
-
-    AddRule(im, 470, 60, kCyan * 0.5f);
-    y = 487;
-    line(plain, 9, "thank you for watching", kIce, 18);
-    line(light, 14, "2026", kWhite, 0);
-    return im;
-}
-
 void Add(ShowData& show, const char* name, const Image& im) {
     RequireTextureSize(im.Width(), im.Height());
     const std::string n(name);
@@ -412,7 +370,7 @@ void Add(ShowData& show, const char* name, const Image& im) {
 void BuildImages(ShowData& show) {
     Add(show, "data\\introLogo.jpg", IntroLogo());
     Add(show, "data\\tunnelBackground.jpg", TunnelGlow());
-    Add(show, "data\\tunnelTexture.jpg", Streams(201, kIce, kCyan, 0.75f, 24));
+    Add(show, "data\\tunnelTexture.jpg", IceTunnel());
     Add(show, "data\\roomFlare_1.jpg", Flare());
     Add(show, "data\\distortTexture01.jpg", MeridianGrid());
     Add(show, "data\\distortBackground.jpg", DistortGlow());
@@ -429,6 +387,7 @@ void BuildImages(ShowData& show) {
     Add(show, "data\\roomPillar.jpg", PillarFlutes());
     Add(show, "data\\roomCeiling.jpg", Ceiling());
     Add(show, "data\\rotoRing.jpg", RingDisc());
+    Add(show, "data\\roomLamp.jpg", LampPost());
 }
 
 }  // namespace cm::content

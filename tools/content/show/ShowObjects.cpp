@@ -149,6 +149,58 @@ LwoWriter RoomPedestal() {
     return w;
 }
 
+// An orrery that hangs under the dome on the second visit: two engraved rings crossed at right
+// angles, opaque, so they stand dark against the white mist. Centred on its own origin; the scene
+// hangs it and turns it.
+void AddRingIn(LwoWriter& w, const Vector3& e1, const Vector3& e2, float inner, float outer, int segments,
+               uint16_t surface) {
+    const uint32_t base = uint32_t(w.Points().size());
+    for (int i = 0; i < segments; ++i) {
+        const float a = 2 * kPi * float(i) / float(segments), c = std::cos(a), s = std::sin(a);
+        const Vector3 dir(e1.x * c + e2.x * s, e1.y * c + e2.y * s, e1.z * c + e2.z * s);
+        w.AddPoint(Vector3(dir.x * inner, dir.y * inner, dir.z * inner));
+        w.AddPoint(Vector3(dir.x * outer, dir.y * outer, dir.z * outer));
+    }
+    Vector3 normal;
+    normal.Cross(e1, e2);
+    for (int i = 0; i < segments; ++i) {
+        const uint32_t a = base + uint32_t(2 * i), b = base + uint32_t(2 * ((i + 1) % segments));
+        AddTriangleFacing(w, a, a + 1, b + 1, normal, surface);
+        AddTriangleFacing(w, a, b + 1, b, normal, surface);
+    }
+}
+
+LwoWriter RoomOrrery() {
+    LwoWriter w;
+    constexpr float kOuter = 0.62f;
+    const Vector3 size(2 * kOuter, 2 * kOuter, 2 * kOuter);
+    const uint16_t flat = w.AddSurface(
+        Textured("OrreryEquator", "Planar Image Map", "data\\rotoRing.jpg", kAxisY, size, kSurfaceDoubleSided));
+    const uint16_t upright = w.AddSurface(
+        Textured("OrreryMeridian", "Planar Image Map", "data\\rotoRing.jpg", kAxisX, size, kSurfaceDoubleSided));
+    AddRingIn(w, Vector3(1, 0, 0), Vector3(0, 0, 1), 0.75f * kOuter, kOuter, 96, flat);
+    AddRingIn(w, Vector3(0, 1, 0), Vector3(0, 0, 1), 0.72f * kOuter * 0.9f, 0.9f * kOuter, 96, upright);
+    return w;
+}
+
+// Eight posts of glowing ice in a ring around the pedestal, lit on the third visit: the light of
+// that visit, standing out of the grey mist. 0.1 wide, 0.6 high, on the floor.
+LwoWriter RoomLamps() {
+    LwoWriter w;
+    // The image runs once up each post: its map is centred half way up.
+    LwoSurfaceDef sideX = Textured("LampX", "Planar Image Map", "data\\roomLamp.jpg", kAxisX, Vector3(1, 0.6f, 0.1f));
+    LwoSurfaceDef sideZ = Textured("LampZ", "Planar Image Map", "data\\roomLamp.jpg", kAxisZ, Vector3(0.1f, 0.6f, 1));
+    sideX.colourMap.centre = sideZ.colourMap.centre = Vector3(0, 0.3f, 0);
+    const uint16_t x = w.AddSurface(sideX), z = w.AddSurface(sideZ);
+    for (int i = 0; i < 8; ++i) {
+        const float a = float(i) * kPi / 4 + kPi / 8, px = 0.8f * std::cos(a), pz = 0.8f * std::sin(a);
+        const Vector3 lo(px - 0.05f, 0, pz - 0.05f), hi(px + 0.05f, 0.6f, pz + 0.05f);
+        AddBox(w, lo, hi, 0.2f, false, 1 | 2 | 8, x);
+        AddBox(w, lo, hi, 0.2f, false, 16 | 32, z);
+    }
+    return w;
+}
+
 // Rings engraved like an astrolabe: the texture is a disc whose outer band carries the scales,
 // mapped flat so that the disc's edge meets the ring's outer edge.
 LwoWriter Ring(const char* surface, float outer) {
@@ -167,8 +219,10 @@ void BuildObjects(ShowData& show) {
     show.objects["data\\roomHall.lwo"] = RoomHall();
     show.objects["data\\roomPillars.lwo"] = RoomPillars();
     show.objects["data\\roomPedestal.lwo"] = RoomPedestal();
+    show.objects["data\\roomOrrery.lwo"] = RoomOrrery();
+    show.objects["data\\roomLamps.lwo"] = RoomLamps();
     show.objects["data\\distortBlob.lwo"] = Blob("DistortChrome", "data\\distortEnv.jpg", 0.4f);
-    show.objects["data\\glassBlob.lwo"] = Blob("GlassIce", "data\\glassEnv.jpg", 0.5f);
+    show.objects["data\\glassBlob.lwo"] = Blob("GlassIce", "data\\glassEnv.jpg", 0.36f);
     show.objects["data\\rotoBlob.lwo"] = Blob("RotoChrome", "data\\rotoEnv.jpg", 0.4f);
     show.objects["data\\rotoRingInner.lwo"] = Ring("RingInner", 0.3f);
     show.objects["data\\rotoRingOuter.lwo"] = Ring("RingOuter", 0.46f);

@@ -61,15 +61,21 @@ LwsWriter IntroScene() {
     return s;
 }
 
-// Room: three stretches of one animation, each a different view of the hall.
-//   200..620   (sequence index 4): high along the near wall, looking down across the hall;
+// Room: three stretches of one animation, each its own view and light of the hall, each ending
+// on a dark close view so that the white flash that follows reads as a flash.
+//   200..620   (sequence index 4): under the dome, circling an orrery that hangs there and turns,
+//              looking down through it; at the end the view lifts to the dark dome close above;
 //   1500..2550 (index 2): a circle around the pedestal and its spark fountain, then a glide down
-//              the side aisle between the pedestal and the pillars;
-//   2820..3330 (index 6): from between two pillars on one side, low, rising, looking across.
-Pose RoomHighWall(float f) {
+//              the side aisle that sinks toward the floor tiles;
+//   2820..3330 (index 6): low along the floor past a ring of glowing ice posts around the
+//              pedestal, ending on a pillar close by.
+Pose RoomDome(float f) {
     const float k = Smooth((f - 200.0f) / 420.0f);
-    return Pose{Lerp(Vector3(-1.0f, 2.2f, -2.3f), Vector3(1.3f, 1.9f, -2.3f), k),
-                Lerp(Vector3(0.6f, 0.5f, 0.8f), Vector3(-0.6f, 0.7f, 0.6f), k)};
+    const float a = (-150.0f + 110.0f * k) * kPi / 180.0f;
+    const Vector3 eye(1.35f * std::cos(a), 2.3f + 0.2f * Smooth((f - 540.0f) / 70.0f), 1.35f * std::sin(a));
+    const Vector3 down(0.2f * std::cos(a + kPi), 0.6f, 0.2f * std::sin(a + kPi));
+    const Vector3 up(0.9f * std::cos(a + 0.3f), 2.8f, 0.9f * std::sin(a + 0.3f));
+    return Pose{eye, Lerp(down, up, Smooth((f - 540.0f) / 70.0f))};
 }
 
 Pose RoomCircleAndGlide(float f) {
@@ -78,30 +84,51 @@ Pose RoomCircleAndGlide(float f) {
     const Pose circle{Vector3(1.1f * std::cos(a), 1.2f - 0.15f * std::sin(0.5f * a), 1.1f * std::sin(a)),
                       Vector3(0, 1.0f, 0)};
     // Glide: along x = 0.85 from the near wall toward the far one, looking ahead, then turning
-    // back toward the hall's far side as it slows.
+    // back toward the hall's far side as it slows, and sinking to look down at the floor.
     const float g = Smooth((f - 2080.0f) / 470.0f);
     const float z = -2.1f + 3.4f * g;
-    const Pose glide{Vector3(0.85f, 0.9f + 0.5f * g, z),
-                     Lerp(Vector3(0.2f, 1.1f, z + 2.0f), Vector3(-1.6f, 0.9f, 0.6f), g * g)};
+    const float sink = Smooth((f - 2440.0f) / 100.0f);
+    const Pose glide{Vector3(0.85f, 0.9f + 0.5f * g - 1.15f * sink, z),
+                     Lerp(Lerp(Vector3(0.2f, 1.1f, z + 2.0f), Vector3(-1.6f, 0.9f, 0.6f), g * g),
+                          Vector3(1.0f, 0.0f, z + 0.6f), sink)};
     const float blend = Smooth((f - 2040.0f) / 100.0f);
     return Pose{Lerp(circle.eye, glide.eye, blend), Lerp(circle.at, glide.at, blend)};
 }
 
-Pose RoomCorner(float f) {
-    const float k = Smooth((f - 2820.0f) / 510.0f);
-    return Pose{Lerp(Vector3(2.25f, 0.45f, 1.05f), Vector3(2.25f, 1.9f, 0.55f), k),
-                Lerp(Vector3(-1.2f, 1.0f, 0.6f), Vector3(-1.0f, 0.6f, 1.2f), k)};
+Pose RoomLampWalk(float f) {
+    const float k = Smooth((f - 2820.0f) / 470.0f);
+    const float turn = Smooth((f - 3230.0f) / 80.0f);
+    const Vector3 eye(1.15f + 0.2f * turn, 0.3f + 0.25f * k, -2.0f + 3.15f * k);
+    const Vector3 lamps(0.0f, 0.35f, eye.z + 0.9f);
+    const Vector3 pillar(1.75f, 0.15f, 1.75f);  // its foot, on the dark floor
+    return Pose{eye, Lerp(lamps, pillar, turn)};
+}
+
+// A key that holds still between equal neighbours (tension 1: no overshoot), at a position with a
+// heading in degrees.
+LwsKey HeldKey(int frame, float x, float y, float z, float heading) {
+    LwsKey k = PositionKey(frame, x, y, z);
+    k.values[3] = heading;
+    k.tension = 1;
+    return k;
 }
 
 LwsWriter RoomScene() {
     LwsWriter s(0, 3400);
     std::vector<LwsKey> eye, at;
-    SamplePath(RoomHighWall, 200, 620, 30, eye, at);
+    SamplePath(RoomDome, 200, 620, 30, eye, at);
     SamplePath(RoomCircleAndGlide, 1500, 2550, 25, eye, at);
-    SamplePath(RoomCorner, 2820, 3330, 30, eye, at);
+    SamplePath(RoomLampWalk, 2820, 3330, 30, eye, at);
     s.AddObject("data\\roomHall.lwo", Still(0, 0, 0));
     s.AddObject("data\\roomPillars.lwo", Still(0, 0, 0));
     s.AddObject("data\\roomPedestal.lwo", Still(0, 0, 0));
+    // Each visit's own piece: out of sight under the floor while the other visits play.
+    constexpr float kAway = -20.0f;
+    s.AddObject("data\\roomOrrery.lwo", {HeldKey(0, 0, 1.75f, 0, 0), HeldKey(200, 0, 1.75f, 0, 0),
+                                          HeldKey(620, 0, 1.75f, 0, 75), HeldKey(700, 0, 1.75f, 0, 75),
+                                          HeldKey(760, 0, kAway, 0, 75)});
+    s.AddObject("data\\roomLamps.lwo", {HeldKey(0, 0, kAway, 0, 0), HeldKey(2700, 0, kAway, 0, 0),
+                                         HeldKey(2760, 0, 0, 0, 0)});
     const int target = s.AddNull(at);
     s.AddNull(Still(0, 0.9f, 0));  // the spark fountain's anchor, on the pedestal's top
     s.AddCamera(eye, target);
@@ -146,7 +173,7 @@ void BuildScenes(ShowData& show) {
     show.scenes.emplace("data\\introScene.lws", IntroScene());
     show.scenes.emplace("data\\roomScene.lws", RoomScene());
     show.scenes.emplace("data\\distort.lws", BlobScene("data\\distortBlob.lwo", 2.2f, 0.3f, 200));
-    show.scenes.emplace("data\\glassScene.lws", BlobScene("data\\glassBlob.lwo", 1.8f, 0.28f, 300));
+    show.scenes.emplace("data\\glassScene.lws", BlobScene("data\\glassBlob.lwo", 1.3f, 0.2f, 300));
     show.scenes.emplace("data\\rotoballScene.lws", RotoballScene());
     show.scenes.emplace("data\\roto2.lws", BlobScene("data\\rotoBlob.lwo", 2.0f, 0.15f, 200));
 }
