@@ -1,4 +1,4 @@
-#include "common/CommaLocale.h"
+#include "common/ScratchLocale.h"
 #include "resources/AsciiNumber.h"
 #include "resources/TextLineReader.h"
 
@@ -105,7 +105,7 @@ TEST(AsciiNumber, ReadsDecimalOnlyWithoutTheCRuntimesUndefinedCorners) {
 
 // Skipped where the system cannot build a comma-decimal locale.
 TEST(AsciiNumber, IgnoresACommaDecimalLocale) {
-    const test::CommaLocale locale;
+    const test::ScratchLocale locale("de_DE");
     if (locale.folder.empty()) GTEST_SKIP() << "localedef cannot build de_DE here";
     setenv("LOCPATH", locale.folder.c_str(), 1);
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "locale not loadable";

@@ -42,24 +42,16 @@ void ExpectRefused(const std::vector<uint8_t>& file) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(TgaDecoder, RunAndRawPacketsInFileColourOrder) {
+TEST(TgaDecoder, PacketsInFileColourOrderFillRowsBottomUpAcrossRowEnds) {
     // 0x83: one blue-green-red pixel written four times; 0x02: three pixels read in turn.
-    const DecodedImage image = Decode(Tga(7, 1, {0x83, 0x30, 0x20, 0x10, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    const std::vector<uint32_t> expected = {0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030,
-                                            0xFF030201, 0xFF060504, 0xFF090807};
-    EXPECT_EQ(image.pixels, expected);
-}
-
-TEST(TgaDecoder, RowsFillBottomUpAndPacketsCrossRowEnds) {
-    // 3 x 2: one run of 4 covers the bottom row and the first pixel of the top one, then a raw
-    // packet of 2 finishes the top row.
-    const DecodedImage image = Decode(Tga(3, 2, {0x83, 0xAA, 0xBB, 0xCC, 0x01, 1, 1, 1, 2, 2, 2}));
-    const std::vector<uint32_t> expected = {0xFFCCBBAA, 0xFF010101, 0xFF020202,   // top row
-                                            0xFFCCBBAA, 0xFFCCBBAA, 0xFFCCBBAA};  // bottom row
-    EXPECT_EQ(image.pixels, expected);
+    EXPECT_EQ(Decode(Tga(7, 1, {0x83, 0x30, 0x20, 0x10, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9})).pixels,
+              (std::vector<uint32_t>{0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030, 0xFF030201, 0xFF060504, 0xFF090807}));
+    // 3 x 2: a run of 4 covers the bottom row and the top row's first pixel, a raw 2 the rest.
+    EXPECT_EQ(Decode(Tga(3, 2, {0x83, 0xAA, 0xBB, 0xCC, 0x01, 1, 1, 1, 2, 2, 2})).pixels,
+              (std::vector<uint32_t>{0xFFCCBBAA, 0xFF010101, 0xFF020202, 0xFFCCBBAA, 0xFFCCBBAA, 0xFFCCBBAA}));
     // A raw packet that crosses the row end, and a run that reaches past the last pixel.
-    const DecodedImage crossing = Decode(Tga(2, 2, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0xFF, 4, 4, 4}));
-    EXPECT_EQ(crossing.pixels, (std::vector<uint32_t>{0xFF030303, 0xFF040404, 0xFF010101, 0xFF020202}));
+    EXPECT_EQ(Decode(Tga(2, 2, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0xFF, 4, 4, 4})).pixels,
+              (std::vector<uint32_t>{0xFF030303, 0xFF040404, 0xFF010101, 0xFF020202}));
 }
 
 TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {

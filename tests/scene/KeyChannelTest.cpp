@@ -13,15 +13,18 @@ struct K {
     float time, value, tension = 0, continuity = 0, bias = 0;
 };
 
+ChannelKey* Insert(KeyChannel& c, const K& k) {
+    ChannelKey* key = c.NewKey();
+    key->time = k.time, key->tension = k.tension, key->continuity = k.continuity, key->bias = k.bias;
+    key->values[0] = k.value;
+    EXPECT_TRUE(c.InsertKey(key));
+    return key;
+}
+
 // A one-value channel from keys given in any order.
 void Fill(KeyChannel& c, std::initializer_list<K> keys) {
     ASSERT_TRUE(c.Init(1));
-    for (const K& k : keys) {
-        ChannelKey* key = c.NewKey();
-        key->time = k.time, key->tension = k.tension, key->continuity = k.continuity, key->bias = k.bias;
-        key->values[0] = k.value;
-        ASSERT_TRUE(c.InsertKey(key));
-    }
+    for (const K& k : keys) Insert(c, k);
 }
 
 float At(KeyChannel& c, float t) {
@@ -95,24 +98,16 @@ TEST(KeyChannelEvaluate, EqualTimesAndMissingKeysStaySafe) {
     EXPECT_EQ(empty.output, (std::vector<float>{4, 5, 6}));
 }
 
-ChannelKey* Insert(KeyChannel& c, float time, float value) {
-    ChannelKey* k = c.NewKey();
-    k->time = time;
-    k->values[0] = value;
-    EXPECT_TRUE(c.InsertKey(k));
-    return k;
-}
-
 TEST(KeyChannelInsert, KeepsTimeOrderAndPutsNewEqualKeysFirst) {
     KeyChannel c;
     Fill(c, {{20, 1}, {10, 2}, {30, 3}});
     EXPECT_EQ(Times(c), (std::vector<float>{10, 20, 30}));
-    const ChannelKey* again = Insert(c, 20, 9);
+    const ChannelKey* again = Insert(c, {20, 9});
     EXPECT_EQ(c.GetFirst()->next, again);
     EXPECT_EQ(again->next->values[0], 1.0f);
-    const ChannelKey* front = Insert(c, 10, 0);
+    const ChannelKey* front = Insert(c, {10, 0});
     EXPECT_EQ(c.GetFirst(), front);
-    Insert(c, 30, 0);
+    Insert(c, {30, 0});
     EXPECT_EQ(c.GetLast()->values[0], 3.0f);  // an equal time goes before, so last is unchanged
     EXPECT_EQ(c.GetKeyCount(), 6);
     EXPECT_EQ(Times(c), (std::vector<float>{10, 10, 20, 20, 30, 30}));
@@ -125,7 +120,7 @@ TEST(KeyChannelInsert, RefusesKeysThatWouldCorruptTheListAndKeepsWidths) {
     KeyChannel c, other;
     ASSERT_TRUE(c.Init(1));
     ASSERT_TRUE(other.Init(5));
-    ChannelKey* k = Insert(c, 1, 2);
+    ChannelKey* k = Insert(c, {1, 2});
     EXPECT_FALSE(c.InsertKey(nullptr));
     EXPECT_FALSE(c.InsertKey(k));  // a second link of the same key would make a cycle
     EXPECT_FALSE(c.InsertKey(other.NewKey()));

@@ -72,18 +72,5 @@ TEST(MeshNormals, UnusedVerticesDegenerateAndBrokenFacesGiveNoNaN) {
     for (int i : {3, 4, 5}) ExpectVector(m.GetVertex(i)->normal, 0, 0, 0);
 }
 
-TEST(MeshMaterials, PrivateLookupIgnoresCaseAndTakesTheFirst) {
-    Mesh m;
-    auto* a = new Material;
-    auto* b = new Material;
-    a->SetName("Hull");
-    b->SetName("HULL");
-    EXPECT_FALSE(m.AddMaterial(nullptr));
-    m.AddMaterial(a);
-    m.AddMaterial(b);
-    EXPECT_EQ(m.FindMaterial("hull"), a);
-    EXPECT_EQ(m.FindMaterial(nullptr), nullptr);
-}
-
 }  // namespace
 }  // namespace cm

@@ -1,5 +1,5 @@
 // The start-up dialog on a real (virtual) X display, driven as a user would.
-#include "common/CommaLocale.h"
+#include "common/ScratchLocale.h"
 #include "common/VirtualDisplay.h"
 
 #include "platform/dialog/StartupDialog.h"
@@ -66,7 +66,7 @@ TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelEscapeOrCloseReportNothing) 
 }
 
 TEST_F(StartupDialogTest, NumbersParseWithAPointAfterTheDialogInACommaLocale) {
-    const CommaLocale locale;
+    const ScratchLocale locale("de_DE");
     if (locale.folder.empty()) GTEST_SKIP() << "cannot build a comma-decimal locale here";
     ::setenv("LOCPATH", locale.folder.c_str(), 1);
     ::setenv("LC_ALL", "de_DE.UTF-8", 1);

@@ -47,32 +47,27 @@ TEST(Score, LaysPhrasesDownTheChannelWithTheirModifiers) {
     ASSERT_EQ(s.patterns.size(), 1u);
     EXPECT_EQ(s.order, (std::vector<uint8_t>{0, 0}));
 
-    // Channel 1: a 16-row phrase twice; notes carry the instrument, key off does not.
-    EXPECT_EQ(Cell(s, 0, 0, 1).note, 49);
-    EXPECT_EQ(Cell(s, 0, 0, 1).instrument, 1);
-    EXPECT_EQ(Cell(s, 0, 0, 1).volume, 0);  // no velocity: the sample's default volume
-    EXPECT_EQ(Cell(s, 0, 4, 1).note, 0);
-    EXPECT_EQ(Cell(s, 0, 8, 1).volume, 0x10 + 32);
-    EXPECT_EQ(Cell(s, 0, 12, 1).note, kXmKeyOff);
-    EXPECT_EQ(Cell(s, 0, 12, 1).instrument, 0);
-    EXPECT_EQ(Cell(s, 0, 16, 1).note, 49);
-    EXPECT_EQ(Cell(s, 0, 28, 1).note, kXmKeyOff);
-
-    // Channel 2: a 3-row rest, the phrase up a tone, then down an octave and softened.
-    EXPECT_EQ(Cell(s, 0, 3, 2).note, 53);   // D-4 + 2 = E-4
-    EXPECT_EQ(Cell(s, 0, 5, 2).note, 57);   // F#4 + 2 = G#4
-    EXPECT_EQ(Cell(s, 0, 5, 2).effect, 10); // A04: volume slide
+    struct Expect {
+        int row, channel, note, instrument, volume;
+    };
+    const Expect cells[] = {
+        // Channel 1: a 16-row phrase twice; notes carry the instrument, key off does not; no
+        // velocity leaves the sample's default volume.
+        {0, 1, 49, 1, 0}, {4, 1, 0, 0, 0}, {8, 1, 49, 1, 0x10 + 32}, {12, 1, kXmKeyOff, 0, 0}, {16, 1, 49, 1, 0},
+        {28, 1, kXmKeyOff, 0, 0},
+        // Channel 2: a 3-row rest, the phrase up a tone (D-4 + 2, F#4 + 2), velocity 64 on a
+        // volume-32 instrument, ".@16" volume only and scaled, then down an octave and softened.
+        {3, 2, 53, 2, 0}, {5, 2, 57, 2, 0}, {7, 2, 60, 2, 0x10 + 32}, {9, 2, 0, 0, 0x10 + 8}, {11, 2, 39, 2, 0x10 + 16},
+        // Channel 3: cut at the pattern's end by "...": rows 28 and 30 placed, the rest dropped.
+        {28, 3, 51, 2, 0}, {30, 3, 55, 2, 0},
+    };
+    for (const Expect& e : cells) {
+        const XmCell& c = Cell(s, 0, e.row, e.channel);
+        EXPECT_EQ(std::vector<int>({c.note, c.instrument, c.volume}), std::vector<int>({e.note, e.instrument, e.volume}))
+            << "row " << e.row << " channel " << e.channel;
+    }
+    EXPECT_EQ(Cell(s, 0, 5, 2).effect, 10);  // A04: volume slide
     EXPECT_EQ(Cell(s, 0, 5, 2).param, 0x04);
-    EXPECT_EQ(Cell(s, 0, 7, 2).volume, 0x10 + 32);       // velocity 64 on a volume-32 instrument
-    EXPECT_EQ(Cell(s, 0, 9, 2).note, 0);
-    EXPECT_EQ(Cell(s, 0, 9, 2).volume, 0x10 + 8);        // ".@16": volume only, scaled
-    EXPECT_EQ(Cell(s, 0, 11, 2).note, 39);               // D-4 - 12 = D-3
-    EXPECT_EQ(Cell(s, 0, 11, 2).volume, 0x10 + 16);      // 64 * 32/64, on a volume-32 instrument
-    EXPECT_EQ(Cell(s, 0, 11, 2).instrument, 2);
-
-    // Channel 3: cut at the pattern's end by "...": rows 28 and 30 placed, the rest dropped.
-    EXPECT_EQ(Cell(s, 0, 28, 3).note, 51);
-    EXPECT_EQ(Cell(s, 0, 30, 3).note, 55);
 }
 
 TEST(Score, RefusesMistakesNamingTheLine) {

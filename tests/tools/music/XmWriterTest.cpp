@@ -84,47 +84,32 @@ TEST(XmWriter, AnIndependentReaderSeesWhatWasWritten) {
     ASSERT_TRUE(xmp.Loaded());
     const xmp_module& m = xmp.Module();
     EXPECT_STREQ(m.name, "roundtrip");
-    EXPECT_EQ(m.chn, 3);
-    EXPECT_EQ(m.spd, 5);
-    EXPECT_EQ(m.bpm, 140);
-    EXPECT_EQ(m.len, 3);
-    EXPECT_EQ(m.rst, 1);
-    EXPECT_GE(m.pat, 2);  // libxmp may add a blank pattern of its own
-    EXPECT_EQ(m.ins, 2);
-    EXPECT_EQ(m.xxo[0], 1);
-    EXPECT_EQ(m.xxp[0]->rows, 7);
+    // libxmp may add a blank pattern of its own.
+    EXPECT_EQ(std::vector<int>({m.chn, m.spd, m.bpm, m.len, m.rst, m.pat >= 2, m.ins, m.xxo[0], m.xxp[0]->rows}),
+              std::vector<int>({3, 5, 140, 3, 1, true, 2, 1, 7}));
 
-    // libxmp counts notes from C-0 = 13 and volumes from 1 (0 means none).
-    const xmp_event& first = xmp.Event(0, 0, 0);
-    EXPECT_EQ(first.note, 49 + 12);
-    EXPECT_EQ(first.ins, 1);
-    EXPECT_EQ(first.vol, 40 + 1);
-    EXPECT_EQ(xmp.Event(0, 1, 1).note, XMP_KEY_OFF);
-    EXPECT_EQ(xmp.Event(0, 1, 0).note, 0);  // the empty cells around it stay empty
-    EXPECT_EQ(xmp.Event(0, 1, 2).ins, 0);
-    const xmp_event& full = xmp.Event(0, 6, 2);
-    EXPECT_EQ(full.note, 96 + 12);
-    EXPECT_EQ(full.ins, 2);
-    EXPECT_EQ(full.vol, 64 + 1);
-    EXPECT_EQ(full.fxt, 0x0A);
-    EXPECT_EQ(full.fxp, 0x21);
-    EXPECT_EQ(xmp.Event(1, 2, 2).fxt, 0x0F);
-    EXPECT_EQ(xmp.Event(1, 2, 2).fxp, 0x03);
+    // Each cell as note, instrument, volume, effect, parameter. libxmp counts notes from C-0 = 13
+    // and volumes from 1 (0 means none); the empty cells around the key off stay empty.
+    auto cell = [&](int pattern, int row, int channel) {
+        const xmp_event& e = xmp.Event(pattern, row, channel);
+        return std::vector<int>{e.note, e.ins, e.vol, e.fxt, e.fxp};
+    };
+    EXPECT_EQ(cell(0, 0, 0), std::vector<int>({49 + 12, 1, 40 + 1, 0, 0}));
+    EXPECT_EQ(cell(0, 1, 1), std::vector<int>({XMP_KEY_OFF, 0, 0, 0, 0}));
+    EXPECT_EQ(cell(0, 1, 0), std::vector<int>({0, 0, 0, 0, 0}));
+    EXPECT_EQ(cell(0, 1, 2), std::vector<int>({0, 0, 0, 0, 0}));
+    EXPECT_EQ(cell(0, 6, 2), std::vector<int>({96 + 12, 2, 64 + 1, 0x0A, 0x21}));
+    EXPECT_EQ(cell(1, 2, 2), std::vector<int>({0, 0, 0, 0x0F, 0x03}));
 
+    // libxmp keeps vibrato depth in quarters and the fadeout doubled; envelope points are
+    // (tick, value) pairs.
     const xmp_instrument& in = m.xxi[0];
     ASSERT_EQ(in.nsm, 1);
-    EXPECT_EQ(in.sub[0].vol, 50);
-    EXPECT_EQ(in.sub[0].pan, 30);
-    EXPECT_EQ(in.sub[0].xpo, -13);
-    EXPECT_EQ(in.sub[0].fin, -77);
-    EXPECT_EQ(in.sub[0].vde, 4 * 4);  // libxmp keeps depth in quarters and fadeout doubled
-    EXPECT_EQ(in.rls, 0x123 * 2);
-    EXPECT_TRUE(in.aei.flg & XMP_ENVELOPE_ON);
-    EXPECT_TRUE(in.aei.flg & XMP_ENVELOPE_SUS);
-    EXPECT_EQ(in.aei.npt, 3);
-    EXPECT_EQ(in.aei.sus, 2);
-    EXPECT_EQ(in.aei.data[2], 10);  // points are (tick, value) pairs
-    EXPECT_EQ(in.aei.data[3], 64);
+    const xmp_subinstrument& sub = in.sub[0];
+    EXPECT_EQ(std::vector<int>({sub.vol, sub.pan, sub.xpo, sub.fin, sub.vde, in.rls}),
+              std::vector<int>({50, 30, -13, -77, 4 * 4, 0x123 * 2}));
+    EXPECT_EQ(in.aei.flg & (XMP_ENVELOPE_ON | XMP_ENVELOPE_SUS), XMP_ENVELOPE_ON | XMP_ENVELOPE_SUS);
+    EXPECT_EQ(std::vector<int>({in.aei.npt, in.aei.sus, in.aei.data[2], in.aei.data[3]}), std::vector<int>({3, 2, 10, 64}));
     EXPECT_FALSE(m.xxi[1].aei.flg & XMP_ENVELOPE_ON);
 
     const xmp_sample& s = m.xxs[in.sub[0].sid];

@@ -79,21 +79,14 @@ TEST(PakTool, RefusesDamagedArchives) {
     AddEntry(sound, "a.lws", "alpha");
     AddEntry(sound, "b.lwo", std::string(300, 'b'));
     AddCount(sound, 2);
-    const std::size_t second = 144 + 5;
     std::vector<std::pair<const char*, Bytes>> cases;
     Bytes b = sound;
-    PutU32(b, b.size() - 4, 3);
-    cases.emplace_back("count past the file", b);
     PutU32(b, b.size() - 4, 0xffffffffu);
     cases.emplace_back("count 0xFFFFFFFF", b);
     b = sound;
-    PutU32(b, second + 140, 0xfffffff0u);
+    PutU32(b, 144 + 5 + 140, 0xfffffff0u);
     cases.emplace_back("wrapped offset", b);
-    b = sound;
-    std::fill_n(b.begin() + second, 128, 'n');
-    cases.emplace_back("missing NUL", b);
     cases.emplace_back("zero-length file", Bytes{});
-
     ScratchDir dir;
     const std::string out = (dir.path / "out").string();
     for (const auto& [what, bytes] : cases) {
