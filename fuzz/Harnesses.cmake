@@ -27,7 +27,8 @@ if(NOT TARGET cm_fuzz_harnesses)
   if(SDL2_FOUND AND CM_FUZZ_OPENMPT_FOUND)
     target_sources(cm_fuzz_harnesses PRIVATE ${_fuzz}/ModuleHarness.cpp
                    ${CMAKE_SOURCE_DIR}/src/platform/audio/AudioExports.cpp
-                   ${CMAKE_SOURCE_DIR}/src/platform/audio/ModuleMixer.cpp)
+                   ${CMAKE_SOURCE_DIR}/src/platform/audio/ModuleMixer.cpp
+                   ${CMAKE_SOURCE_DIR}/src/platform/audio/ModuleMixerSdl.cpp)
     target_link_libraries(cm_fuzz_harnesses PUBLIC SDL2::SDL2 PkgConfig::CM_FUZZ_OPENMPT)
     target_compile_definitions(cm_fuzz_harnesses PRIVATE CM_FUZZ_HAVE_AUDIO)
   endif()

@@ -63,6 +63,7 @@ void DemoClock::Tick(std::uint32_t id, std::uint32_t /*msg*/, std::uintptr_t use
     float seen = clock->runningTime.load(std::memory_order_relaxed);
     while (!clock->runningTime.compare_exchange_weak(seen, seen + kTickStep, std::memory_order_relaxed)) {
     }
+    clock->tickCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 void DemoClock::Update() {
@@ -71,6 +72,10 @@ void DemoClock::Update() {
     const float now = runningTime.load(std::memory_order_relaxed);
     frameDelta = now - previousTime;
     if (frameDelta > 0.0f) previousTime = now;
+    // Read apart from the running time: a tick landing in between shows in the ticks one frame
+    // before it shows in the delta, and both catch up by the next frame.
+    previousFrameTicks = frameTicks;
+    frameTicks = tickCount.load(std::memory_order_relaxed);
     // By index: a callback may add events (the table grows). One that resets the clock ends
     // the checks, as the time read above is no longer the clock's.
     const std::uint32_t resetsBefore = resets;
@@ -82,6 +87,9 @@ void DemoClock::Reset() {
     frameDelta = 0.0f;
     runningTime.store(0.0f, std::memory_order_relaxed);
     previousTime = 0.0f;
+    tickCount.store(0, std::memory_order_relaxed);
+    frameTicks = 0;
+    previousFrameTicks = 0;
     for (auto& event : events) event->ClearDone();
 }
 

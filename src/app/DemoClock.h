@@ -61,6 +61,11 @@ public:
     bool AddEvent(std::unique_ptr<TimedEvent> event);
 
     float GetFrameDelta() const { return frameDelta; }
+    // Whole ticks since the last Reset as the latest Update saw them, and as the Update before
+    // it saw them: the frame's span of show time, exact however long the show runs (the running
+    // time is a float sum and drifts from the tick count).
+    std::uint32_t GetFrameTicks() const { return frameTicks; }
+    std::uint32_t GetPreviousFrameTicks() const { return previousFrameTicks; }
     float GetTime() const { return runningTime.load(std::memory_order_relaxed); }
     float GetRate() const { return rate; }
     std::uint32_t GetTimerId() const { return timerId.load(std::memory_order_relaxed); }
@@ -75,7 +80,10 @@ private:
     float rate = 0.0f;
     float previousTime = 0.0f;
     std::atomic<float> runningTime{0.0f};
+    std::atomic<std::uint32_t> tickCount{0};
     float frameDelta = 0.0f;
+    std::uint32_t frameTicks = 0;
+    std::uint32_t previousFrameTicks = 0;
     std::uint32_t resets = 0;  // Reset calls so far, for Update to notice one from an event
     std::vector<std::unique_ptr<TimedEvent>> events;
     bool held = false;

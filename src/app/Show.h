@@ -47,6 +47,7 @@ struct ShowSetup {
     RenderOptions render;              // size, supersampling and threads of the drawing
     bool runTimer = true;              // false: nothing ticks the clock but TickClock
     std::optional<uint32_t> sparkSeed; // the sparks' generator seed; default the calendar time
+    bool vsync = true;                 // false: present without waiting for the refresh
     std::function<void(const std::string&)> notice;  // told what the show does without; may be empty
 };
 
@@ -123,6 +124,8 @@ private:
     bool LoadParts(const ShowSetup& setup);
     void StartMusic(const ShowSetup& setup);
     bool FramePart(int32_t index, float dt);
+    // The spark fountain's steps that fell due between the clock's last two updates.
+    int64_t SparkStepsThisFrame() const;
 
     std::unique_ptr<DisplayDevice> display;
     std::unique_ptr<TextureManager> textures;

@@ -23,6 +23,8 @@ std::vector<CommandOption> OptionTable(ShowCommandLine& line) {
          SetPixels(line.render.originalPixels)},
     };
     for (CommandOption& row : RenderOptionRows(line.render)) table.push_back(std::move(row));
+    table.push_back({"--no-vsync", "", "draw as fast as possible instead of at the display's refresh (for measuring)",
+                     SetFlag(line.noVsync)});
     table.push_back({"--version", "", "print the version and exit", SetFlag(line.version)});
     table.push_back({"--help", "", "print this help and exit", SetFlag(line.help), "-h"});
     return table;

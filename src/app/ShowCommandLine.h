@@ -12,6 +12,7 @@ namespace cm {
 
 struct ShowCommandLine {
     std::string dataDir;  // --data: where the show's data is; default: see DataFolder.h
+    bool noVsync = false;  // --no-vsync: present every frame at once, as fast as frames come
     RenderOptions render{.threads = 0};  // threads 0 until chosen: the program picks the default
     bool help = false;
     bool version = false;

@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
     if (!cm::OpenDialogDisplay()) return Fail(cm::DescribeNoDisplay());
 
     cm::ShowSetup setup;
+    setup.vsync = !line->noVsync;
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
     setup.notice = Say;

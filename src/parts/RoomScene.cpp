@@ -76,10 +76,10 @@ void RoomScene::FogAndRender(uint32_t fogColor, float sceneTime) {
     DisableFog();
 }
 
-bool RoomScene::FrameSparks(float dt) {
+bool RoomScene::FrameSparks(float dt, int64_t sparkSteps) {
     FogAndRender(kWhiteFog, 6.0f * t + 1500.0f);
     // The helper's own position field: the fountain ignores any parent of the null object.
-    emitter->Advance(scene->GetHelper(1)->position, dt);
+    emitter->Step(scene->GetHelper(1)->position, dt, sparkSteps);
     emitter->Draw(*sparkFlare, *sparkMaterial, *scene->GetCamera(0));
     t += dt;
     return true;

@@ -37,8 +37,9 @@ public:
     // The sparks as loading left them: the generator seeded again with the seed loading used,
     // every spark free. With Reset, a part that has played runs again as from the start.
     void RewindSparks();
-    // Index 2: fog, the scene at 6 t + 1500, the sparks.
-    bool FrameSparks(float dt);
+    // Index 2: fog, the scene at 6 t + 1500, the sparks, which take the sparkSteps fountain
+    // steps that fell due in this frame (SparkStepsDue).
+    bool FrameSparks(float dt, int64_t sparkSteps);
     // Index 4: fog, the scene at 6 t + 200, the tube through the room camera.
     bool FrameTube(float dt);
     // Index 6: grey fog, the scene at 6 t + 2820, the tube from a fixed eye.

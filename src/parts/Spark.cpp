@@ -21,6 +21,12 @@ Vector3 DirectionFromAngles(float pitch, float yaw) {
     return {-cp * std::sin(yaw), std::sin(pitch), cp * std::cos(yaw)};
 }
 
+int64_t SparkStepsDue(int64_t ticks, uint32_t tickMs) {
+    if (ticks <= 0) return 0;
+    const int64_t scaled = ticks * int64_t(tickMs) * kSparkStepsPerSecond;
+    return (scaled + 999) / 1000;
+}
+
 SparkPool::SparkPool(int32_t count) : sparks(static_cast<size_t>(count > 0 ? count : 0)) {
     for (size_t i = 0; i + 1 < sparks.size(); ++i) sparks[i].next = &sparks[i + 1];
     freeHead = sparks.empty() ? nullptr : &sparks[0];
@@ -64,14 +70,14 @@ void SparkEmitter::Spawn() {
     s->grey = start;
     s->life = lifeBase + static_cast<int32_t>(float(lifeRange) * RandomSigned());
     // A fountain configured with no life would divide by zero; such a spark simply keeps its
-    // brightness for the one frame it is drawn.
+    // brightness for the one step it lives.
     s->greyStep = s->life > 0 ? (end - start) / float(s->life) : 0.0f;
     ++liveCount;
 }
 
 void SparkEmitter::UpdateSpark(Spark* s, float dt) {
     if (s->life > 0) {
-        const float ticks = 10.0f * dt;  // clock ticks in this frame
+        const float ticks = 10.0f * dt;  // clock ticks in this step
         Vector3 step;
         step.Scale(s->velocity, ticks);
         s->position.Add(s->position, step);
@@ -80,8 +86,8 @@ void SparkEmitter::UpdateSpark(Spark* s, float dt) {
         s->life -= 1;
         s->grey += s->greyStep;
     } else {
-        // Released on the frame after its life ran out, so a spark born with life L is drawn
-        // L + 1 times.
+        // Released on the step after its life ran out, so a spark born with life L lives
+        // through L + 1 steps.
         if (s->prev != nullptr) {
             s->prev->next = s->next;
         } else {
@@ -102,6 +108,16 @@ void SparkEmitter::Advance(const Vector3& anchor, float dt) {
     }
     const int32_t n = static_cast<int32_t>(float(spawnRange) * RandomSigned()) + spawnBase;
     for (int32_t i = 0; i < n; ++i) Spawn();
+}
+
+void SparkEmitter::Step(const Vector3& anchor, float dt, int64_t steps) {
+    position = anchor;
+    unsteppedTime += dt;
+    if (steps <= 0) return;
+    // One step takes the time whole: at one step a frame this is the frame's dt, bit for bit.
+    const float share = unsteppedTime / float(steps);
+    for (int64_t i = 0; i < steps; ++i) Advance(anchor, share);
+    unsteppedTime = 0.0f;
 }
 
 void SparkEmitter::Draw(LensFlare& flare, Material& material, const Camera& camera) {

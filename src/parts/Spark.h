@@ -3,8 +3,15 @@
 //
 // Sparks live in a pool allocated once. Free sparks form a singly linked free list; live ones
 // a doubly linked list headed by the emitter, newest first. Spawning and releasing only relink
-// pool entries. Velocities are in scene units per clock tick (0.1 clock units), so a frame of
-// dt clock units moves a spark by 10 * dt * velocity; life and brightness step once per frame.
+// pool entries. Velocities are in scene units per clock tick (0.1 clock units), so a step of
+// dt clock units moves a spark by 10 * dt * velocity.
+//
+// The fountain's life, brightness and spawning count steps, and it was shaped for sixty of them
+// a second. Stepping once per drawn frame would make it a short dense tuft at hundreds of frames
+// a second and nearly empty at a few, so it steps by show time instead: one step per 1/60 s of
+// show time, as many in a drawn frame as have fallen due (none when none has), the frame's time
+// shared between them. At sixty frames a second that is one step per frame with the frame's own
+// time, exactly as stepping per frame.
 #pragma once
 
 #include "math/Vector3.h"
@@ -23,9 +30,9 @@ struct Spark {
     Spark* prev = nullptr;  // previous in the emitter's list; meaningless while free
     Vector3 position;       // relative to the emitter
     Vector3 velocity;       // units per clock tick
-    int32_t life = 0;       // frames left to live
+    int32_t life = 0;       // steps left to live
     float grey = 0.0f;      // current brightness
-    float greyStep = 0.0f;  // brightness change per frame
+    float greyStep = 0.0f;  // brightness change per step
 };
 
 // A fresh value of the program's generator mapped onto [-1, 1.00006]: (g - 16383) / 16383.
@@ -55,6 +62,13 @@ private:
     Spark* freeHead = nullptr;
 };
 
+// Fountain steps per second of show time.
+constexpr int64_t kSparkStepsPerSecond = 60;
+// The steps that have begun by a clock of `ticks` whole ticks of tickMs milliseconds each:
+// ceil(ticks * tickMs * 60 / 1000). A frame whose clock moved from ticks a to b is due
+// SparkStepsDue(b) - SparkStepsDue(a) steps; a negative or zero tick count has none.
+int64_t SparkStepsDue(int64_t ticks, uint32_t tickMs);
+
 class SparkEmitter {
 public:
     // The room's fountain: see the values below. pool must outlive the emitter.
@@ -62,13 +76,18 @@ public:
 
     // Starts one spark at the emitter's origin, unless no spark is free or maxSparks are live.
     void Spawn();
-    // One frame of one live spark: moved, aged and dimmed while it has life; released (back to
-    // the pool) on the frame after its life ran out. Released means at life 0 or below: a
+    // One step of one live spark: moved, aged and dimmed while it has life; released (back to
+    // the pool) on the step after its life ran out. Released means at life 0 or below: a
     // fountain configured with a negative life drops such sparks on their first update instead
     // of counting down forever (the room's values never give one).
     void UpdateSpark(Spark* spark, float dt);
-    // Anchors the fountain at anchor, updates every live spark, then starts 5 to 25 new ones.
+    // One step: anchors the fountain at anchor, updates every live spark, then starts 5 to 25
+    // new ones.
     void Advance(const Vector3& anchor, float dt);
+    // One drawn frame of dt clock units in which `steps` steps fell due: anchors the fountain,
+    // then takes the steps, sharing between them dt and the time of earlier frames that had no
+    // step, so that the sparks move by all the time that passed.
+    void Step(const Vector3& anchor, float dt, int64_t steps);
     // Draws every live spark through the billboard flare, its material tinted by the spark's
     // grey, facing camera.
     void Draw(LensFlare& flare, Material& material, const Camera& camera);
@@ -88,6 +107,7 @@ public:
 
 private:
     SparkPool* pool;
+    float unsteppedTime = 0.0f;  // clock units of frames without a step
 };
 
 }  // namespace cm

@@ -15,8 +15,9 @@ namespace fs = std::filesystem;
 
 TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgument) {
     std::string error;
-    const auto line = ParseShowCommandLine({"--data", "/some/dir", "-h", "--version"}, error);
+    const auto line = ParseShowCommandLine({"--data", "/some/dir", "-h", "--version", "--no-vsync"}, error);
     ASSERT_TRUE(line) << error;
+    EXPECT_TRUE(line->noVsync);
     EXPECT_EQ(line->dataDir, "/some/dir");
     EXPECT_TRUE(line->help);
     EXPECT_TRUE(line->version);

@@ -1,10 +1,13 @@
+#include "app/DemoClock.h"
 #include "parts/ProgramRandom.h"
 #include "parts/Spark.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <set>
+#include <vector>
 
 namespace cm::test {
 namespace {
@@ -112,6 +115,95 @@ TEST(SparkEmitter, PoolCapHoldsAndListsStayConsistent) {
     }
     // At 5 to 25 a frame and 65 to 115 frames of life the pool fills up.
     EXPECT_EQ(maxLive, 250);
+}
+
+// Drives an emitter as the show does at fps frames a second, the recorder's way: frame n shows
+// the clock after n * 1000 / (fps * 14) ticks of 14 ms and takes the steps that fell due since the
+// frame before (perFrame: one step per frame whatever fell due, the fountain's old stepping).
+// The emitter joins at show second 1, as the room part joins the show late; at(i) runs after the
+// frame at seconds[i].
+void Drive(SparkEmitter& e, int fps, const std::vector<double>& seconds, const std::function<void(size_t)>& at,
+           bool perFrame = false) {
+    constexpr uint32_t kTickMs = 14;
+    DemoClock clock;
+    int64_t ticks = 0;
+    size_t next = 0;
+    for (int64_t frame = 0; next < seconds.size(); ++frame) {
+        if (frame >= fps) {
+            const float dt = clock.GetFrameDelta();
+            if (perFrame) {
+                e.Advance(Vector3(0, 0, 0), dt);
+            } else {
+                e.Step(Vector3(0, 0, 0), dt,
+                       SparkStepsDue(clock.GetFrameTicks(), kTickMs) - SparkStepsDue(clock.GetPreviousFrameTicks(), kTickMs));
+            }
+        }
+        if (frame == std::llround(seconds[next] * fps)) at(next++);
+        for (; ticks < (frame + 1) * 1000 / (fps * kTickMs); ++ticks)
+            DemoClock::Tick(clock.GetTimerId(), 0, reinterpret_cast<std::uintptr_t>(&clock), 0, 0);
+        clock.Update();
+    }
+}
+
+struct Population {
+    int32_t count = 0;
+    float highest = 0.0f;
+    float meanGrey = 0.0f;
+};
+
+std::vector<Population> FountainAt(int fps, bool perFrame = false) {
+    SeedProgramRandom(5);
+    SparkPool pool(250);
+    SparkEmitter e(pool);
+    std::vector<Population> census;
+    Drive(e, fps, {1.5, 2.0, 3.0, 4.5}, [&](size_t) {
+        Population p;
+        p.count = e.liveCount;
+        for (const Spark* s = e.head; s != nullptr; s = s->next) {
+            p.highest = std::max(p.highest, s->position.y);
+            p.meanGrey += s->grey / float(e.liveCount);
+        }
+        census.push_back(p);
+    }, perFrame);
+    return census;
+}
+
+TEST(SparkEmitter, TheFountainIsTheSameAtAnyFrameRateAndAsBeforeAtSixty) {
+    const std::vector<Population> sixty = FountainAt(60);
+    const std::vector<Population> perFrame = FountainAt(60, true);
+    ASSERT_EQ(sixty.size(), 4u);
+    for (size_t i = 0; i < sixty.size(); ++i) {
+        EXPECT_GT(sixty[i].count, 100);
+        EXPECT_EQ(sixty[i].count, perFrame[i].count);
+        EXPECT_EQ(sixty[i].highest, perFrame[i].highest);
+        EXPECT_EQ(sixty[i].meanGrey, perFrame[i].meanGrey);
+    }
+    // Joining the show at another rate may take the step due just before the join in the first
+    // frame: the fountains then differ by about one step (25 sparks, 1/90 of brightness).
+    for (int fps : {30, 144}) {
+        const std::vector<Population> other = FountainAt(fps);
+        for (size_t i = 0; i < sixty.size(); ++i) {
+            EXPECT_NEAR(other[i].count, sixty[i].count, 25) << fps << " fps, time " << i;
+            EXPECT_NEAR(other[i].highest, sixty[i].highest, 0.03f * sixty[i].highest) << fps << " fps, time " << i;
+            EXPECT_NEAR(other[i].meanGrey, sixty[i].meanGrey, 0.015f) << fps << " fps, time " << i;
+        }
+    }
+}
+
+TEST(SparkEmitter, SixtyStepsASecondAtRatesThatDoNotDivideSixty) {
+    for (int fps : {50, 60, 144, 24}) {
+        SeedProgramRandom(2);
+        SparkPool pool(2);
+        SparkEmitter e = SingleSparkEmitter(pool, 100000);
+        std::vector<int32_t> life;
+        // Born at 1 s: 60 steps by 2 s, 150 by 3.5 s.
+        Drive(e, fps, {1.0, 2.0, 3.5}, [&](size_t i) {
+            if (i == 0) e.Spawn();
+            life.push_back(e.head->life);
+        });
+        EXPECT_EQ(life[1], 100000 - 60) << fps << " fps";
+        EXPECT_EQ(life[2], 100000 - 150) << fps << " fps";
+    }
 }
 
 }  // namespace

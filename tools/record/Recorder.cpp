@@ -306,7 +306,8 @@ bool Session::PlanFrames() {
     for (int64_t f : plan_.stillFrames) plan_.stop = std::max(plan_.stop, f + 1);
     // The contact sheet's frames are known once the show is up (PlanContactSheet).
     stopWithoutSheet_ = plan_.stop;
-    if (!o_.contactSheet.empty()) plan_.stop = kNoEnd;
+    // An observer (the tests' eye) sees the show to its end, whatever the outputs need.
+    if (!o_.contactSheet.empty() || (observer_ && !plan_.rangeUsed)) plan_.stop = kNoEnd;
     showFrames_ = CountShowFrames([this](int64_t n) { return clock_.TicksAfter(n); },
                                   clock_.FirstFrameAtOrAfter(kShowSecondsBound));
     estimatedEnd_ = std::min(plan_.stop, showFrames_);
@@ -454,7 +455,7 @@ void Session::BeforeFrame(Show& show) {
     if (out_.sheet && frame_ == 0) {
         sheetFrames_ = PlanContactSheet(show, clock_);
         const int64_t last = *std::max_element(sheetFrames_.begin(), sheetFrames_.end());
-        if (!plan_.rangeUsed) plan_.stop = std::max(stopWithoutSheet_, last + 1);
+        if (!plan_.rangeUsed && !observer_) plan_.stop = std::max(stopWithoutSheet_, last + 1);
     }
     const int64_t next = SkipToNeededFrame(show, clock_, frame_, std::min(plan_.stop, showFrames_),
                                            [this](int64_t f) { return Needed(f); });

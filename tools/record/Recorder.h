@@ -44,7 +44,8 @@ class Recorder {
 public:
     explicit Recorder(RecordOptions options) : options_(std::move(options)) {}
 
-    // Sees every frame the show draws, at 640 x 480, until the run stops. For tests.
+    // Sees every frame the show draws, until the run stops: the end of a range, else the show's
+    // end (outputs alone would stop after their last frame). For tests.
     using Observer = std::function<void(const FrameInfo&, const Image&)>;
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
 

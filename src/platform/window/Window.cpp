@@ -1,8 +1,11 @@
 #include "platform/window/Window.h"
 
+#include "platform/window/FramePacer.h"
+
 #include <SDL.h>
 
 #include <algorithm>
+#include <thread>
 #include <vector>
 
 namespace cm {
@@ -18,6 +21,15 @@ struct Window::Impl {
     bool framed = true;
     int width = 0;   // the windowed client size
     int height = 0;
+    FramePacer pacer;
+
+    // The refresh rate of the display mode the window is on; unknown (0) paces at 60 Hz.
+    void UpdateRefreshRate() {
+        SDL_DisplayMode mode;
+        const int display = SDL_GetWindowDisplayIndex(window);
+        pacer.SetRefreshRate(display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0);
+    }
+
     std::vector<uint32_t> enlarged;  // a frame scaled by whole pixels, before linear filtering
 
     // Sends pixels (w x h) to the texture, which is remade when its size changes.
@@ -78,6 +90,7 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     impl->renderer = SDL_CreateRenderer(impl->window, -1, options.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     if (!impl->renderer) impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
     if (!impl->renderer) return Refuse("cannot draw in the window");
+    impl->UpdateRefreshRate();
     impl->cursorShown = options.showCursor;
     SDL_ShowCursor(options.showCursor ? SDL_ENABLE : SDL_DISABLE);
     SDL_RaiseWindow(impl->window);
@@ -142,7 +155,10 @@ void Window::ShowFrame(const uint32_t* pixels, int width, int height, bool waitV
     const SDL_Rect target{fit.x, fit.y, fit.width, fit.height};
     SDL_RenderClear(w.renderer);
     SDL_RenderCopy(w.renderer, w.texture, nullptr, &target);
+    // Where the present does not wait for the refresh by itself, the pacer waits instead.
+    if (waitVSync) std::this_thread::sleep_for(w.pacer.WaitBefore(FramePacer::Clock::now()));
     SDL_RenderPresent(w.renderer);
+    if (waitVSync) w.pacer.Presented(FramePacer::Clock::now());
 }
 
 bool Window::PollEvent(WindowEvent& event) {
@@ -177,6 +193,7 @@ void Window::SetFullScreen(bool on) {
             SDL_SetWindowSize(w.window, desktop.w, desktop.h);
         }
         SDL_SetWindowFullscreen(w.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        w.UpdateRefreshRate();
     } else {
         SDL_SetWindowFullscreen(w.window, 0);
         SDL_SetWindowBordered(w.window, w.framed ? SDL_TRUE : SDL_FALSE);

@@ -42,7 +42,9 @@ public:
     static std::string OpenError();
     ~Window() override;
 
-    // Frames are scaled to the window; width x height X8R8G8B8 pixels.
+    // Frames are scaled to the window; width x height X8R8G8B8 pixels. With waitVSync the
+    // present waits for the refresh, or where the driver does not wait (a virtual display, a
+    // software renderer) is paced to the display mode's refresh rate (FramePacer.h).
     void ShowFrame(const uint32_t* pixels, int width, int height, bool waitVSync) override;
     // Takes the next waiting event, translated; false when none is waiting. Every key press is
     // reported (see VirtualKeyFromSdlKey) except with Alt held: Alt+Enter toggles full screen
