@@ -59,19 +59,17 @@ TEST(PackDamage, WrappedOffsetsAndLengths) {
     EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
 }
 
-TEST(PackDamage, MissingNulRefusesOnlyThatEntry) {
+TEST(PackDamage, MissingNulRefusesOnlyThatEntryAndEmptyFilesAreRefused) {
     Bytes bytes;
     AddEntry(bytes, "a.lws", "alpha");
     AddEntry(bytes, std::string(128, 'x'), "no terminator");
     AddEntry(bytes, "c.tga", "charlie");
     AddCount(bytes, 3);
     EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
-}
-
-TEST(PackDamage, ZeroLengthFilesAndEntries) {
     EXPECT_EQ(Kept({}), "refused");
     EXPECT_EQ(Kept({0, 0, 0}), "refused");
-    Bytes bytes;
+    // An entry of no bytes is sound.
+    bytes.clear();
     AddEntry(bytes, "none.txt", "");
     AddEntry(bytes, "after.txt", "x");
     AddCount(bytes, 2);

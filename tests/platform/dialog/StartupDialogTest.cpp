@@ -47,22 +47,16 @@ TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelEscapeOrCloseReportNothing) 
     EXPECT_TRUE(enter.run);
     EXPECT_TRUE(enter.noSound);
 
-    const DialogAnswer cancel = ShowStartupDialog([](StartupDialogControls& dialog) {
-        dialog.SetWindowed(true);
-        dialog.PressCancel();
-    });
-    EXPECT_FALSE(cancel.run);
-    const DialogAnswer closed = ShowStartupDialog([](StartupDialogControls& dialog) {
-        dialog.SetWindowed(true);
-        dialog.Close();
-    });
-    EXPECT_FALSE(closed.run);
-    const DialogAnswer escape = ShowStartupDialog([](StartupDialogControls& dialog) {
-        dialog.SetWindowed(true);
-        dialog.PressEscape();
-        dialog.PressRun();  // reaches a dialog that Escape left open
-    });
-    EXPECT_FALSE(escape.run);
+    // Cancel, closing the window and Escape all leave without running; after Escape a press of
+    // Run reaches a dialog that Escape left open.
+    for (void (*leave)(StartupDialogControls&) : {+[](StartupDialogControls& d) { d.PressCancel(); },
+                                                  +[](StartupDialogControls& d) { d.Close(); },
+                                                  +[](StartupDialogControls& d) { d.PressEscape(), d.PressRun(); }}) {
+        EXPECT_FALSE(ShowStartupDialog([&](StartupDialogControls& dialog) {
+                         dialog.SetWindowed(true);
+                         leave(dialog);
+                     }).run);
+    }
 }
 
 TEST_F(StartupDialogTest, NumbersParseWithAPointAfterTheDialogInACommaLocale) {
