@@ -26,6 +26,8 @@ PageFrame g_frame;
 
 struct Window::Impl {
     bool open = false;
+    int width = 0;   // the picture's size when the window opened
+    int height = 0;
 };
 
 std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
@@ -53,6 +55,8 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
     if (found == 0) return nullptr;
     auto impl = std::make_unique<Impl>();
     impl->open = true;
+    impl->width = options.width;
+    impl->height = options.height;
     std::unique_ptr<Window> window(new Window(std::move(impl)));
     window->SetFullScreen(options.fullScreen);
     return window;
@@ -110,6 +114,13 @@ bool Window::IsFullScreen() const { return EM_ASM_INT({ return Module.cmIsFullSc
 void Window::GetClientSize(int& width, int& height) const {
     width = EM_ASM_INT({ return document.getElementById('show').clientWidth; });
     height = EM_ASM_INT({ return document.getElementById('show').clientHeight; });
+}
+
+// The page draws the picture at the size it opened with (one thread in a page); the canvas
+// scales it smoothly to the page.
+void Window::GetDrawableSize(int& width, int& height) const {
+    width = impl_->width;
+    height = impl_->height;
 }
 
 void Window::GetPosition(int& x, int& y) const { x = y = 0; }
