@@ -65,17 +65,19 @@ using SpanFunction = void (*)(const SpanSetup& setup, const SpanRow* rows, int r
 // The reference loop: handles every state combination, one row.
 void PlainSpan(const SpanSetup& setup, const SpanRow& row);
 void PlainSpans(const SpanSetup& setup, const SpanRow* rows, int rowCount);
-// Instruction sets the vector loops may use; each level also allows the ones below it.
-enum class SpanLevel : uint8_t { Plain, Avx2, Avx512, Best = Avx512 };
+// Instruction sets the vector loops may use; each level also allows the ones below it. A build
+// has either WebAssembly's (Simd128) or x86's.
+enum class SpanLevel : uint8_t { Plain, Simd128, Avx2, Avx512, Best = Avx512 };
 
-inline constexpr int kSpanLevelCount = 3;
+inline constexpr int kSpanLevelCount = 4;
 
 // A loop specialised for the setup's switches, or null when no vector loop covers them (or the
 // processor lacks the instructions). Gives the same pixels as PlainSpan. chosen (if given)
 // receives the instruction set of the loop returned, Plain for null.
 SpanFunction SelectFastSpan(const SpanSetup& setup, SpanLevel level, SpanLevel* chosen = nullptr);
 SpanFunction SelectFastSpan(const SpanSetup& setup);
-// The loops of one instruction set alone (null where the processor lacks it).
+// The loops of one instruction set alone (null where the processor or the build lacks it).
+SpanFunction SelectSimd128Span(const SpanSetup& setup);
 SpanFunction SelectAvx2Span(const SpanSetup& setup);
 SpanFunction SelectAvx512Span(const SpanSetup& setup);
 
