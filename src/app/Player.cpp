@@ -7,11 +7,9 @@
 #include "display/Registry.h"
 #include "platform/device/Device.h"
 #include "resources/MusicPlayer.h"
-#include "resources/PngImage.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <thread>
 
 namespace cm {
@@ -24,7 +22,13 @@ constexpr int kStatusX = 8, kStatusY = 8;
 constexpr auto kPausedFrameTime = std::chrono::milliseconds(15);
 }  // namespace
 
-Player::Player(Show& show_, std::string frameFolder_) : show(show_), frameFolder(std::move(frameFolder_)) {
+std::string SavedFrameName(double showSeconds) {
+    char name[64];
+    std::snprintf(name, sizeof name, "coldmeridian-%07.3fs", showSeconds);
+    return name;
+}
+
+Player::Player(Show& show_, FrameSaver saveFrame_) : show(show_), saveFrame(std::move(saveFrame_)) {
     show.SetOverlay([this](Show& s) { KeepFrame(s); });
 }
 
@@ -118,7 +122,14 @@ void Player::Step() {
         }
         show.GetDisplay()->Present();
     }
-    std::this_thread::sleep_for(kPausedFrameTime);
+}
+
+bool Player::Turn() {
+    if (!show.KeepRunning(show.PumpMessages())) return false;
+    for (uint32_t k : show.GetDisplay()->KeysPressed()) HandleKey(k);
+    if (!show.KeepRunning(0)) return false;  // a jump ran into the show's end
+    Step();
+    return true;
 }
 
 // The show's frame is finished and about to be presented: keep it, then draw the status over it.
@@ -150,26 +161,11 @@ void Player::CountFrame() {
 }
 
 void Player::SaveFrame() {
-    namespace fs = std::filesystem;
     lastSaved.clear();
-    if (kept.empty()) return;
-    char name[64];
-    std::snprintf(name, sizeof name, "coldmeridian-%07.3fs", keptSeconds);
-    // In the folder given; where that cannot be written, the working folder.
-    std::error_code ec;
-    for (const fs::path& folder : {fs::path(frameFolder), fs::current_path(ec)}) {
-        std::string path = (folder / name).string() + ".png";
-        for (int n = 2; fs::exists(path); ++n) path = (folder / name).string() + "-" + std::to_string(n) + ".png";
-        if (!WritePng(path, Image{keptWidth, keptHeight, kept})) continue;
-        lastSaved = path;
-        std::printf("coldmeridian: frame at %.3f s saved as %s\n", keptSeconds, path.c_str());
-        std::fflush(stdout);
-        return;
-    }
-    std::fprintf(stderr, "coldmeridian: cannot write the frame in %s or the working folder\n", frameFolder.c_str());
+    if (!kept.empty() && saveFrame) lastSaved = saveFrame(Image{keptWidth, keptHeight, kept}, keptSeconds);
 }
 
-int RunPlayer(Show& show, const ShowSetup& setup, const std::string& frameFolder) {
+int RunPlayer(Show& show, const ShowSetup& setup, FrameSaver saveFrame) {
     if (!show.InitShow(setup)) {
         show.ShutdownShow();
         return 1;
@@ -177,14 +173,9 @@ int RunPlayer(Show& show, const ShowSetup& setup, const std::string& frameFolder
     show.BuildTimeline();
     show.ResetShow();
     {
-        Player player(show, frameFolder);
-        uint32_t key = show.PumpMessages();
-        while (show.KeepRunning(key)) {
-            for (uint32_t k : show.GetDisplay()->KeysPressed()) player.HandleKey(k);
-            if (!show.KeepRunning(0)) break;  // a jump ran into the show's end
-            player.Step();
-            key = show.PumpMessages();
-        }
+        Player player(show, std::move(saveFrame));
+        while (player.Turn())
+            if (player.IsPaused()) std::this_thread::sleep_for(kPausedFrameTime);
     }
     show.ShutdownShow();
     return 0;

@@ -4,7 +4,7 @@
 //   Page Up/Down the start of the previous, next part
 //   Home         the start of the show
 //   F1           a status line (show time, part, frames a second) drawn by the device
-//   F12          the current frame as a PNG in the folder given to the player
+//   F12          the current frame as a PNG, handed to the program's frame saver
 // A jump seeks by simulation (ShowSeek.h) at the recorder's default 60 frames a second: the
 // frame drawn after it is that run's frame, with its events, flashes, sparks and quit flag as if
 // the show had played there, and the music is set to that frame's time. Without keys the loop
@@ -12,9 +12,11 @@
 #pragma once
 
 #include "app/FrameClock.h"
+#include "resources/PngImage.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,19 +28,29 @@ struct ShowSetup;
 inline constexpr uint32_t kKeySpace = 0x20, kKeyPageUp = 0x21, kKeyPageDown = 0x22, kKeyHome = 0x24,
                           kKeyLeft = 0x25, kKeyRight = 0x27, kKeyF1 = 0x70, kKeyF12 = 0x7B;
 
+// Keeps a frame (F12) where the user finds it: a file beside the desktop program, a download in
+// a browser. Returns where it went, empty when it could not be kept.
+using FrameSaver = std::function<std::string(const Image& frame, double showSeconds)>;
+
+// The name a saved frame goes by, without its extension: coldmeridian-012.345s.
+std::string SavedFrameName(double showSeconds);
+
 class Player {
 public:
     static constexpr double kStepSeconds = 5.0;
 
     // Hooks the status line into the show's frames; the show must be started.
-    explicit Player(Show& show, std::string frameFolder);
+    Player(Show& show, FrameSaver saveFrame);
     ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
     void HandleKey(uint32_t key);
-    // One turn of the main loop: the show's next frame, or while paused the held frame again.
+    // The show's next frame, or while paused the held frame again.
     void Step();
+    // One turn of the program's main loop: the window's messages, the keys, then Step. False
+    // once Escape or the show's end has stopped the show.
+    bool Turn();
 
     bool IsPaused() const { return paused; }
     bool IsStatusShown() const { return statusShown; }
@@ -46,7 +58,7 @@ public:
     double ShowSeconds() const;
     // The status line as drawn.
     std::string StatusLine() const;
-    // Where the last F12 wrote its frame; empty before the first or after a failure.
+    // Where the last F12 put its frame; empty before the first or after a failure.
     const std::string& LastSavedFrame() const { return lastSaved; }
 
 private:
@@ -60,7 +72,7 @@ private:
 
     Show& show;
     FrameClock step{FrameRate{60, 1}};
-    std::string frameFolder;
+    FrameSaver saveFrame;
     bool paused = false;
     bool statusShown = false;
     std::vector<uint32_t> kept;  // the frame on screen as the show drew it, without the status
@@ -76,8 +88,7 @@ private:
 };
 
 // The program's main loop with the player's keys: InitShow, the timeline, ResetShow, frames
-// until Escape or the quit flag, ShutdownShow. Results as RunShow. Saved frames go to
-// frameFolder.
-int RunPlayer(Show& show, const ShowSetup& setup, const std::string& frameFolder);
+// until Escape or the quit flag, ShutdownShow. Results as RunShow.
+int RunPlayer(Show& show, const ShowSetup& setup, FrameSaver saveFrame);
 
 }  // namespace cm

@@ -2,47 +2,57 @@
 // files into the program's file system and calls one of two entry points:
 //
 // - cm_web_run, from the start panel's Run button: the desktop program's start-up (the
-//   panel's answer, InitShow, the timeline, the reset) and its main loop, one frame per
-//   animation frame of the page, until Escape or the show's end; then the page's
-//   Module.cmShowEnded(started), which offers to play again.
+//   panel's answer, InitShow, the timeline, the reset) and its main loop with the player's
+//   keys (Player.h), one turn per animation frame of the page, until Escape or the show's end;
+//   then the page's Module.cmShowEnded(started), which offers to play again. F12 offers the
+//   frame as a PNG download (the page's Module.cmDownloadFrame).
 // - cm_web_still_begin and cm_web_still_step, the deterministic mode: the recorder's start-up
 //   (windowed, silent, a fixed spark seed, no timer) and its clock, so that frame n shows the
 //   show at n / fps seconds with the same pixels as the recorder's frame n.
 #include "app/FrameClock.h"
 #include "app/LightWaveScenes.h"
+#include "app/Player.h"
 #include "app/Show.h"
 #include "app/ShowSeek.h"
 #include "app/StartupOptions.h"
 #include "platform/dialog/StartupDialog.h"
+#include "resources/MusicPlayer.h"
 #include "scene/SceneGraph.h"
 
 #include <emscripten/emscripten.h>
 
 #include <optional>
+#include <string>
 
 namespace {
 
 cm::Show g_show;
-bool g_running = false;
+std::optional<cm::Player> g_player;  // while the show runs
 
 std::optional<cm::FrameClock> g_stillClock;
 int64_t g_stillFrame = 0;
 
 void EndRun(bool started) {
     emscripten_cancel_main_loop();
+    g_player.reset();
     g_show.ShutdownShow();
-    g_running = false;
     EM_ASM({ if (Module.cmShowEnded) Module.cmShowEnded($0 !== 0); }, started ? 1 : 0);
 }
 
-// The desktop loop's body: the key of the last frame decides whether another is drawn.
+// The page's frame saver: the frame as a PNG download named as the desktop program's files.
+std::string DownloadFrame(const cm::Image& frame, double seconds) {
+    const std::string name = cm::SavedFrameName(seconds) + ".png";
+    EM_ASM({ Module.cmDownloadFrame(UTF8ToString($0), HEAPU32.slice($1 >> 2, ($1 >> 2) + $2 * $3), $2, $3); },
+           name.c_str(), frame.pixels.data(), frame.width, frame.height);
+    return name;
+}
+
+// The desktop loop's body.
 void RunFrame() {
-    const uint32_t key = g_show.PumpMessages();
-    if (!g_show.KeepRunning(key)) {
+    if (!g_player->Turn()) {
         EndRun(true);
         return;
     }
-    g_show.FrameStep();
     // Page load to the first frame of the show, for the page's figures.
     EM_ASM({ Module.cmTimes.firstFrame = Module.cmTimes.firstFrame || performance.now(); });
 }
@@ -51,12 +61,14 @@ void RunFrame() {
 
 extern "C" {
 
-// Starts the show with the start panel's answer; false when it is running already.
-EMSCRIPTEN_KEEPALIVE int cm_web_run() {
-    if (g_running || g_stillClock) return 0;
+// Starts the show with the start panel's answer; false when it is running already. The sparks
+// take `seed` when withSeed is true (the page's tests), the calendar time otherwise.
+EMSCRIPTEN_KEEPALIVE int cm_web_run(int withSeed, uint32_t seed) {
+    if (g_player || g_stillClock) return 0;
     cm::ShowSetup setup;
     cm::RunStartupDialog(setup.options);
     setup.readScene = &cm::ReadLightWaveScene;
+    if (withSeed) setup.sparkSeed = seed;
     if (!g_show.InitShow(setup)) {
         cm::ShowErrorDialog(g_show.GetStartupFailure());
         g_show.ShutdownShow();
@@ -65,7 +77,7 @@ EMSCRIPTEN_KEEPALIVE int cm_web_run() {
     }
     g_show.BuildTimeline();
     g_show.ResetShow();
-    g_running = true;
+    g_player.emplace(g_show, &DownloadFrame);
     // 0: at the page's animation frame rate; false: return to the page now.
     emscripten_set_main_loop(&RunFrame, 0, false);
     return 1;
@@ -73,7 +85,7 @@ EMSCRIPTEN_KEEPALIVE int cm_web_run() {
 
 // Starts the deterministic mode at fps frames a second; false when the show cannot start.
 EMSCRIPTEN_KEEPALIVE int cm_web_still_begin(uint32_t seed, uint32_t fps) {
-    if (g_running || g_stillClock || fps < 1 || fps > 1000) return 0;
+    if (g_player || g_stillClock || fps < 1 || fps > 1000) return 0;
     cm::ShowSetup setup;
     setup.options.windowed = 1;
     setup.options.noSound = 1;
@@ -117,6 +129,14 @@ EMSCRIPTEN_KEEPALIVE int cm_web_still_step() {
     });
     ++g_stillFrame;
     return g_show.GetLastDrawnPart();
+}
+
+// The player's show time, -1 when the show is not running; whether it is paused; the music's
+// position in seconds, -1 without music. For the page's tests of the keys.
+EMSCRIPTEN_KEEPALIVE double cm_web_player_seconds() { return g_player ? g_player->ShowSeconds() : -1.0; }
+EMSCRIPTEN_KEEPALIVE int cm_web_player_paused() { return g_player && g_player->IsPaused() ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE double cm_web_music_seconds() {
+    return g_player && g_show.GetMusic() ? g_show.GetMusic()->GetPosition() : -1.0;
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include "app/DataFolder.h"
 #include "app/LightWaveScenes.h"
 #include "app/Player.h"
+#include "app/PngFrameSaver.h"
 #include "app/Show.h"
 #include "app/ShowCommandLine.h"
 #include "app/StartupOptions.h"
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     setup.notice = Say;
     setup.render = line->render;
     if (setup.render.threads == 0) setup.render.threads = cm::DefaultThreadCount("COLDMERIDIAN_THREADS");
-    const int code = cm::RunPlayer(g_show, setup, frameFolder);
+    const int code = cm::RunPlayer(g_show, setup, cm::PngFrameSaver(frameFolder));
     if (code != 0 && !g_show.GetStartupFailure().empty()) return Fail(g_show.GetStartupFailure());
     return code;
 }

@@ -8,6 +8,7 @@
 
 #include "app/DemoClock.h"
 #include "app/Player.h"
+#include "app/PngFrameSaver.h"
 #include "resources/MusicPlayer.h"
 #include "resources/PngImage.h"
 
@@ -35,7 +36,7 @@ protected:
         show.ResetShow();
         ASSERT_NE(show.GetMusic(), nullptr);
         ASSERT_NE(show.GetMusic()->GetModule(), 0u) << "the module did not load";
-        player = std::make_unique<Player>(show, scratch.path.string());
+        player = std::make_unique<Player>(show, PngFrameSaver(scratch.path.string()));
         player->Step();
     }
     void TearDown() override {
@@ -117,7 +118,7 @@ TEST_F(PlayerTest, SavedFrameIsTheFrameOnScreenWithoutTheStatusLine) {
     // A program folder that cannot be written (an installed program): the working folder.
     const std::filesystem::path here = std::filesystem::current_path();
     player.reset();
-    player = std::make_unique<Player>(show, "/proc");
+    player = std::make_unique<Player>(show, PngFrameSaver("/proc"));
     std::filesystem::current_path(scratch.path);
     player->Step();
     player->HandleKey(kKeyF12);

@@ -1,8 +1,9 @@
 // The browser build draws the same pixels as the desktop build: the web build folder is served
 // on 127.0.0.1, its page runs the deterministic mode in headless Chromium at one moment of every
 // part, and each frame is compared with the recorder's still of the same moment (seed 1, 60 fps).
-// Then the page starts the show as a visitor does, and its music must have gone out through Web
-// Audio. Also prints the page's figures: start-up times and the heaviest second of each part.
+// Then the page starts the show as a visitor does: its music must have gone out through Web
+// Audio, and Space then Page Down must hold the next part's first frame, the recorder's frame
+// there, with the music stopped one frame after it. Also prints the page's figures: start-up times and the heaviest second of each part.
 //
 // Usage: node WebStillsTest.mjs SITE_DIR RECORDER_BIN_DIR
 // Exit 77 (skipped) when there is no web build or no Chromium.
@@ -146,6 +147,27 @@ function figures(timings) {
   }
 }
 
+// The frame held after Space and Page Down against the recorder's frames around its show time
+// (the player's time is the clock's, within a tick of the frame's); returns the failures.
+function checkKeys(held, pixels) {
+  const near = Math.round(held.seconds * fps), labels = [near - 1, near, near + 1].map((f) => String(f / fps));
+  const recorded = spawnSync(join(bin, 'coldmeridian-record'),
+    ['--stills', labels.join(','), '--still-dir', scratch, '--seed', '1', '--fps', String(fps), '--quiet'],
+    {cwd: bin, stdio: 'inherit'});
+  if (recorded.status !== 0) throw new Error('the recorder failed');
+  const match = labels.findIndex((label) => Buffer.compare(readPng(join(scratch, `still_${label}.png`)).rgba, pixels) === 0);
+  const frame = near - 1 + match, music = (frame + 1) / fps;
+  const faults = [
+    [match >= 0, `the held frame (${held.seconds.toFixed(3)} s) is none of the recorder's frames ${labels}`],
+    [held.paused === 1 && held.sameLater, 'Space did not hold the frame'],
+    [Math.abs(held.music - music) < 2e-3 && held.music === held.musicLater,
+      `the music stands at ${held.music} then ${held.musicLater} s, not at ${music.toFixed(3)} s`],
+  ].filter(([ok]) => !ok);
+  faults.forEach(([, text]) => console.log(`FAIL: keys: ${text}`));
+  if (!faults.length) console.log(`same: keys: Space, Page Down hold frame ${frame}, the recorder's; music at ${held.music.toFixed(3)} s`);
+  return faults.length;
+}
+
 const scratch = mkdtempSync(join(tmpdir(), 'cm-web-'));
 const record = spawnSync(join(bin, 'coldmeridian-record'),
   ['--stills', moments.join(','), '--still-dir', scratch, '--seed', '1', '--fps', String(fps), '--quiet'],
@@ -180,10 +202,9 @@ for (const label of moments) {
 }
 if (still && parts.size !== 9) console.log(`FAIL: the moments show ${parts.size} parts, not 9`), ++failures;
 if (still) figures(timings);
-rmSync(scratch, {recursive: true, force: true});
 
 // The show as a visitor starts it, with its music: Web Audio must have pulled libopenmpt's mix.
-const run = await loadPage('run=1&report=1', ['--autoplay-policy=no-user-gesture-required']);
+const run = await loadPage('run=1&report=1&keys=1&seed=1', ['--autoplay-policy=no-user-gesture-required']);
 const played = run && JSON.parse(run.run.toString());
 if (played) {
   console.log(`run: first frame ${played.times.firstFrame.toFixed(0)} ms after page load; music: ` +
@@ -193,5 +214,8 @@ if (played) {
 } else {
   ++failures;
 }
+if (run && run.keys) failures += checkKeys(JSON.parse(run.keys.toString()), run['/still/keys']);
+else if (run) console.log('FAIL: keys: the page posted no held frame'), ++failures;
+rmSync(scratch, {recursive: true, force: true});
 server.close();
 process.exit(failures ? 1 : 0);

@@ -80,7 +80,8 @@ void* FindLinkedAudioSymbol(const char* name) {
         CM_AUDIO_ENTRY(BASS_SampleLoad),   CM_AUDIO_ENTRY(BASS_MusicPlay),    CM_AUDIO_ENTRY(BASS_StreamPlay),
         CM_AUDIO_ENTRY(BASS_SamplePlay),   CM_AUDIO_ENTRY(BASS_MusicFree),    CM_AUDIO_ENTRY(BASS_StreamFree),
         CM_AUDIO_ENTRY(BASS_SampleFree),   CM_AUDIO_ENTRY(BASS_ChannelPause), CM_AUDIO_ENTRY(BASS_ChannelResume),
-        CM_AUDIO_ENTRY(BASS_ChannelStop),  CM_AUDIO_ENTRY(ColdMeridianAudio_RecentOutput),
+        CM_AUDIO_ENTRY(BASS_ChannelStop),  CM_AUDIO_ENTRY(BASS_ChannelSetSeconds),
+        CM_AUDIO_ENTRY(BASS_ChannelGetSeconds), CM_AUDIO_ENTRY(ColdMeridianAudio_RecentOutput),
         CM_AUDIO_ENTRY(ColdMeridianAudio_RenderMusic),
     };
 #undef CM_AUDIO_ENTRY

@@ -3,7 +3,8 @@
 // page's key events; their keyCode values are the Windows virtual-key codes the show expects.
 // As on the desktop, Alt+Enter toggles full screen (the page does it at once: a browser allows
 // full screen only while it handles the key) and is not reported, nor are other keys with Alt
-// held; keys with Ctrl or Meta held are left to the browser. The last frame stays readable for
+// held; keys with Ctrl or Meta held are left to the browser, and keys for a panel of the page
+// that has the focus to that panel. The last frame stays readable for
 // the page (cm_web_frame_pixels).
 #include "platform/window/Window.h"
 
@@ -39,8 +40,10 @@ std::unique_ptr<Window> Window::Open(const WindowOptions& options) {
         Module.cmKeys = [];
         if (!Module.cmKeyListener) {
             Module.cmKeyListener = (event) => {
-                // The browser's own shortcuts (Ctrl or Meta held) stay the browser's.
+                // The browser's own shortcuts (Ctrl or Meta held) stay the browser's, and keys
+                // typed into a panel on view (the start panel, "Play again") the panel's.
                 if (!Module.cmKeys || event.ctrlKey || event.metaKey) return;
+                if (event.target.closest && event.target.closest('.panel:not([hidden])')) return;
                 if (event.altKey) {
                     if (event.keyCode === 13 && !event.repeat) Module.cmToggleFullScreen();
                 } else {
