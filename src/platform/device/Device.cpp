@@ -46,7 +46,9 @@ const RenderTarget& Device::GetRenderTarget() const { return const_cast<Device*>
 
 uint64_t Device::GetPixelsDrawn() const {
     const_cast<Device*>(this)->Flush();
-    return pixelsDrawn_[0] + pixelsDrawn_[1] + pixelsDrawn_[2];
+    uint64_t sum = 0;
+    for (uint64_t pixels : pixelsDrawn_) sum += pixels;
+    return sum;
 }
 
 uint64_t Device::GetPixelsDrawn(SpanLevel level) const {

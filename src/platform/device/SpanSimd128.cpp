@@ -7,6 +7,7 @@
 #include "platform/device/PixelMath.h"
 #include "platform/device/Span.h"
 #include "platform/device/SpanVariants.h"
+#include "platform/device/TextureSurface.h"
 
 #include <array>
 #include <cstdint>
@@ -23,9 +24,48 @@ namespace cm {
 
 namespace {
 
-[[gnu::always_inline]] inline v128_t Interpolate(float rowValue, float gradient, v128_t fi) {
-    return wasm_f32x4_add(wasm_f32x4_splat(rowValue), wasm_f32x4_mul(fi, wasm_f32x4_splat(gradient)));
+// The interpolated values as vectors: a row's first pixel's, or the setup's gradients. Made
+// once per row or call, since the engine does not lift them out of the pixel loop itself.
+struct Values {
+    v128_t z, q, uq, vq, fq, r, g, b, a;
+};
+
+[[gnu::always_inline]] inline Values Splat(float z, float q, float uq, float vq, float fq, float r, float g, float b,
+                                           float a) {
+    return {wasm_f32x4_splat(z),  wasm_f32x4_splat(q), wasm_f32x4_splat(uq), wasm_f32x4_splat(vq), wasm_f32x4_splat(fq),
+            wasm_f32x4_splat(r),  wasm_f32x4_splat(g), wasm_f32x4_splat(b),  wasm_f32x4_splat(a)};
 }
+
+[[gnu::always_inline]] inline v128_t Interpolate(v128_t rowValue, v128_t gradient, v128_t fi) {
+    return wasm_f32x4_add(rowValue, wasm_f32x4_mul(fi, gradient));
+}
+
+// int(x) for x in [0, 2^23), as the plain loop's conversions (their values are clamped or
+// wrapped into that range): floor(x) + 2^23 holds floor(x) in its mantissa. The saturating
+// conversion costs several times more in the engines, for the range checks it needs.
+[[gnu::always_inline]] inline v128_t Truncate(v128_t x) {
+    const v128_t magic = wasm_f32x4_add(wasm_f32x4_floor(x), wasm_f32x4_splat(8388608.0f));
+    return wasm_i32x4_sub(magic, wasm_i32x4_splat(0x4B000000));
+}
+
+static_assert(TextureSurface::kMaxSize * 256 < (1u << 23), "texel coordinates in 1/256 must stay below 2^23");
+
+// One axis of the texture: its size, last index, and the size (and 256 times it) as floats.
+struct Axis {
+    v128_t size, last, sizeF, size256F;
+};
+
+[[gnu::always_inline]] inline Axis MakeAxis(int size) {
+    return {wasm_i32x4_splat(size), wasm_i32x4_splat(size - 1), wasm_f32x4_splat(static_cast<float>(size)),
+            wasm_f32x4_splat(static_cast<float>(size * 256))};
+}
+
+// What every block of a call shares.
+struct Invariants {
+    Values gradient;
+    Axis x, y;
+    v128_t fogColor;  // 16-bit channels of two pixels
+};
 
 // Clamped to [lo, hi]; NaN gives lo, as the plain loop's `!(x > lo)` test.
 [[gnu::always_inline]] inline v128_t Clamp(v128_t x, float lo, float hi) {
@@ -38,20 +78,19 @@ namespace {
     return wasm_v128_and(f, wasm_v128_and(wasm_f32x4_ge(f, wasm_f32x4_splat(0.0f)), wasm_f32x4_lt(f, wasm_f32x4_splat(1.0f))));
 }
 
-[[gnu::always_inline]] inline v128_t PointIndex(v128_t u, int size) {
-    const v128_t i = wasm_i32x4_trunc_sat_f32x4(wasm_f32x4_mul(WrapFraction(u), wasm_f32x4_splat(static_cast<float>(size))));
-    return wasm_i32x4_min(i, wasm_i32x4_splat(size - 1));
+[[gnu::always_inline]] inline v128_t PointIndex(v128_t u, const Axis& axis) {
+    const v128_t i = Truncate(wasm_f32x4_mul(WrapFraction(u), axis.sizeF));
+    return wasm_i32x4_min(i, axis.last);
 }
 
-[[gnu::always_inline]] inline void BilinearAxis(v128_t u, int size, v128_t& i0, v128_t& i1, v128_t& weight) {
-    const v128_t t = wasm_i32x4_sub(
-        wasm_i32x4_trunc_sat_f32x4(wasm_f32x4_mul(WrapFraction(u), wasm_f32x4_splat(static_cast<float>(size * 256)))),
-        wasm_i32x4_splat(128));
+[[gnu::always_inline]] inline void BilinearAxis(v128_t u, const Axis& axis, v128_t& i0, v128_t& i1, v128_t& weight) {
+    const v128_t t = wasm_i32x4_sub(Truncate(wasm_f32x4_mul(WrapFraction(u), axis.size256F)),
+                                    wasm_i32x4_splat(128));
     i0 = wasm_i32x4_shr(t, 8);
     weight = wasm_v128_and(t, wasm_i32x4_splat(255));
-    i0 = wasm_v128_bitselect(wasm_i32x4_splat(size - 1), i0, wasm_i32x4_lt(i0, wasm_i32x4_splat(0)));
+    i0 = wasm_v128_bitselect(axis.last, i0, wasm_i32x4_lt(i0, wasm_i32x4_splat(0)));
     i1 = wasm_i32x4_add(i0, wasm_i32x4_splat(1));
-    i1 = wasm_v128_andnot(i1, wasm_i32x4_eq(i1, wasm_i32x4_splat(size)));
+    i1 = wasm_v128_andnot(i1, wasm_i32x4_eq(i1, axis.size));
 }
 
 // Byte channels of four pixels as two registers of 16-bit channels (pixels 0-1 and 2-3).
@@ -99,12 +138,11 @@ namespace {
     }
 }
 
-[[gnu::always_inline]] inline v128_t Bilinear(const SpanSetup& s, v128_t u, v128_t v) {
+[[gnu::always_inline]] inline v128_t Bilinear(const SpanSetup& s, const Invariants& k, v128_t u, v128_t v) {
     v128_t x0, x1, wx, y0, y1, wy;
-    BilinearAxis(u, s.texWidth, x0, x1, wx);
-    BilinearAxis(v, s.texHeight, y0, y1, wy);
-    const v128_t width = wasm_i32x4_splat(s.texWidth);
-    const v128_t row0 = wasm_i32x4_mul(y0, width), row1 = wasm_i32x4_mul(y1, width);
+    BilinearAxis(u, k.x, x0, x1, wx);
+    BilinearAxis(v, k.y, y0, y1, wy);
+    const v128_t row0 = wasm_i32x4_mul(y0, k.x.size), row1 = wasm_i32x4_mul(y1, k.x.size);
     const v128_t seam = wasm_i32x4_eq(x1, wasm_i32x4_splat(0));  // x0 is the last column
     v128_t c00, c10, c01, c11;
     TexelPairs(s.texels, wasm_i32x4_add(row0, x0), seam, row0, c00, c10);
@@ -122,19 +160,20 @@ namespace {
 }
 
 [[gnu::always_inline]] inline v128_t ColorBytes(v128_t value) {
-    return wasm_i32x4_trunc_sat_f32x4(wasm_f32x4_add(Clamp(value, 0.0f, 255.0f), wasm_f32x4_splat(0.5f)));
+    return Truncate(wasm_f32x4_add(Clamp(value, 0.0f, 255.0f), wasm_f32x4_splat(0.5f)));
 }
 
-// The row's flat colour, and whether it is white: modulating by white changes nothing
-// (t * 255 / 255 rounds back to t), so a white flat colour skips the multiply.
+// The row's first values, its flat colour, and whether that is white: modulating by white
+// changes nothing (t * 255 / 255 rounds back to t), so a white flat colour skips the multiply.
 struct RowConstants {
+    Values start;
     v128_t flatDiffuse;
     bool white;
 };
 
 template <bool kFlat>
 [[gnu::always_inline]] inline RowConstants Prepare(const SpanRow& row) {
-    RowConstants rc{wasm_i32x4_splat(0), false};
+    RowConstants rc{Splat(row.z, row.q, row.uq, row.vq, row.fq, row.r, row.g, row.b, row.a), wasm_i32x4_splat(0), false};
     if constexpr (kFlat) {
         using namespace pixel;
         const uint32_t d = Pack(ColorByte(row.a), ColorByte(row.r), ColorByte(row.g), ColorByte(row.b));
@@ -146,10 +185,13 @@ template <bool kFlat>
 
 // Pixels i .. i + 3 of a row, whose colour and depth values are at color and depth.
 template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
-[[gnu::always_inline]] inline void Block(const SpanSetup& s, const SpanRow& row, int i, const RowConstants& rc, uint32_t* color, float* depth) {
+[[gnu::always_inline]] inline void Block(const SpanSetup& s, const Invariants& k, const RowConstants& rc, int i, uint32_t* color,
+                                         float* depth) {
+    const Values& row = rc.start;
+    const Values& d = k.gradient;
     const v128_t alphaMask = wasm_u32x4_splat(0xFF000000u);
     const v128_t fi = wasm_f32x4_add(wasm_f32x4_splat(static_cast<float>(i)), wasm_f32x4_make(0, 1, 2, 3));
-    const v128_t z = Interpolate(row.z, s.dz, fi);
+    const v128_t z = Interpolate(row.z, d.z, fi);
     v128_t stored = z;
     v128_t drawn = wasm_i32x4_splat(-1);
     if constexpr (kZTest) {
@@ -157,16 +199,16 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
         drawn = wasm_f32x4_le(z, stored);
         if (!wasm_v128_any_true(drawn)) return;
     }
-    const v128_t w = wasm_f32x4_div(wasm_f32x4_splat(1.0f), Interpolate(row.q, s.dq, fi));
+    const v128_t w = wasm_f32x4_div(wasm_f32x4_splat(1.0f), Interpolate(row.q, d.q, fi));
 
     v128_t diffuse;
     if constexpr (kFlat) {
         diffuse = rc.flatDiffuse;
     } else {
-        const v128_t a = ColorBytes(Interpolate(row.a, s.da, fi));
-        const v128_t r = ColorBytes(Interpolate(row.r, s.dr, fi));
-        const v128_t g = ColorBytes(Interpolate(row.g, s.dg, fi));
-        const v128_t b = ColorBytes(Interpolate(row.b, s.db, fi));
+        const v128_t a = ColorBytes(Interpolate(row.a, d.a, fi));
+        const v128_t r = ColorBytes(Interpolate(row.r, d.r, fi));
+        const v128_t g = ColorBytes(Interpolate(row.g, d.g, fi));
+        const v128_t b = ColorBytes(Interpolate(row.b, d.b, fi));
         diffuse = wasm_v128_or(wasm_v128_or(wasm_i32x4_shl(a, 24), wasm_i32x4_shl(r, 16)),
                                wasm_v128_or(wasm_i32x4_shl(g, 8), b));
     }
@@ -175,16 +217,15 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
     if constexpr (kTex == TexMode::None) {
         c = diffuse;
     } else {
-        const v128_t u = wasm_f32x4_mul(Interpolate(row.uq, s.duq, fi), w);
-        const v128_t v = wasm_f32x4_mul(Interpolate(row.vq, s.dvq, fi), w);
+        const v128_t u = wasm_f32x4_mul(Interpolate(row.uq, d.uq, fi), w);
+        const v128_t v = wasm_f32x4_mul(Interpolate(row.vq, d.vq, fi), w);
         v128_t texel;
         if constexpr (kTex == TexMode::Point) {
-            const v128_t index = wasm_i32x4_add(wasm_i32x4_mul(PointIndex(v, s.texHeight), wasm_i32x4_splat(s.texWidth)),
-                                                PointIndex(u, s.texWidth));
+            const v128_t index = wasm_i32x4_add(wasm_i32x4_mul(PointIndex(v, k.y), k.x.size), PointIndex(u, k.x));
             texel = wasm_u32x4_make(s.texels[wasm_i32x4_extract_lane(index, 0)], s.texels[wasm_i32x4_extract_lane(index, 1)],
                                     s.texels[wasm_i32x4_extract_lane(index, 2)], s.texels[wasm_i32x4_extract_lane(index, 3)]);
         } else {
-            texel = Bilinear(s, u, v);
+            texel = Bilinear(s, k, u, v);
         }
         if (rc.white) {
             c = texel;
@@ -197,20 +238,19 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
     }
 
     if constexpr (kFog) {
-        const v128_t f = Clamp(wasm_f32x4_mul(Interpolate(row.fq, s.dfq, fi), w), 0.0f, 1.0f);
-        const v128_t f8 = wasm_i32x4_trunc_sat_f32x4(
+        const v128_t f = Clamp(wasm_f32x4_mul(Interpolate(row.fq, d.fq, fi), w), 0.0f, 1.0f);
+        const v128_t f8 = Truncate(
             wasm_f32x4_add(wasm_f32x4_mul(f, wasm_f32x4_splat(255.0f)), wasm_f32x4_splat(0.5f)));
-        v128_t fl, fh, cl, ch, gl, gh;
+        v128_t fl, fh, cl, ch;
         SpreadWeight(f8, fl, fh);
         Unpack16(c, cl, ch);
-        Unpack16(wasm_u32x4_splat(s.fogColor), gl, gh);
         const auto fog = [](v128_t col, v128_t fogc, v128_t f16) {
             const v128_t x = wasm_i16x8_add(wasm_i16x8_add(wasm_i16x8_mul(col, f16),
                                                            wasm_i16x8_mul(fogc, wasm_i16x8_sub(wasm_i16x8_splat(255), f16))),
                                             wasm_i16x8_splat(128));
             return wasm_u16x8_shr(wasm_i16x8_add(x, wasm_u16x8_shr(x, 8)), 8);
         };
-        c = wasm_v128_bitselect(c, Pack16(fog(cl, gl, fl), fog(ch, gh, fh)), alphaMask);
+        c = wasm_v128_bitselect(c, Pack16(fog(cl, k.fogColor, fl), fog(ch, k.fogColor, fh)), alphaMask);
     }
 
     if constexpr (kZWrite) wasm_v128_store(depth, wasm_v128_bitselect(z, stored, drawn));
@@ -225,11 +265,13 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
 template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
 void Simd128Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     constexpr auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat>;
+    const Invariants k{Splat(s.dz, s.dq, s.duq, s.dvq, s.dfq, s.dr, s.dg, s.db, s.da), MakeAxis(s.texWidth),
+                       MakeAxis(s.texHeight), wasm_u16x8_extend_low_u8x16(wasm_u32x4_splat(s.fogColor))};
     for (int r = 0; r < rowCount; ++r) {
         const SpanRow& row = rows[r];
         const RowConstants rc = Prepare<kFlat>(row);
         int i = 0;
-        for (; i + 4 <= row.count; i += 4) block(s, row, i, rc, row.color + i, row.depth + i);
+        for (; i + 4 <= row.count; i += 4) block(s, k, rc, i, row.color + i, row.depth + i);
         if (i == row.count) continue;
         // The last one to three pixels, through a copy of four.
         const size_t left = static_cast<size_t>(row.count - i);
@@ -237,7 +279,7 @@ void Simd128Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
         float depth[4] = {};
         std::memcpy(color, row.color + i, left * sizeof color[0]);
         std::memcpy(depth, row.depth + i, left * sizeof depth[0]);
-        block(s, row, i, rc, color, depth);
+        block(s, k, rc, i, color, depth);
         std::memcpy(row.color + i, color, left * sizeof color[0]);
         if constexpr (kZWrite) std::memcpy(row.depth + i, depth, left * sizeof depth[0]);
     }

@@ -9,6 +9,9 @@
 #include "platform/window/Window.h"
 
 #include <emscripten/emscripten.h>
+#ifdef __wasm_simd128__
+#include <wasm_simd128.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -79,7 +82,16 @@ void Window::ShowFrame(const uint32_t* pixels, int width, int height, bool) {
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     g_frame.rgba.resize(count * 4);
     uint8_t* out = g_frame.rgba.data();
-    for (size_t i = 0; i < count; ++i, out += 4) {
+    size_t i = 0;
+#ifdef __wasm_simd128__
+    // Four pixels at a time: bytes B, G, R, X become R, G, B, 255.
+    for (; i + 4 <= count; i += 4, out += 16) {
+        const v128_t p = wasm_v128_load(pixels + i);
+        const v128_t rgbx = wasm_i8x16_shuffle(p, p, 2, 1, 0, 3, 6, 5, 4, 7, 10, 9, 8, 11, 14, 13, 12, 15);
+        wasm_v128_store(out, wasm_v128_or(rgbx, wasm_u32x4_splat(0xFF000000u)));
+    }
+#endif
+    for (; i < count; ++i, out += 4) {
         const uint32_t p = pixels[i];  // X8R8G8B8
         out[0] = static_cast<uint8_t>(p >> 16);
         out[1] = static_cast<uint8_t>(p >> 8);
