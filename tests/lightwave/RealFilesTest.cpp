@@ -1,11 +1,8 @@
 // LightWave files from public projects, and what each one yields.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <numbers>
 #include <sstream>
 
-#include "LightWaveFiles.h"
 #include "common/Files.h"
 #include "lightwave/LwoReader.h"
 #include "lightwave/LwsItemNames.h"
@@ -53,30 +50,6 @@ TEST(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
         LwoReader reader;
         EXPECT_EQ(reader.Load(SamplePath(file).c_str(), nullptr, &textures), nullptr) << file;
     }
-}
-
-TEST(RealObjects, TheCylindricalMapOnceItsImageIsBesideTheObject) {
-    // The file names its image by a path on another machine; a copy lies beside the object.
-    TextureManager textures;
-    LwoReader reader;
-    test::ScratchDir dir;
-    const std::string object = dir.Write("blue.lwo", test::ReadBytes(SamplePath("lwo/bluewithcylindrictexz.lwo")));
-    dir.Write("IMAGE2.jpg", test::ReadBytes(SamplePath("jpg/testorig.jpg")));
-    std::unique_ptr<Mesh> mesh = reader.Load(object.c_str(), nullptr, &textures);
-    ASSERT_NE(mesh, nullptr);
-    const TextureMap* map = mesh->GetMaterial(0)->GetTextureMap();
-    ASSERT_NE(map, nullptr);
-    EXPECT_EQ(map->GetProjectionKind(), kProjectionCylindrical);
-    EXPECT_EQ(map->GetAxis(), kAxisZ);
-    // Corners (x, y, z) of the box: theta = W(-x, -y), v = 0.5 - z. On y = 0 the corners lie at
-    // theta = -pi/2 (x < 0) and pi/2 (x > 0); at y = 2.35 theta = pi - atan(x / 2.35).
-    const MeshFace* bottom = mesh->GetFace(0);  // corners 0 (-1.2, 0, -1.25), 1 (1.2, 0, -1.25), 2 (1.2, 0, 1.3)
-    EXPECT_FLOAT_EQ(bottom->uv0.u, 2.0f);
-    EXPECT_FLOAT_EQ(bottom->uv0.v, 1.75f);
-    EXPECT_NEAR(bottom->uv1.u, 0.0f, 1e-6f);
-    EXPECT_FLOAT_EQ(bottom->uv2.v, -0.8f);
-    const MeshFace* side = mesh->GetFace(1);  // corner 1 is point 4 (-1.2, 2.35, -1.25)
-    EXPECT_FLOAT_EQ(side->uv1.u, 1.0f - static_cast<float>(std::numbers::pi + std::atan(1.2 / 2.35)) * 0.63661975f);
 }
 
 // Two scenes with LF-only line ends: the first item's block runs to the end of the file. In
