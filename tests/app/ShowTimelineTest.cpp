@@ -70,7 +70,7 @@ TEST_F(ShowTimeline, FirstFrameHasNoDeltaAndEachEventMovesOnOnce) {
     EXPECT_EQ(show->GetSequenceIndex(), 1);
 }
 
-TEST_F(ShowTimeline, TwoEventsInOneFrameAdvanceTwiceAndCapTheFlash) {
+TEST_F(ShowTimeline, TwoEventsInOneFrameAdvanceTwiceAndCapTheFlashAndRoomPartsRestartTheirStretch) {
     show->FrameStep();
     TickTo(212.0f);  // 100 and 212 both due at the next Update
     show->FrameStep();
@@ -79,16 +79,21 @@ TEST_F(ShowTimeline, TwoEventsInOneFrameAdvanceTwiceAndCapTheFlash) {
     EXPECT_FLOAT_EQ(show->GetFlashLevel(), 1.0f);
     show->FrameStep();
     EXPECT_EQ(show->GetLastDrawnPart(), 2);  // the tunnel was skipped
+    EXPECT_GT(show->GetRoom()->GetTime(), 0.0f);
+    TickTo(455.0f);
+    show->FrameStep();
+    EXPECT_EQ(show->GetSequenceIndex(), 4);
+    const float dt = show->GetClock()->GetFrameDelta();
+    show->FrameStep();  // index 4's first frame starts again from t = 0
+    EXPECT_EQ(show->GetLastDrawnPart(), 4);
+    EXPECT_FLOAT_EQ(show->GetRoom()->GetTime(), dt);
 }
 
 TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftAndFadesOutOverTime) {
-    show->SetFlashLevel(0.5f);
-    show->TriggerFlash();
-    EXPECT_FLOAT_EQ(show->GetFlashLevel(), 1.0f);
     show->SetFlashLevel(0.2f);
     show->TriggerFlash();
     EXPECT_FLOAT_EQ(show->GetFlashLevel(), 0.9f);
-    EXPECT_EQ(show->GetSequenceIndex(), 2);
+    EXPECT_EQ(show->GetSequenceIndex(), 1);
 
     // Fading at 0.07 a clock unit: the first frame still has delta 0, 13 frames of one unit
     // bring 0.9 below zero, and one more switches it off (drawn once more at level 0), leaving
@@ -120,23 +125,6 @@ TEST_F(ShowTimeline, FlashQuadAddsItsGreyOverTheWholeScreen) {
     for (size_t at : {size_t(0), size_t(240 * 640 + 320), size_t(480 * 640 - 1)}) {
         EXPECT_EQ(sink->frame[at] & 0xFFFFFFu, 0xB2B2B2u) << at;
     }
-}
-
-TEST_F(ShowTimeline, RoomPartsRestartTheirStretchOnTheirFirstFrame) {
-    show->FrameStep();
-    TickTo(212.0f);
-    show->FrameStep();
-    show->FrameStep();  // the first room frame
-    EXPECT_EQ(show->GetLastDrawnPart(), 2);
-    const float roomTime = show->GetRoom()->GetTime();
-    EXPECT_GT(roomTime, 0.0f);
-    TickTo(455.0f);
-    show->FrameStep();
-    EXPECT_EQ(show->GetSequenceIndex(), 4);
-    const float dt = show->GetClock()->GetFrameDelta();
-    show->FrameStep();  // index 4's first frame starts again from t = 0
-    EXPECT_EQ(show->GetLastDrawnPart(), 4);
-    EXPECT_FLOAT_EQ(show->GetRoom()->GetTime(), dt);
 }
 
 }  // namespace
