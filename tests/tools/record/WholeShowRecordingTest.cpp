@@ -111,8 +111,6 @@ TEST(WholeShowRecording, TheVideosMusicIsAudibleAndAsLongAsTheShow) {
     Recorder recorder(Options({"--fps", "5", "--size", "160x120", "--seed", "1", "--out", dir + "/show.mp4"}));
     ASSERT_EQ(recorder.Run(), 0);
     const int64_t frames = recorder.Summary().framesRun;
-    // The quit flag near clock time 1161, seen within two frames at this coarse rate.
-    EXPECT_NEAR(double(frames) / 5, 1161 * 0.14, 2.0 / 5 + 0.05);
     EXPECT_EQ(Probe(dir + "/show.mp4", "v:0", "nb_read_frames"), std::to_string(frames));
     const double audio = std::stod(Probe(dir + "/show.mp4", "a:0", "duration"));
     EXPECT_NEAR(audio, double(frames) / 5, 1e-3);
