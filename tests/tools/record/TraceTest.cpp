@@ -5,10 +5,12 @@
 #include "TraceReader.h"
 #include "TraceWriter.h"
 
+#include "display/ScreenVertex.h"
 #include "platform/d3dx/D3DX.h"
 #include "platform/device/Device.h"
 #include "platform/device/TextureSurface.h"
 #include "platform/device/VertexBuffer.h"
+#include "scene/MeshVertex.h"
 
 #include <gtest/gtest.h>
 
@@ -26,17 +28,6 @@ uint32_t Bits(float f) {
     std::memcpy(&b, &f, 4);
     return b;
 }
-
-struct MeshV {
-    float x, y, z, nx, ny, nz;
-    uint32_t diffuse;
-    float u, v;
-};
-struct ScreenV {
-    float x, y, z, rhw;
-    uint32_t diffuse;
-    float u, v;
-};
 
 // A context with a device and a memory sink, and two textures.
 struct Bench {
@@ -87,7 +78,7 @@ struct Scene {
         buffer = VertexBuffer::Create(desc);
         void* data = nullptr;
         buffer->Lock(0, &data, nullptr);
-        const ScreenV quad[6] = {{0, 0, 0, 1, 0, 0, 0},
+        const ScreenVertex quad[6] = {{0, 0, 0, 1, 0, 0, 0},
                                  {400.25f, 20.5f, 0.5f, 1.0f, 0xFF20FF40u, 0.0f, 0.0f},
                                  {630.125f, 40.0f, 0.5f, 1.0f, 0x80FFFFFFu, 1.0f, 0.0f},
                                  {610.0f, 470.1f, 0.5f, 1.0f, 0xFFFF0000u, 1.0f, 1.0f},
@@ -133,9 +124,9 @@ struct Scene {
         d.SetRenderState(D3DRENDERSTATE_FOGSTART, Bits(n == 0 ? -0.0f : 0.3333333f));
         d.SetRenderState(RenderState(0), 5);  // refused: kept as a comment only
         d.BeginScene();
-        const MeshV tri[3] = {{-1.0f, -0.7f, 0.1f, 0, 0, -1, 0xFFFFFFFFu, 0.0f, 1.0f},
-                              {1.0f / 3.0f, 0.9f, -0.2f, 0, 0, -1, 0xFFC0C0C0u, 0.5f, -0.25f},
-                              {1.1f, -0.6f, 0.3f, 0.1f, 0.2f, -0.9f, 0xFF8080FFu, 3.75f, 1.0f}};
+        const MeshVertex tri[3] = {{{-1.0f, -0.7f, 0.1f}, {0, 0, -1}, 0xFFFFFFFFu, 0.0f, 1.0f},
+                                   {{1.0f / 3.0f, 0.9f, -0.2f}, {0, 0, -1}, 0xFFC0C0C0u, 0.5f, -0.25f},
+                                   {{1.1f, -0.6f, 0.3f}, {0.1f, 0.2f, -0.9f}, 0xFF8080FFu, 3.75f, 1.0f}};
         d.DrawPrimitive(D3DPT_TRIANGLELIST, kFvfMeshVertex, tri, 3, 0);
         d.EndScene();
         d.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, n == 1);
