@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -78,12 +77,12 @@ struct Scene {
         buffer = VertexBuffer::Create(desc);
         void* data = nullptr;
         buffer->Lock(0, &data, nullptr);
-        const ScreenVertex quad[6] = {{0, 0, 0, 1, 0, 0, 0},
-                                 {400.25f, 20.5f, 0.5f, 1.0f, 0xFF20FF40u, 0.0f, 0.0f},
-                                 {630.125f, 40.0f, 0.5f, 1.0f, 0x80FFFFFFu, 1.0f, 0.0f},
-                                 {610.0f, 470.1f, 0.5f, 1.0f, 0xFFFF0000u, 1.0f, 1.0f},
-                                 {380.3f, 460.7f, 0.5f, 1.0f, 0xFF0000FFu, 0.0f, 1.0f},
-                                 {0, 0, 0, 1, 0, 0, 0}};
+        const ScreenVertex quad[6] = {{},
+                                      {400.25f, 20.5f, 0.5f, 1.0f, 0xFF20FF40u, 0.0f, 0.0f},
+                                      {630.125f, 40.0f, 0.5f, 1.0f, 0x80FFFFFFu, 1.0f, 0.0f},
+                                      {610.0f, 470.1f, 0.5f, 1.0f, 0xFFFF0000u, 1.0f, 1.0f},
+                                      {380.3f, 460.7f, 0.5f, 1.0f, 0xFF0000FFu, 0.0f, 1.0f},
+                                      {}};
         std::memcpy(data, quad, sizeof quad);
         buffer->Unlock();
     }
@@ -107,15 +106,8 @@ struct Scene {
 
     void Frame(Device& d, int n) const {
         Matrix4 view, world;
-        const float angle = 0.3f + 0.25f * float(n);
-        world.m[0] = std::cos(angle);
-        world.m[2] = -std::sin(angle);
-        world.m[8] = std::sin(angle);
-        world.m[10] = std::cos(angle);
-        world.m[5] = 1.0f;
-        world.m[15] = 1.0f;
-        view.m[0] = view.m[5] = view.m[10] = view.m[15] = 1.0f;
-        view.m[14] = 2.5f + 1e-7f * float(n);
+        world.SetRotationAngles(0.0f, 0.3f + 0.25f * float(n), 0.0f);
+        view.SetIdentity().m[14] = 2.5f + 1e-7f * float(n);
         d.SetTransform(D3DTRANSFORMSTATE_VIEW, &view);
         d.SetTransform(D3DTRANSFORMSTATE_WORLD, &world);
         D3DMaterial7 material;
