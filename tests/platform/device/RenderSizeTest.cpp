@@ -99,19 +99,21 @@ TEST(RenderSizeTest, QuadsCoverTheSamePartOfThePictureAtEverySize) {
     }
 }
 
-// A mesh of triangles sharing every edge, jittered off the pixel grid, split along alternating
-// diagonals in both windings and reaching past the picture, drawn additively with 1: each pixel
-// must end at exactly 1 (no gap, none drawn twice).
+// A mesh of triangles sharing every edge, split along alternating diagonals in both windings
+// and reaching past the picture, drawn additively with 1: each pixel must end at exactly 1 (no
+// gap, none drawn twice). On the left its vertices lie on multiples of 16, which are whole
+// pixels at every size tried, so edges run through pixel centres; on the right they are
+// jittered off the grid.
 TEST(RenderSizeTest, FillRuleLeavesNoGapAndNoOverlapAtEverySize) {
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> jitter(-9.0f, 9.0f);
-    constexpr int kColumns = 13, kRows = 10;
+    constexpr int kColumns = 14, kRows = 11;
     std::vector<TLVertex> grid;
     for (int j = 0; j <= kRows; ++j)
         for (int i = 0; i <= kColumns; ++i) {
-            const bool border = i == 0 || j == 0 || i == kColumns || j == kRows;
-            grid.push_back(TL(-20 + i * 680.0f / kColumns + (border ? 0 : jitter(rng)),
-                              -20 + j * 520.0f / kRows + (border ? 0 : jitter(rng)), 0xFF010101u));
+            const bool jittered = i > kColumns / 2 && i < kColumns && j > 0 && j < kRows;
+            const float dx = jittered ? jitter(rng) : 0, dy = jittered ? jitter(rng) : 0;
+            grid.push_back(TL(-16 + i * 48.0f + dx, -16 + j * 48.0f + dy, 0xFF010101u));
         }
     std::vector<TLVertex> triangles;
     for (int j = 0; j < kRows; ++j)

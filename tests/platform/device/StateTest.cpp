@@ -10,6 +10,31 @@ namespace {
 
 using StateTest = DeviceTest;
 
+TEST(DeviceDefaults, NewDeviceHasDirect3D7Defaults) {
+    DirectDraw* dd = DirectDraw::Create(640, 480);
+    Device* d = Device::Create(dd);
+    for (const auto& [state, expected] :
+         {std::pair{D3DRENDERSTATE_ZENABLE, uint32_t(D3DZB_TRUE)}, {D3DRENDERSTATE_ZWRITEENABLE, kTrue},
+          {D3DRENDERSTATE_ZFUNC, uint32_t(D3DCMP_LESSEQUAL)}, {D3DRENDERSTATE_CULLMODE, uint32_t(D3DCULL_CCW)},
+          {D3DRENDERSTATE_SRCBLEND, uint32_t(D3DBLEND_ONE)}, {D3DRENDERSTATE_DESTBLEND, uint32_t(D3DBLEND_ZERO)},
+          {D3DRENDERSTATE_ALPHABLENDENABLE, kFalse}, {D3DRENDERSTATE_LIGHTING, kTrue},
+          {D3DRENDERSTATE_FOGSTART, 0u}, {D3DRENDERSTATE_FOGEND, FloatBits(1.0f)},
+          {D3DRENDERSTATE_TEXTUREPERSPECTIVE, kTrue}}) {
+        uint32_t value = 0xDEAD;
+        d->GetRenderState(state, &value);
+        EXPECT_EQ(value, expected) << "render state " << state;
+    }
+    for (const auto& [stage, state, expected] : {std::tuple{0u, D3DTSS_COLOROP, uint32_t(D3DTOP_MODULATE)},
+                                                 {1u, D3DTSS_COLOROP, uint32_t(D3DTOP_DISABLE)},
+                                                 {0u, D3DTSS_MAGFILTER, uint32_t(D3DTFG_POINT)}}) {
+        uint32_t value = 0xDEAD;
+        d->GetTextureStageState(stage, state, &value);
+        EXPECT_EQ(value, expected) << "stage " << stage << " state " << state;
+    }
+    d->Release();
+    dd->Release();
+}
+
 TEST_F(StateTest, RefusalsChangeNothingAndScenesPairUp) {
     EXPECT_LT(device->SetRenderState(static_cast<RenderState>(0), 1), 0);
     EXPECT_LT(device->SetRenderState(static_cast<RenderState>(5000), 1), 0);
@@ -70,24 +95,12 @@ TEST_F(StateTest, ABoundTextureStaysAliveUntilUnbound) {
     device->SetTexture(0, nullptr);  // releases the last reference
 }
 
-TEST_F(StateTest, CallRecordKeepsWhatWasPassedAndIsOffByDefault) {
-    CallRecord& record = device->GetCallRecord();
+TEST_F(StateTest, TheCallRecordIsOffByDefault) {
+    // Nothing turns it on in a show: recording every call of a long run would grow without end.
     device->BeginScene();
-    EXPECT_EQ(record.Size(), 0u);
-    record.Enable(true);
-    D3DMaterial7 material;
-    material.emissive.g = 0.5f;
-    device->SetMaterial(&material);
-    Rect(0, 0, 4, 4, 0xFF00FF00u);
+    Rect(0, 0, 4, 4);
     device->EndScene();
-    ASSERT_EQ(record.Size(), 3u);
-    EXPECT_EQ(record[0].material.emissive.g, 0.5f);
-    EXPECT_EQ(record[1].method, DeviceMethod::DrawPrimitive);
-    ASSERT_EQ(record[1].vertices.size(), 4u * 28u);
-    TLVertex third;
-    std::memcpy(&third, record[1].vertices.data() + 2 * 28, 28);
-    EXPECT_EQ(third.x, 4.0f);
-    EXPECT_EQ(record[2].method, DeviceMethod::EndScene);
+    EXPECT_EQ(device->GetCallRecord().Size(), 0u);
 }
 
 TEST_F(StateTest, LightingWithoutLightsGivesAmbientAndEmissiveOfTheMaterial) {
