@@ -58,8 +58,8 @@ TEST_F(CoverageTest, CullingRemovesOneWindingAndFansAndStripsKeepTheirOrder) {
     // Clockwise on screen (y down): (10,10) -> (30,10) -> (10,30).
     const std::vector<TLVertex> cw = {TL(10, 10, kOne), TL(30, 10, kOne), TL(10, 30, kOne)};
     const std::vector<TLVertex> ccw = {TL(10, 10, kOne), TL(10, 30, kOne), TL(30, 10, kOne)};
-    for (const auto& [mode, drawsCw, drawsCcw] :
-         {std::tuple{D3DCULL_CCW, true, false}, std::tuple{D3DCULL_CW, false, true}, std::tuple{D3DCULL_NONE, true, true}}) {
+    for (const auto& [mode, drawsCw, drawsCcw] : {std::tuple{D3DCULL_CCW, true, false}, std::tuple{D3DCULL_CW, false, true},
+                                                  std::tuple{D3DCULL_NONE, true, true}}) {
         device->SetRenderState(D3DRENDERSTATE_CULLMODE, mode);
         for (const auto& [triangle, drawn] : {std::pair{cw, drawsCw}, std::pair{ccw, drawsCcw}}) {
             Clear(kBlack);
@@ -124,9 +124,11 @@ TEST_F(CoverageTest, TriangleThroughTheCameraPlaneDrawsOnlyWhatIsInFront) {
             ASSERT_EQ(Hits(x, y), expected) << x << "," << y;
         }
 
-    // Entirely behind the camera, or beyond the far plane: nothing.
+    // Entirely behind the camera, between the eye and the near plane, or beyond the far plane:
+    // nothing.
     Clear(kBlack);
     Draw(D3DPT_TRIANGLELIST, {XYZ(-5, -1, -1, kOne), XYZ(5, -1, -1, kOne), XYZ(0, 5, -3, kOne)});
+    Draw(D3DPT_TRIANGLELIST, {XYZ(-1, -1, 0.05f, kOne), XYZ(1, -1, 0.05f, kOne), XYZ(0, 1, 0.05f, kOne)});
     Draw(D3DPT_TRIANGLELIST, {XYZ(-5, -1, 1001, kOne), XYZ(5, -1, 1001, kOne), XYZ(0, 5, 1001, kOne)});
     EXPECT_EQ(CountNot(kBlack), 0u);
 }

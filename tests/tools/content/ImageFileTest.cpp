@@ -123,8 +123,7 @@ TEST(ImageFiles, TgaRoundTripsRunsRawStretchesAndLongRowsBottomUp) {
     DecodedImage out;
     std::string error;
     ASSERT_TRUE(DecodeTga(std::span<const uint8_t>(bytes), out, error)) << error;
-    ASSERT_EQ(out.width, 300);
-    ASSERT_EQ(out.height, 3);
+    ASSERT_TRUE(out.width == 300 && out.height == 3) << out.width << " x " << out.height;
     const std::vector<uint8_t> rgb = im.ToBytes();
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 300; ++x) {
