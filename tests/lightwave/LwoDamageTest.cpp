@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "LightWaveFiles.h"
 #include "resources/TextureManager.h"
 #include "scene/Mesh.h"
@@ -113,39 +111,6 @@ TEST_F(LwoDamageTest, PolygonsThatCannotBeTrianglesGiveNoFace) {
     mesh = Load(bare.Points({0, 0, 0, 1, 0, 0, 1, 1, 0}).Surfaces({"S"}).Build());
     EXPECT_EQ(mesh->GetVertexCount(), 3);
     EXPECT_EQ(mesh->GetFaceCount(), 0);
-}
-
-// Every prefix of a textured object, and every byte of it overwritten with values that make
-// lengths and counts zero, odd or large: whatever loads is drawable as it stands.
-TEST_F(LwoDamageTest, MangledFilesLoadDrawableOrNotAtAll) {
-    const std::string image = dir.Write("img.tga", test::TinyTga());
-    test::Lwob o;
-    o.Points({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1})
-        .Surfaces({"Body", "Trim"})
-        .Polygons({{0, 1, 2, 3, 1}, {0, 1, 4, 2}, {2, 3, 4, 1}})
-        .Surface("Body", {Sub("COLR", {200, 100, 50, 0}), Sub("CTEX", Name("Cylindrical Image Map")),
-                          Sub("TIMG", Name(image)), Sub("TFLG", test::U16(2)), Sub("TSIZ", test::Floats({0, 0, 0})),
-                          Sub("TCTR", test::Floats({0.5f, 0, 0}))})
-        .Surface("Trim", {Sub("CTEX", Name("Planar Image Map")), Sub("TIMG", Name(image)),
-                          Sub("TSIZ", test::Floats({1, 0, 1}))});
-    const Bytes sound = o.Build();
-    auto check = [&](const Bytes& bytes) {
-        std::unique_ptr<Mesh> mesh = Load(bytes);
-        for (int32_t k = 0; mesh && k < mesh->GetFaceCount(); ++k) {
-            const MeshFace* f = mesh->GetFace(k);
-            ASSERT_TRUE(mesh->FaceInRange(*f) && f->material != nullptr);
-            // A zero texture size would give infinite coordinates: the corner keeps its default.
-            for (const FaceUV& uv : {f->uv0, f->uv1, f->uv2}) ASSERT_TRUE(std::isfinite(uv.u) && std::isfinite(uv.v));
-        }
-    };
-    for (size_t length = 0; length <= sound.size(); ++length) check(Bytes(sound.begin(), sound.begin() + long(length)));
-    for (size_t at = 12; at < sound.size(); ++at) {
-        for (uint8_t value : {0x00, 0x01, 0x7F, 0x80, 0xFF}) {
-            Bytes mangled = sound;
-            mangled[at] = value;
-            check(mangled);
-        }
-    }
 }
 
 }  // namespace

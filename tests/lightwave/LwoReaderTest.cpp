@@ -37,7 +37,8 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
         .Surface("Ghost", {Sub("COLR", {9, 9, 9, 0})})
         .Surface("Skin", {Sub("TIMG", Name(early)),  // before any texture: ignored
                           Sub("CTEX", Name("Planar Image Map")), Sub("TIMG", Name(colour)),
-                          Sub("TSIZ", test::Floats({2, 2, 2})), Sub("TFLG", test::U16(0x6)),
+                          Sub("TSIZ", test::Floats({2, 2, 2})), Sub("TCTR", test::Floats({1, 0, 0})),
+                          Sub("TFLG", test::U16(0x6)),
                           Sub("DTEX", Name("Planar Image Map")), Sub("TSIZ", test::Floats({9, 9, 9})),
                           Sub("RTEX", Name("SPHERICAL image map")), Sub("RIMG", Name(reflection)),
                           Sub("TFLG", test::U16(0x8))});
@@ -67,8 +68,9 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     EXPECT_EQ(map->GetAxis(), kAxisZ);  // 0x6: z over y
     EXPECT_EQ(skinned->material->GetSecondMap()->GetProjectionKind(), kProjectionSpherical);
     EXPECT_EQ(skinned->material->GetSecondMap()->GetAxis(), kAxisX);  // 0x8 alone
-    // Planar along z with size 2 (not the diffuse texture's 9): u = x/2 + 0.5, v = 0.5 - y/2.
-    EXPECT_FLOAT_EQ(skinned->uv1.u, 1.0f);
+    // Planar along z with size 2 (not the diffuse texture's 9) about (1, 0, 0): u = (x - 1)/2 + 0.5,
+    // v = 0.5 - y/2.
+    EXPECT_FLOAT_EQ(skinned->uv1.u, 0.5f);
     EXPECT_FLOAT_EQ(skinned->uv1.v, 0.5f);
     EXPECT_FLOAT_EQ(skinned->uv2.v, 0.0f);
     EXPECT_FLOAT_EQ(mesh->GetVertex(3)->normal.z, -1.0f);  // normals computed
@@ -91,6 +93,7 @@ TEST_F(LwoReaderTest, ImagesBesideTheObjectMissingOrUnprojected) {
     };
     std::unique_ptr<Mesh> mesh = object("Cubic Image Map", "C:\\work\\images\\hull.tga");
     const MeshFace* face = mesh->GetFace(0);
+    ASSERT_NE(face->material->GetTextureMap(), nullptr) << "the image beside the object was not found";
     EXPECT_EQ(face->material->GetTextureMap()->GetTexture(), textures.Find(beside.c_str()));
     EXPECT_EQ(face->material->GetTextureMap()->GetProjectionKind(), kProjectionCubic);
 

@@ -100,11 +100,4 @@ DecodedImage ReferenceDecode(const std::vector<uint8_t>& file) {
     return image;
 }
 
-size_t FindMarker(const std::vector<uint8_t>& file, uint8_t code) {
-    for (size_t i = 0; i + 1 < file.size(); ++i) {
-        if (file[i] == 0xFF && file[i + 1] == code) return i;
-    }
-    return std::string::npos;
-}
-
 }  // namespace cm::test

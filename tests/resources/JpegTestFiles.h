@@ -25,7 +25,4 @@ std::vector<uint8_t> EncodeJpeg(const JpegRecipe& recipe);
 // Decodes with the library's jpeg_mem_src and default settings; only for valid files.
 DecodedImage ReferenceDecode(const std::vector<uint8_t>& file);
 
-// Offset of the first marker 0xFF code in the file, or npos.
-size_t FindMarker(const std::vector<uint8_t>& file, uint8_t code);
-
 }  // namespace cm::test

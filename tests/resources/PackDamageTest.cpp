@@ -1,5 +1,6 @@
 // Damaged archives: whatever the bytes say, the reader stays inside the file, allocates no more
-// than the file holds, ends, and refuses exactly the entries that do not fit.
+// than the file holds, ends, and refuses exactly the entries that do not fit. (Hostile values in
+// every field byte are the pack harness's, replayed by test_fuzz_replay.)
 #include "resources/PackArchive.h"
 #include "resources/PackBytes.h"
 
@@ -57,6 +58,11 @@ TEST(PackDamage, WrappedOffsetsAndLengths) {
     bytes = ThreeEntries();
     PutU32(bytes, kSecond + 132, 300 + 144);
     EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    // The last entry's data running into the count, or past the end of the file.
+    bytes = ThreeEntries();
+    PutU32(bytes, kSecond + 144 + 300 + 128, 7 + 100);
+    PutU32(bytes, kSecond + 144 + 300 + 132, 7 + 100);
+    EXPECT_EQ(Kept(bytes), "a.lws b.lwo ");
 }
 
 TEST(PackDamage, MissingNulRefusesOnlyThatEntryAndEmptyFilesAreRefused) {
@@ -76,28 +82,6 @@ TEST(PackDamage, MissingNulRefusesOnlyThatEntryAndEmptyFilesAreRefused) {
     std::size_t damage = 1;
     EXPECT_EQ(Kept(bytes, &damage), "none.txt after.txt ");
     EXPECT_EQ(damage, 0u);
-}
-
-// Every field byte of every header set to hostile values: the open ends and every entry kept
-// reads its stated size from inside the file.
-TEST(PackDamage, AnyCorruptedHeaderByteStaysInsideTheFile) {
-    ScratchDir dir;
-    const Bytes sound = ThreeEntries();
-    PackArchive pack;
-    for (std::size_t header : {std::size_t{0}, kSecond, kSecond + 144 + 300}) {
-        for (std::size_t at = header + 124; at < header + 144; ++at) {
-            for (std::uint8_t value : {0x00, 0x7f, 0x80, 0xff}) {
-                Bytes bytes = sound;
-                bytes[at] = value;
-                ASSERT_TRUE(pack.Open(dir.Write("m.pak", bytes)));
-                for (const PackEntry& entry : pack.GetEntries()) {
-                    if (!entry.IsReadable()) continue;
-                    EXPECT_LE(std::uint64_t{entry.offset} + 144 + entry.size, bytes.size() - 4);
-                    EXPECT_EQ(pack.Read(entry).size(), entry.size);
-                }
-            }
-        }
-    }
 }
 
 }  // namespace

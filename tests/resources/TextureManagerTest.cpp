@@ -5,6 +5,7 @@
 #include "platform/window/Window.h"  // DisplayDevice holds a unique_ptr<Window>
 #include "resources/JpegDecoder.h"
 #include "resources/TextureManager.h"
+#include "resources/TgaBytes.h"
 #include "resources/TgaDecoder.h"
 #include "common/Files.h"
 #include "common/ScratchDir.h"
@@ -28,16 +29,6 @@ protected:
     void TearDown() override { display_.Destroy(); }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) { return dir_.Write(name, bytes); }
     static std::vector<uint8_t> Real(const std::string& relative) { return test::SampleBytes(relative); }
-    // A w x h run-length TGA of one colour (blue, green, red bytes).
-    static std::vector<uint8_t> FlatTga(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-        std::vector<uint8_t> file(18, 0);
-        file[2] = 10;
-        file[12] = w & 0xFF, file[13] = w >> 8, file[14] = h & 0xFF, file[15] = h >> 8, file[16] = 24;
-        for (int left = w * h; left > 0; left -= 128) {
-            file.insert(file.end(), {static_cast<uint8_t>(0x80 | (std::min(left, 128) - 1)), b, g, r});
-        }
-        return file;
-    }
     static std::vector<uint32_t> Texels(const Texture* texture) {
         const TextureSurface* s = texture->GetSurface();
         return {s->GetTexels(), s->GetTexels() + size_t{s->GetWidth()} * s->GetHeight()};
@@ -103,7 +94,7 @@ TEST_F(TextureManagerTest, RefusedImagesRegisterNothing) {
     EXPECT_EQ(manager_.Find(truncated.c_str()), nullptr);
 
     // Too large for the device: a texture without surface.
-    const std::string wide = Write("wide.tga", FlatTga(static_cast<int>(TextureSurface::kMaxSize) + 1, 1, 1, 2, 3));
+    const std::string wide = Write("wide.tga", test::FlatTga(static_cast<int>(TextureSurface::kMaxSize) + 1, 1, 1, 2, 3));
     Texture* texture = manager_.Load(wide.c_str());
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->GetSurface(), nullptr);
@@ -123,7 +114,7 @@ TEST_F(TextureManagerTest, AddTakesEachTextureOnce) {
 }
 
 TEST_F(TextureManagerTest, FullScreenQuadCoversTheTargetAndLeavesItsStates) {
-    Texture* texture = manager_.Load(Write("flat.tga", FlatTga(8, 8, 0x40, 0x30, 0x20)).c_str());
+    Texture* texture = manager_.Load(Write("flat.tga", test::FlatTga(8, 8, 0x40, 0x30, 0x20)).c_str());
     ASSERT_NE(texture, nullptr);
     Device* device = GetDevice();
     RenderTarget& target = device->GetRenderTarget();

@@ -1,9 +1,9 @@
 #include "common/Files.h"
+#include "resources/TgaBytes.h"
 #include "resources/TgaDecoder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -11,21 +11,9 @@
 namespace cm {
 namespace {
 
-std::vector<uint8_t> RealTga(const char* name) { return test::SampleBytes(std::string("tga/") + name); }
+using test::Tga;
 
-// An 18-byte header of the given type, size and depth followed by the packet bytes.
-std::vector<uint8_t> Tga(int width, int height, const std::vector<uint8_t>& packets, uint8_t type = 10,
-                         uint8_t bits = 24) {
-    std::vector<uint8_t> file(18 + packets.size(), 0);
-    std::copy(packets.begin(), packets.end(), file.begin() + 18);
-    file[2] = type;
-    file[12] = width & 0xFF;
-    file[13] = width >> 8;
-    file[14] = height & 0xFF;
-    file[15] = height >> 8;
-    file[16] = bits;
-    return file;
-}
+std::vector<uint8_t> RealTga(const char* name) { return test::SampleBytes(std::string("tga/") + name); }
 
 DecodedImage Decode(const std::vector<uint8_t>& file) {
     DecodedImage image;
@@ -102,9 +90,7 @@ TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     // Declares 16384 x 16384 with four bytes of data: refused before a 1 GiB array is made.
     ExpectRefused(Tga(16384, 16384, {0xFF, 1, 2, 3}));
     // 32 M pixels with all the run packets they need (1 MiB): over the pixel limit, refused.
-    std::vector<uint8_t> runs;
-    for (int i = 0; i < (8192 * 4096) / 128; ++i) runs.insert(runs.end(), {0xFF, 1, 2, 3});
-    ExpectRefused(Tga(8192, 4096, runs));
+    ExpectRefused(test::FlatTga(8192, 4096, 1, 2, 3));
     ExpectRefused(Tga(2, 2, {0x03, 1, 1, 1, 2, 2, 2}));  // raw packet ends early
     ExpectRefused(Tga(2, 2, {0x80, 1, 1}));               // run pixel cut short
     ExpectRefused(Tga(2, 1, {0x81, 1, 2, 3}, 2));         // uncompressed

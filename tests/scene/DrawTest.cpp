@@ -225,22 +225,5 @@ TEST_F(DrawTest, FlareDrawsAnAdditiveQuadInTheCamerasPlane) {
     }
 }
 
-TEST_F(DrawTest, FlareIsCulledUnlessItsMaterialIsTwoSided) {
-    RenderObject states;
-    states.SetProjection(0.08f, 1000.0f);
-    states.SetViewMatrix(&kIdentityMatrix);
-    Material m;
-    LensFlare flare;
-    flare.AttachMaterial(&m);
-    flare.matrix[14] = 1;  // one unit ahead of an identity camera
-    ASSERT_TRUE(flare.Update(&kIdentityMatrix));
-    for (const auto& [flags, visible] : {std::pair{0x200, true}, std::pair{0, false}, std::pair{0x288, true}}) {
-        m.SetFlags(flags);
-        const uint64_t before = device->GetPixelsDrawn();
-        flare.Draw();
-        EXPECT_EQ(device->GetPixelsDrawn() > before, visible) << flags;
-    }
-}
-
 }  // namespace
 }  // namespace cm

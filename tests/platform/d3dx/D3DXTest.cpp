@@ -1,5 +1,4 @@
-// The d3dx layer: context creation, clear and present into a sink, textures of any size filled
-// from 32-bit pixels, and the refusals.
+// The d3dx layer: clear flags, textures of any size filled from 32-bit pixels, and the refusals.
 #include "platform/d3dx/D3DX.h"
 #include "platform/device/Device.h"
 #include "platform/device/DirectDraw.h"
@@ -29,29 +28,19 @@ protected:
     Device* device = nullptr;
 };
 
-TEST_F(D3DXTest, ContextClearsAndPresentsTheTargetToItsSink) {
+// Clearing colour and depth and presenting with or without waiting are the display's test; here
+// what the display does not use.
+TEST_F(D3DXTest, ClearTakesItsFlagsAndAFrameNeedsNoSink) {
     const RenderTarget& target = device->GetRenderTarget();
-    ASSERT_EQ(target.width, 640);
-    ASSERT_EQ(target.height, 480);
     EXPECT_EQ(context->SetClearColor(0xFF102030u), kD3DOk);
     device->Clear(false, 0, true, 0.25f);
     EXPECT_EQ(context->Clear(D3DCLEAR_TARGET), kD3DOk);
     EXPECT_EQ(target.Pixel(639, 479), 0xFF102030u);
     EXPECT_EQ(target.Depth(0, 0), 0.25f);  // colour only
-    EXPECT_EQ(context->Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER), kD3DOk);
-    EXPECT_EQ(target.Depth(320, 240), 1.0f);
     EXPECT_LT(context->Clear(0x80), 0);
-
-    EXPECT_EQ(context->UpdateFrame(0), kD3DOk);
-    EXPECT_EQ(sink.frames, 1u);
-    EXPECT_TRUE(sink.lastWaitVSync);
-    ASSERT_EQ(sink.frame.size(), 640u * 480u);
-    EXPECT_EQ(sink.frame[1234], 0xFF102030u);
-    context->UpdateFrame(D3DX_UPDATE_NOVSYNC);
-    EXPECT_FALSE(sink.lastWaitVSync);
     context->SetSink(nullptr);
     EXPECT_EQ(context->UpdateFrame(0), kD3DOk);  // no sink: the frame goes nowhere
-    EXPECT_EQ(sink.frames, 2u);
+    EXPECT_EQ(sink.frames, 0u);
 }
 
 TEST_F(D3DXTest, TexturesOfAnySizeFilledFromPixels) {

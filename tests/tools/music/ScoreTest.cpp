@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cstring>
 
 #include "music/Score.h"
 
@@ -21,12 +21,11 @@ Score Parse(const std::string& body) {
     std::string error;
     EXPECT_TRUE(ParseScore(text, score, error)) << error;
     EXPECT_TRUE(ParseScore(crlf, windows, error)) << error;
-    for (size_t p = 0; p < score.patterns.size() && p < windows.patterns.size(); ++p)
-        EXPECT_TRUE(std::equal(score.patterns[p].cells.begin(), score.patterns[p].cells.end(), windows.patterns[p].cells.begin(),
-                               [](const XmCell& a, const XmCell& b) {
-                                   return a.note == b.note && a.instrument == b.instrument && a.volume == b.volume &&
-                                          a.effect == b.effect && a.param == b.param;
-                               }));
+    EXPECT_EQ(score.patterns.size(), windows.patterns.size());
+    for (size_t p = 0; p < score.patterns.size() && p < windows.patterns.size(); ++p) {
+        const std::vector<XmCell>&a = score.patterns[p].cells, &b = windows.patterns[p].cells;
+        EXPECT_TRUE(a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(XmCell)) == 0);
+    }
     return score;
 }
 

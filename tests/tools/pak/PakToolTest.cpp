@@ -1,6 +1,4 @@
 #include "common/Files.h"
-#include "resources/DataFile.h"
-#include "resources/PackArchive.h"
 #include "resources/PackBytes.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +29,7 @@ PakRun Pak(const std::string& arguments) {
     return run;
 }
 
-TEST(PakTool, RoundTripThroughCreateListMountAndExtract) {
+TEST(PakTool, RoundTripThroughCreateListAndExtract) {
     ScratchDir dir;
     std::filesystem::create_directories(dir.path / "data");
     std::filesystem::create_directories(dir.path / "other");
@@ -55,12 +53,6 @@ TEST(PakTool, RoundTripThroughCreateListMountAndExtract) {
         at = list.output.find(expected, at);
         ASSERT_NE(at, std::string::npos) << expected << " missing or out of order in:\n" << list.output;
     }
-
-    // The show's look-up: a DOS name with a directory, matched by file name and extension.
-    ASSERT_TRUE(MountPack(pak.c_str()));
-    EXPECT_EQ(DataFile::Load("data\\scroll.jpg"), binary) << "the first of two equal names wins";
-    EXPECT_EQ(Text(DataFile::Load("data\\introScene.lws")), "LWS\n");
-    UnmountPack();
 
     const PakRun extract = Pak("extract " + Q(pak) + " " + Q(d + "out/deeper"));
     ASSERT_EQ(extract.status, 0) << extract.output;
