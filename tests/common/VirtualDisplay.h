@@ -27,9 +27,10 @@ public:
         server_ = ::fork();
         if (server_ == 0) {
             ::close(fds[0]);
-            // Xvfb picks a free display number and writes it to the pipe once it accepts clients.
+            // Xvfb picks a free display number and writes it to the pipe once it accepts clients;
+            // -noreset keeps it accepting while a test closes one connection and opens the next.
             const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp", "-noreset",
                      static_cast<char*>(nullptr));
             ::_exit(127);
         }
