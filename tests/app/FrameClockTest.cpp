@@ -21,16 +21,10 @@ TEST(FrameClock, TicksFollowRealTimeOverTheWholeShowWithoutDrift) {
             // computed here in long double, independently of the integer arithmetic.
             const long double exact = (long double)n * r.den * 1000 / ((long double)r.num * 14);
             ASSERT_EQ(total, (int64_t)std::floor(exact + 1e-9L)) << r.num << "/" << r.den << " frame " << n;
-            // Each frame adds the per-frame tick rate rounded down or up, never more or less.
-            const int64_t step = clock.TicksAfter(n);
-            const long double perFrame = (long double)r.den * 1000 / ((long double)r.num * 14);
-            ASSERT_TRUE(step == (int64_t)std::floor(perFrame) || step == (int64_t)std::ceil(perFrame)) << step;
-            total += step;
+            total += clock.TicksAfter(n);
         }
     }
-    // Points where frame time and tick time meet exactly: 7 s is 500 ticks, 1001 s is 71500.
-    EXPECT_EQ(FrameClock({60, 1}).TicksAt(420), 500);
-    EXPECT_EQ(FrameClock({50, 1}).TicksAt(350), 500);
+    // Beyond the loop, where frame time and tick time meet exactly: 1001 s is 71500 ticks.
     EXPECT_EQ(FrameClock({30000, 1001}).TicksAt(30000), 71500);
     EXPECT_EQ(FrameClock({30000, 1001}).TicksAt(29999), 71497);  // 2.38 ticks a frame
 }

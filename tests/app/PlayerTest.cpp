@@ -39,15 +39,11 @@ protected:
         player = std::make_unique<Player>(show, PngFrameSaver(scratch.path.string()));
         player->Step();
     }
-    void TearDown() override {
-        player.reset();
-        show.ShutdownShow();
-    }
     double Music() const { return show.GetMusic()->GetPosition(); }
     void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
     MemorySink sink;
-    Show show;
+    Show show;  // shut down by its destructor, after the player
     std::unique_ptr<Player> player;
     const FrameClock step{FrameRate{60, 1}};
     ScratchDir scratch;

@@ -18,6 +18,4 @@ ShowSetup HeadlessSetup(FrameSink* sink) {
     return setup;
 }
 
-int TicksBefore(int64_t frame, int fps) { return static_cast<int>(frame * 70 / fps); }
-
 }  // namespace cm::test

@@ -1,11 +1,12 @@
 // The show program started as a user would, from another folder, where it cannot start: each
 // failure is one line on standard error naming what failed and what to do.
+#include "common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -28,20 +29,13 @@ std::string Slurp(const fs::path& file) {
     return text.str();
 }
 
-// Runs the program from the temporary folder with the environment changed by env (env's syntax).
+// Runs the program from a scratch folder with the environment changed by env (env's syntax).
 Outcome Start(const std::string& env, const std::string& args) {
-    const fs::path program = fs::current_path() / "coldmeridian";
-    // Named per process: CTest runs the cases of this file side by side.
-    const std::string pid = std::to_string(getpid());
-    const fs::path out = fs::temp_directory_path() / ("cm_program_out_" + pid);
-    const fs::path err = fs::temp_directory_path() / ("cm_program_err_" + pid);
-    const std::string command = "cd " + fs::temp_directory_path().string() + " && env " + env + " " +
-                                program.string() + " " + args + " >" + out.string() + " 2>" + err.string();
+    const ScratchDir scratch;
+    const std::string command = "cd " + scratch.path.string() + " && env " + env + " " +
+                                (fs::current_path() / "coldmeridian").string() + " " + args + " >out 2>err";
     const int status = std::system(command.c_str());
-    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-    fs::remove(out);
-    fs::remove(err);
-    return outcome;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(scratch.Path("out")), Slurp(scratch.Path("err"))};
 }
 
 TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {

@@ -1,5 +1,5 @@
-// Start-up and shutdown: the dialog's options, the loose-file fallback, and a clean exit 1 with
-// nothing left behind when a data file is missing.
+// Start-up and shutdown: the dialog's options, and a clean exit 1 with nothing left behind when
+// start-up stops. (Each missing data file is the recorder's MissingData test.)
 #include "ShowHarness.h"
 
 #include "display/DisplayDevice.h"
@@ -10,39 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <unistd.h>
-
 namespace cm::test {
 namespace {
-
-namespace fs = std::filesystem;
-
-// Runs the test body in a fresh folder whose data/ links every generated data file but one,
-// without the pack, and comes back afterwards.
-class LooseData {
-public:
-    explicit LooseData(const std::string& without) {
-        home = fs::current_path();
-        folder = fs::temp_directory_path() / ("cm_show_" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder / "data");
-        for (const auto& entry : fs::directory_iterator(home / "data")) {
-            if (entry.path().filename() == without) continue;
-            fs::create_symlink(entry.path(), folder / "data" / entry.path().filename());
-        }
-        fs::current_path(folder);
-    }
-    ~LooseData() {
-        fs::current_path(home);
-        fs::remove_all(folder);
-    }
-
-private:
-    fs::path home;
-    fs::path folder;
-};
 
 void ExpectNothingLeft() {
     EXPECT_EQ(GetDevice(), nullptr);
@@ -101,35 +70,6 @@ TEST(ShowStartup, ScenesWithoutTheNodesAPartUsesAreRefusedNotDereferenced) {
     EXPECT_EQ(RunShow(show, setup), 1);
     EXPECT_EQ(reads, 1);  // the distort part, first to load, stops start-up
     ExpectNothingLeft();
-}
-
-TEST(ShowStartup, LooseFilesStandInForAMissingPack) {
-    LooseData data("");
-    Show show;
-    EXPECT_TRUE(show.InitShow(HeadlessSetup(nullptr)));
-    EXPECT_EQ(GetMountedPack(), nullptr);
-    show.ShutdownShow();
-    ExpectNothingLeft();
-}
-
-TEST(ShowStartup, EachMissingDataFileStopsStartUpWithOne) {
-    const char* files[] = {
-        "distortBackground.jpg", "distortTexture01.jpg", "distort.lws",        "glassScene.lws",
-        "glassBackground.jpg",   "glassTexture01.jpg",   "roomScene.lws",      "roomFlare_1.jpg",
-        "tunnelBackground.jpg",  "tunnelTexture.jpg",    "endBackground.jpg",  "scroll.jpg",
-        "introScene.lws",        "introLogo.jpg",        "rotoballScene.lws",  "rotoball.jpg",
-        "roto2.lws",
-    };
-    for (const char* missing : files) {
-        SCOPED_TRACE(missing);
-        LooseData data(missing);
-        Show show;
-        MemorySink sink;
-        EXPECT_EQ(RunShow(show, HeadlessSetup(&sink)), 1);
-        // Nothing was presented but the display's own first frame.
-        EXPECT_LE(sink.frames, 1u);
-        ExpectNothingLeft();
-    }
 }
 
 }  // namespace

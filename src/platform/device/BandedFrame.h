@@ -1,52 +1,95 @@
-// The calls of a frame kept for drawing later by several threads, each owning bands of rows.
+// The calls of a frame, drawn by several threads while the caller is still making them.
 //
-// The device's vertex stage still runs at once, on the caller's thread: transform, lighting,
-// fog, clipping and projection to the target's pixels. What would go to the scan converter is
-// kept instead: each draw's resolved states once (a RasterContext, with a reference on the
-// texture it samples) and every triangle as its three screen vertices; a Clear is kept as an
-// item of its own. The target's rows are cut into bands (several per thread, so that a band
-// with more work than the others does not hold up the frame) and every item is filed, in call
-// order, under each band its rows can touch.
+// The device's vertex stage runs on the caller's thread: transform, lighting, fog, clipping and
+// projection to the target's pixels. What would go to the scan converter is kept instead: each
+// draw's resolved states once (a RasterContext, with a reference on the texture it samples) and
+// every triangle as its three screen vertices; a Clear is kept as an item of its own.
 //
-// Draw then hands the bands to the pool; whichever thread takes a band replays that band's
-// items in call order with the writable rows narrowed to the band. A pixel's value depends only
-// on the items covering it, in call order, and on row and pixel arithmetic that does not depend
-// on where a span or a band begins (Span.h, Rasterizer.h); so every thread count, band count
-// and schedule gives the same bytes as drawing each triangle at once.
+// The target's rows are dealt out in blocks to n lanes, each a thread of its own: block b (rows
+// b * blockRows up to the next block) belongs to lane b mod n, so every lane gets a share of
+// every part of the picture. Each item is filed, in call order, with every lane whose blocks
+// its rows can touch, and is published to the lanes when its draw ends (a clear at once). A
+// lane draws what has been published to it at once, with the writable rows narrowed to its own
+// blocks: the lanes scan-convert the start of the frame while the caller is still transforming
+// the rest. Finish waits until every lane has drawn everything, then forgets the frame.
+//
+// A pixel's value depends only on the items covering it, in call order, and on row and pixel
+// arithmetic that does not depend on where a span or a block begins (Span.h, Rasterizer.h); so
+// every lane count, block size and schedule gives the same bytes as drawing each triangle at
+// once.
+//
+// Items and batches are kept in chunks that never move, so lanes read them while the caller
+// adds more; a frame holds at most kMaxItems items, and one with more is drawn in parts.
 #pragma once
 
 #include "platform/device/Rasterizer.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace cm {
 
 class TextureSurface;
-class WorkerPool;
+
+// Elements appended by one thread and read by others below a published count: chunks are
+// allocated once and never move, and the table of chunks is sized at construction.
+template <typename T>
+class ChunkedList {
+public:
+    static constexpr uint32_t kChunk = 4096;
+
+    explicit ChunkedList(uint32_t capacity) : chunks_((capacity + kChunk - 1) / kChunk) {}
+
+    uint32_t Size() const { return size_; }
+    uint32_t Capacity() const { return static_cast<uint32_t>(chunks_.size()) * kChunk; }
+    T& operator[](uint32_t i) { return chunks_[i / kChunk][i % kChunk]; }
+    const T& operator[](uint32_t i) const { return chunks_[i / kChunk][i % kChunk]; }
+    // The caller checks Size() < Capacity().
+    T& Append() {
+        std::unique_ptr<T[]>& chunk = chunks_[size_ / kChunk];
+        if (!chunk) chunk = std::make_unique<T[]>(kChunk);
+        return chunk[size_++ % kChunk];
+    }
+    void Clear() { size_ = 0; }  // chunks are kept for the next frame
+
+private:
+    std::vector<std::unique_ptr<T[]>> chunks_;
+    uint32_t size_ = 0;
+};
 
 class BandedFrame {
 public:
-    BandedFrame() = default;
+    static constexpr uint32_t kMaxItems = 1u << 20;
+
+    // Starts lanes threads (2 or more); keeps up to capacity items (rounded up to whole chunks).
+    explicit BandedFrame(int lanes, uint32_t capacity = kMaxItems);
     ~BandedFrame();
     BandedFrame(const BandedFrame&) = delete;
     BandedFrame& operator=(const BandedFrame&) = delete;
 
-    bool IsEmpty() const { return items_.empty(); }
+    bool IsEmpty() const { return items_.Size() == 0; }
 
-    // Starts a draw with these states; texture (may be null) is referenced until Draw.
+    // Starts a draw with these states into context.target; texture (may be null) is referenced
+    // until Finish. Its triangles go to the lanes at EndDraw.
     void BeginDraw(const RasterContext& context, TextureSurface* texture);
     void AddTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
-    // Fills [x0, x1) x [y0, y1) of the target.
-    void AddClear(int x0, int y0, int x1, int y1, bool clearColor, uint32_t color, bool clearDepth, float depth);
+    void EndDraw();
+    // Fills [x0, x1) x [y0, y1) of target.
+    void AddClear(RenderTarget& target, int x0, int y0, int x1, int y1, bool clearColor, uint32_t color,
+                  bool clearDepth, float depth);
 
-    // Draws everything kept into target using pool's threads, then forgets it. Adds the pixels
-    // the triangles covered to pixels, per span loop level.
-    void Draw(RenderTarget& target, WorkerPool& pool, uint64_t (&pixels)[kSpanLevelCount]);
+    // Waits until everything kept is drawn, then forgets it. Adds the pixels the triangles
+    // covered to pixels, per span loop level.
+    void Finish(uint64_t (&pixels)[kSpanLevelCount]);
 
 private:
     struct Batch {
-        RasterContext context;        // a draw's states; for a clear only its rectangle
+        RasterContext context;        // a draw's states; for a clear its target and rectangle
         TextureSurface* texture = nullptr;
         bool isClear = false;
         bool clearColor = false, clearDepth = false;
@@ -58,14 +101,41 @@ private:
         int firstRow, lastRow;  // the rows the item may write (a conservative bound)
         RasterVertex v[3];
     };
+    struct Lane {
+        explicit Lane(uint32_t capacity) : items(capacity) {}
+        ChunkedList<uint32_t> items;        // item numbers, in call order
+        std::atomic<uint32_t> published{0};  // how many of them the lane may draw
+        std::thread thread;
+        // Used by the lane's thread alone while a frame is open.
+        RasterContext context;
+        uint32_t batch = UINT32_MAX;  // the batch context was made for
+        uint64_t pixels[kSpanLevelCount] = {};
+    };
 
-    void FileItems(int bandCount, int bandRows);
-    void DrawBand(RenderTarget& target, int band, int bandRows, uint64_t (&pixels)[kSpanLevelCount]) const;
+    void MakeRoom();
+    void FileItem(uint32_t item);
+    void Publish();
+    void LaneLoop(int lane);
+    bool WaitForWork(Lane& lane, uint32_t done);
+    void DrawItems(int lane, uint32_t from, uint32_t to);
+    void DrawClear(const Batch& batch, int lane) const;
+    void CloseLane(Lane& lane);
     void Reset();
 
-    std::vector<Batch> batches_;
-    std::vector<Item> items_;
-    std::vector<std::vector<uint32_t>> bands_;  // item numbers per band, in call order
+    ChunkedList<Batch> batches_;
+    ChunkedList<Item> items_;
+    std::vector<std::unique_ptr<Lane>> lanes_;
+    int blockRows_ = 0;  // of the frame's target; set by its first item
+    int targetHeight_ = 0;
+    uint64_t carried_[kSpanLevelCount] = {};  // pixels of frames finished by MakeRoom
+
+    std::mutex mutex_;
+    std::condition_variable wake_, finished_;
+    std::atomic<int> sleeping_{0};  // lanes waiting on wake_
+    bool closed_ = false;           // the caller waits in Finish; under mutex_
+    int drained_ = 0;               // lanes done with the closed frame; under mutex_
+    uint64_t frame_ = 0;            // counts finished frames; under mutex_
+    bool stopping_ = false;
 };
 
 }  // namespace cm

@@ -20,7 +20,7 @@ Device* Device::Create(DirectDraw* directDraw) {
 }
 
 Device::Device(DirectDraw* directDraw)
-    : directDraw_(directDraw), pipeline_(std::make_unique<Pipeline>()), frame_(std::make_unique<BandedFrame>()) {
+    : directDraw_(directDraw), pipeline_(std::make_unique<Pipeline>()) {
     directDraw_->AddRef();
     const RenderTarget& target = directDraw_->GetRenderTarget();
     width_ = target.width;
@@ -29,6 +29,7 @@ Device::Device(DirectDraw* directDraw)
 }
 
 Device::~Device() {
+    Flush();  // kept draws write into the target and hold their textures
     for (TextureSurface*& t : state_.textures) {
         if (t) t->Release();
         t = nullptr;
@@ -65,14 +66,15 @@ void Device::SetThreadCount(int threads) {
     Flush();
     threads = std::clamp(threads, 1, WorkerPool::kMaxThreads);
     if (threads == GetThreadCount()) return;
+    frame_ = nullptr;
     workers_ = threads > 1 ? std::make_unique<WorkerPool>(threads) : nullptr;
+    if (threads > 1) frame_ = std::make_unique<BandedFrame>(threads);
 }
 
 int Device::GetThreadCount() const { return workers_ ? workers_->GetThreadCount() : 1; }
 
 void Device::Flush() {
-    if (frame_->IsEmpty()) return;
-    frame_->Draw(directDraw_->GetRenderTarget(), *workers_, pixelsDrawn_);
+    if (frame_) frame_->Finish(pixelsDrawn_);
 }
 
 // A rectangle's edge at e of the device's pixels lies at e s in the target (as for vertices):
@@ -276,8 +278,8 @@ HResult Device::Clear(bool clearColor, uint32_t color, bool clearDepth, float de
     TargetRect(vp.x, vp.y, vp.width, vp.height, x0, y0, x1, y1);
     if (!(depth >= 0.0f)) depth = 0.0f;  // NaN too
     if (depth > 1.0f) depth = 1.0f;
-    if (workers_) {
-        frame_->AddClear(x0, y0, x1, y1, clearColor, color, clearDepth, depth);
+    if (frame_) {
+        frame_->AddClear(directDraw_->GetRenderTarget(), x0, y0, x1, y1, clearColor, color, clearDepth, depth);
         return kD3DOk;
     }
     RenderTarget& target = directDraw_->GetRenderTarget();

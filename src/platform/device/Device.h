@@ -16,9 +16,10 @@
 // whole target and any quad covers the same fraction of the picture at every size. At the
 // device's own size nothing is scaled and the pixels are those of a device never resized.
 //
-// Threads: with SetThreadCount(n > 1) the device keeps a frame's triangles and clears after
-// their vertex stage and draws them on n threads, each owning bands of rows; the design and why
-// every n gives the same bytes are in BandedFrame.h. The kept work is drawn (Flush) before
+// Threads: with SetThreadCount(n > 1) the device hands a frame's triangles and clears, after
+// their vertex stage, to n drawing threads as each draw ends, each owning blocks of rows, while
+// the caller's thread goes on with the next calls; the design and why every n gives the same
+// bytes are in BandedFrame.h. Flush waits for all of it; it is called before
 // anything reads the target (GetRenderTarget, GetPixelsDrawn), before the target is resized and
 // before a texture is loaded through D3DXLoadTextureFromMemory; a kept draw holds a reference on
 // its texture. Calls must still come from one thread.
@@ -95,12 +96,13 @@ public:
     HResult SetRenderSize(int width, int height);
     int GetWidth() const { return width_; }    // the device's own size, in which callers work
     int GetHeight() const { return height_; }
-    // 1 (the default) draws each triangle at once; more keeps them for Flush (see above).
+    // 1 (the default) draws each triangle at once on the caller's thread; more hands them to
+    // drawing threads (see above).
     void SetThreadCount(int threads);
     int GetThreadCount() const;
     // The device's threads, for work that can be shared out the same way; null with one thread.
     WorkerPool* GetWorkers() const { return workers_.get(); }
-    // Draws every kept triangle and clear; does nothing when none are kept.
+    // Waits until every kept triangle and clear is drawn; does nothing when none are kept.
     void Flush();
     DirectDraw* GetDirectDraw() const { return directDraw_; }
     CallRecord& GetCallRecord() { return record_; }

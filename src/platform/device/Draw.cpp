@@ -341,12 +341,13 @@ HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint
     const ScreenMapping mapping = MakeScreenMapping(state_.viewport, transformed, width_, height_, *ctx.target);
     const bool flat = state_.renderStates[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
     const ClipVertex* out = pipeline_->vertices.data();
-    if (workers_) {
+    if (frame_) {
         frame_->BeginDraw(ctx, ctx.setup.texels ? state_.textures[0] : nullptr);
         AssembleTriangles(type, count, out, flat, mapping,
                           [&](const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
                               frame_->AddTriangle(a, b, c);
                           });
+        frame_->EndDraw();
         return kD3DOk;
     }
     AssembleTriangles(type, count, out, flat, mapping,

@@ -188,6 +188,19 @@ void StartRow(const SpanSetup& s, const Planes& p, int64_t lo, int64_t py, SpanR
     }
 }
 
+// The first row at or after py that the context may write, and the end of its block (no end
+// when rows are not dealt out in blocks).
+int64_t FirstOwnedRow(const RasterContext& ctx, int64_t py, int64_t& blockEnd) {
+    if (ctx.blockRows == 0) {
+        blockEnd = INT64_MAX;
+        return py;
+    }
+    const int64_t stride = ctx.blockStride, block = py / ctx.blockRows;
+    const int64_t owned = block + ((ctx.blockPhase - block % stride) + stride) % stride;
+    blockEnd = (owned + 1) * ctx.blockRows;
+    return owned == block ? py : owned * ctx.blockRows;
+}
+
 }  // namespace
 
 void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
@@ -211,7 +224,13 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     constexpr int kRowBatch = 8;
     SpanRow rows[kRowBatch];
     int batched = 0;
-    for (int64_t py = yMin; py <= yMax; ++py) {
+    int64_t blockEnd;
+    for (int64_t py = FirstOwnedRow(ctx, yMin, blockEnd); py <= yMax; ++py) {
+        if (py == blockEnd) {  // skip the other threads' blocks
+            py += (ctx.blockStride - 1) * static_cast<int64_t>(ctx.blockRows);
+            blockEnd = py + ctx.blockRows;
+            if (py > yMax) break;
+        }
         int64_t lo = xMin, hi = xMax;
         // A row outside an edge's height meets the triangle only inside the wedge of the other
         // two edges, strictly on the inner side of this one: the edge cannot narrow the span.

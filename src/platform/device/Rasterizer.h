@@ -30,6 +30,9 @@ struct RasterContext {
     uint32_t cullMode = 1;      // D3DCULL_*
     bool perspective = true;    // texture coordinates and fog divided by w
     SpanLevel spanLevel = SpanLevel::Best;
+    // Rows dealt out in blocks to several threads: with blockRows > 0 only the rows of the
+    // blocks b (rows b * blockRows on) with b mod blockStride == blockPhase are written.
+    int blockRows = 0, blockStride = 1, blockPhase = 0;
     SpanSetup setup{};          // the draw's switches; gradients are filled per triangle
     uint64_t pixels[kSpanLevelCount] = {};  // covered pixels, accumulated per span loop level
 };

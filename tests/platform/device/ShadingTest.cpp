@@ -2,35 +2,15 @@
 // exact values the integer pixel arithmetic gives.
 #include "DeviceFixture.h"
 
-#include "platform/d3dx/D3DX.h"
-
-#include <cstring>
-
 namespace cm::test {
 namespace {
 
-uint32_t FloatBits(float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    return u;
-}
-
-// A 4 x 4 texture whose texel (x, y) is red 16 (x + 1), green 16 (y + 1).
-std::vector<uint32_t> GridTexels() {
-    std::vector<uint32_t> t;
-    for (uint32_t y = 0; y < 4; ++y)
-        for (uint32_t x = 0; x < 4; ++x) t.push_back(0xFF000000u | (16 * (x + 1)) << 16 | (16 * (y + 1)) << 8);
-    return t;
-}
-
+// Texel (x, y) of a 4 x 4 grid: red 16 (x + 1), green 16 (y + 1).
 uint32_t Grid(int x, int y) { return 0xFF000000u | uint32_t(16 * (x + 1)) << 16 | uint32_t(16 * (y + 1)) << 8; }
 
 class ShadingTest : public DeviceTest {
 protected:
-    void SetUp() override {
-        DeviceTest::SetUp();
-        device->SetRenderState(D3DRENDERSTATE_ZENABLE, kFalse);
-    }
+    void SetUp() override { device->SetRenderState(D3DRENDERSTATE_ZENABLE, kFalse); }
     void UseFilter(uint32_t filter) {
         device->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
         device->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
@@ -38,13 +18,21 @@ protected:
 };
 
 TEST_F(ShadingTest, PointAndBilinearSamplesAtTexelCentresAndAcrossTheWrapSeam) {
-    device->SetTexture(0, MakeTexture(4, 4, GridTexels()));
-    // Shifted half a pixel, pixel i lands on the centre of texel i: both filters give the texel.
+    std::vector<uint32_t> grid;
+    for (int i = 0; i < 16; ++i) grid.push_back(Grid(i % 4, i / 4));
+    device->SetTexture(0, MakeTexture(4, 4, grid));
+    // Shifted half a pixel, pixel i lands on the centre of texel i: both filters give the texel,
+    // also with texture coordinates far outside 0..1, which wrap.
     for (uint32_t filter : {D3DTFG_POINT, D3DTFG_LINEAR}) {
         UseFilter(filter);
         Rect(-0.5f, -0.5f, 3.5f, 3.5f);
+        Draw(D3DPT_TRIANGLEFAN, {TL(9.5f, -0.5f, ~0u, 5, -3), TL(13.5f, -0.5f, ~0u, 6, -3),
+                                 TL(13.5f, 3.5f, ~0u, 6, -2), TL(9.5f, 3.5f, ~0u, 5, -2)});
         for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, y), Grid(x, y)) << filter << " " << x << "," << y;
+            for (int x = 0; x < 4; ++x) {
+                EXPECT_EQ(Pixel(x, y), Grid(x, y)) << filter << " " << x << "," << y;
+                EXPECT_EQ(Pixel(10 + x, y), Grid(x, y)) << filter << " wrapped " << x << "," << y;
+            }
     }
     // Unshifted, pixel i samples u = i / 4, on the edge between texels i - 1 and i.
     UseFilter(D3DTFG_POINT);
@@ -53,15 +41,9 @@ TEST_F(ShadingTest, PointAndBilinearSamplesAtTexelCentresAndAcrossTheWrapSeam) {
     UseFilter(D3DTFG_LINEAR);
     Rect(0, 0, 4, 4);
     // Pixel (2, 2): half of texels 1 and 2 in x and in y: red (32 + 48) / 2, green likewise.
-    EXPECT_EQ(Pixel(2, 2), 0xFF282800u);
-    // Pixel (0, 0) blends with the opposite edges: texels x 3 and 0, y 3 and 0.
-    EXPECT_EQ(Pixel(0, 0), 0xFF282800u);
-    EXPECT_EQ(Pixel(0, 2), 0xFF282800u);
-    // Texture coordinates far outside 0..1 wrap to the same texels.
-    Draw(D3DPT_TRIANGLEFAN, {TL(10 - 0.5f, -0.5f, ~0u, 5, -3), TL(14 - 0.5f, -0.5f, ~0u, 6, -3),
-                             TL(14 - 0.5f, 3.5f, ~0u, 6, -2), TL(10 - 0.5f, 3.5f, ~0u, 5, -2)});
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(10 + x, y), Grid(x, y)) << x << "," << y;
+    // Pixels at 0 blend with the opposite edges: texels 3 and 0.
+    for (const auto& [x, y] : {std::pair{2, 2}, std::pair{0, 0}, std::pair{0, 2}})
+        EXPECT_EQ(Pixel(x, y), 0xFF282800u) << x << "," << y;
 }
 
 TEST_F(ShadingTest, TextureCoordinatesArePerspectiveCorrect) {
@@ -69,19 +51,20 @@ TEST_F(ShadingTest, TextureCoordinatesArePerspectiveCorrect) {
     for (uint32_t i = 0; i < 256; ++i) ramp[i] = i << 16;
     device->SetTexture(0, MakeTexture(256, 1, ramp));
     // Left edge at w = 1, right edge at w = 4; u runs 0..1 over 256 pixels.
-    Draw(D3DPT_TRIANGLEFAN, {TL(0, 0, ~0u, 0, 0, 0, 1.0f), TL(256, 0, ~0u, 1, 0, 0, 0.25f),
-                             TL(256, 4, ~0u, 1, 1, 0, 0.25f), TL(0, 4, ~0u, 0, 1, 0, 1.0f)});
+    auto quad = [this] {
+        Draw(D3DPT_TRIANGLEFAN, {TL(0, 0, ~0u, 0, 0, 0, 1.0f), TL(256, 0, ~0u, 1, 0, 0, 0.25f),
+                                 TL(256, 4, ~0u, 1, 1, 0, 0.25f), TL(0, 4, ~0u, 0, 1, 0, 1.0f)});
+    };
+    auto texel = [this](int x) { return static_cast<int>((Pixel(x, 2) >> 16) & 0xFF); };
+    quad();
     for (int x : {0, 64, 128, 200, 255}) {
         const double l = x / 256.0;
-        const double u = l * 0.25 / ((1 - l) * 1.0 + l * 0.25);
-        const int texel = static_cast<int>((Pixel(x, 2) >> 16) & 0xFF);
-        EXPECT_NEAR(texel, u * 256, 1.0) << x;
+        EXPECT_NEAR(texel(x), 256 * l * 0.25 / ((1 - l) * 1.0 + l * 0.25), 1.0) << x;
     }
     // Without perspective correction the same quad is affine: u = x / 256.
     device->SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, kFalse);
-    Draw(D3DPT_TRIANGLEFAN, {TL(0, 0, ~0u, 0, 0, 0, 1.0f), TL(256, 0, ~0u, 1, 0, 0, 0.25f),
-                             TL(256, 4, ~0u, 1, 1, 0, 0.25f), TL(0, 4, ~0u, 0, 1, 0, 1.0f)});
-    EXPECT_NEAR(static_cast<int>((Pixel(128, 2) >> 16) & 0xFF), 128, 1);
+    quad();
+    EXPECT_NEAR(texel(128), 128, 1);
 }
 
 TEST_F(ShadingTest, StageZeroModulatesAndPassesDiffuseWithoutTexture) {
@@ -91,12 +74,12 @@ TEST_F(ShadingTest, StageZeroModulatesAndPassesDiffuseWithoutTexture) {
     Rect(0, 0, 8, 8, 0x00FFFFFFu);
     EXPECT_EQ(Pixel(4, 4), 0xFF808080u);  // white leaves the texel; alpha is the texture's
 
-    // No texture: the stage reading it passes the diffuse colour, even with BindTexture's states.
+    // No texture: the stage reading it passes the diffuse colour, even with BindTexture's states
+    // or the texture selected explicitly.
     device->SetTexture(0, nullptr);
     device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     Rect(0, 0, 8, 8, 0x7F123456u);
     EXPECT_EQ(Pixel(4, 4), 0x7F123456u);
-    // Selecting the texture explicitly: still the diffuse colour when none is bound.
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     Rect(0, 0, 8, 8, 0xFF654321u);
     EXPECT_EQ(Pixel(4, 4), 0xFF654321u);
@@ -115,51 +98,43 @@ TEST_F(ShadingTest, GouraudColourRunsBetweenTheVertexColours) {
     EXPECT_EQ(Pixel(40, 20), 0xFF00FF00u);
 }
 
-class FogTest : public ShadingTest {
-protected:
-    void SetUp() override {
-        ShadingTest::SetUp();
-        Matrix4 projection;
-        D3DXMatrixPerspective(&projection, 0.2f, 0.15f, 0.08f, 1000.0f);
-        device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
-        device->SetRenderState(D3DRENDERSTATE_FOGENABLE, kTrue);
-        device->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
-        device->SetRenderState(D3DRENDERSTATE_FOGEND, FloatBits(10.0f));
-        device->SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0x00FF0000u);
-    }
-    // A white wall facing the camera at eye depth z, filling the centre of the screen.
-    uint32_t WallAt(float z) {
+TEST_F(ShadingTest, LinearFogAtKnownDepthsAndOnPreTransformedVertices) {
+    UsePerspective(device, 1000);
+    device->SetRenderState(D3DRENDERSTATE_FOGENABLE, kTrue);
+    device->SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, D3DFOG_LINEAR);
+    device->SetRenderState(D3DRENDERSTATE_FOGEND, FloatBits(10.0f));
+    device->SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0x00FF0000u);
+    // A white wall facing the camera at eye depth z, filling the centre of the screen; fog runs
+    // from start to 10 (f = (10 - d) / (10 - start)).
+    struct Case {
+        float start, z;
+        bool fog;
+        uint32_t expected;
+    };
+    for (const Case& c : {Case{0, 7.5f, true, 0xFFFF4040u},   // f = 0.25: 64 of white, 191 of red
+                          Case{0, 2.5f, true, 0xFFFFBFBFu},   // f = 0.75
+                          Case{0, 12.0f, true, 0xFFFF0000u},  // beyond the end: the fog colour
+                          Case{3, 2.0f, true, 0xFFFFFFFFu},   // before the start: no fog
+                          Case{10, 1.0f, true, 0xFFFF0000u},  // start equal to end: all fog
+                          Case{0, 7.5f, false, 0xFFFFFFFFu}}) {
+        device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(c.start));
+        device->SetRenderState(D3DRENDERSTATE_FOGENABLE, c.fog);
         Clear(0xFF000000u);
-        Draw(D3DPT_TRIANGLEFAN, {XYZ(-z, -z, z), XYZ(z, -z, z), XYZ(z, z, z), XYZ(-z, z, z)});
-        return Pixel(320, 240);
+        Draw(D3DPT_TRIANGLEFAN, {XYZ(-c.z, -c.z, c.z), XYZ(c.z, -c.z, c.z), XYZ(c.z, c.z, c.z), XYZ(-c.z, c.z, c.z)});
+        EXPECT_EQ(Pixel(320, 240), c.expected) << "start " << c.start << ", depth " << c.z << ", fog " << c.fog;
     }
-};
-
-TEST_F(FogTest, LinearFogFactorsAtKnownDepths) {
-    // FOGSTART keeps its default 0: f = (10 - d) / 10.
-    EXPECT_EQ(WallAt(7.5f), 0xFFFF4040u);  // f = 0.25: 64 of white, 191 of red
-    EXPECT_EQ(WallAt(2.5f), 0xFFFFBFBFu);  // f = 0.75
-    EXPECT_EQ(WallAt(12.0f), 0xFFFF0000u);  // beyond the end: clamped to the fog colour
-    device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(3.0f));
-    EXPECT_EQ(WallAt(2.0f), 0xFFFFFFFFu);  // before the start: clamped to no fog
-    // Start equal to end: everything takes the fog colour.
-    device->SetRenderState(D3DRENDERSTATE_FOGSTART, FloatBits(10.0f));
-    EXPECT_EQ(WallAt(1.0f), 0xFFFF0000u);
-    // Fog off: untouched.
-    device->SetRenderState(D3DRENDERSTATE_FOGENABLE, kFalse);
-    EXPECT_EQ(WallAt(7.5f), 0xFFFFFFFFu);
-}
-
-TEST_F(FogTest, PreTransformedVerticesTakeTheFogColourCompletely) {
-    // Their fog factor would be the specular alpha, which vertex format 0x144 does not carry.
+    // Pre-transformed vertices take the fog colour completely: their fog factor would be the
+    // specular alpha, which vertex format 0x144 does not carry.
+    device->SetRenderState(D3DRENDERSTATE_FOGENABLE, kTrue);
     Rect(0, 0, 16, 16, 0xFF00FF00u);
     EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
 }
 
 TEST_F(ShadingTest, DepthTestAndDepthWrite) {
+    auto depth = [this] { return Target().Depth(5, 5); };
     device->SetRenderState(D3DRENDERSTATE_ZENABLE, kTrue);
     Rect(0, 0, 10, 10, 0xFFFF0000u, 0.2f);
-    EXPECT_FLOAT_EQ(Depth(5, 5), 0.2f);
+    EXPECT_FLOAT_EQ(depth(), 0.2f);
     Rect(0, 0, 10, 10, 0xFF00FF00u, 0.6f);
     EXPECT_EQ(Pixel(5, 5), 0xFFFF0000u);  // farther: hidden
     Rect(0, 0, 10, 10, 0xFF0000FFu, 0.2f);
@@ -170,7 +145,7 @@ TEST_F(ShadingTest, DepthTestAndDepthWrite) {
     device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, kFalse);
     Rect(0, 0, 10, 10, 0xFFFF0000u, 0.2f);
     EXPECT_EQ(Pixel(5, 5), 0xFFFF0000u);
-    EXPECT_FLOAT_EQ(Depth(5, 5), 1.0f);
+    EXPECT_FLOAT_EQ(depth(), 1.0f);
     Rect(0, 0, 10, 10, 0xFF00FF00u, 0.6f);
     EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u);
 
@@ -180,13 +155,11 @@ TEST_F(ShadingTest, DepthTestAndDepthWrite) {
     device->SetRenderState(D3DRENDERSTATE_ZENABLE, kFalse);
     Rect(0, 0, 10, 10, 0xFF0000FFu, 0.9f);
     EXPECT_EQ(Pixel(5, 5), 0xFF0000FFu);
-    EXPECT_FLOAT_EQ(Depth(5, 5), 0.0f);
+    EXPECT_FLOAT_EQ(depth(), 0.0f);
 }
 
 TEST_F(ShadingTest, AdditiveBlendingSaturatesEachChannel) {
-    device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, kTrue);
+    Additive();
     Clear(0x00102030u);
     Rect(0, 0, 4, 4, 0x00010203u);
     EXPECT_EQ(Pixel(1, 1), 0x00112233u);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <span>
 
 #include "TestShow.h"
@@ -17,37 +18,24 @@ namespace {
 
 bool PowerOfTwoUpTo512(int n) { return n >= 1 && n <= 512 && (n & (n - 1)) == 0; }
 
-// Walks the JPEG marker segments up to the first scan: the frame must be baseline (SOF0) with
-// three components.
+// Walks the JPEG marker segments up to the first scan: the only frame must be baseline (SOF0)
+// with three components.
 void ExpectBaselineThreeComponents(const std::vector<uint8_t>& b) {
-    ASSERT_GE(b.size(), 4u);
-    ASSERT_EQ(b[0], 0xFF);
-    ASSERT_EQ(b[1], 0xD8);
-    size_t at = 2;
-    bool sof0 = false;
-    while (at + 4 <= b.size() && b[at] == 0xFF) {
+    ASSERT_TRUE(b.size() >= 4 && b[0] == 0xFF && b[1] == 0xD8) << "no start of image";
+    std::vector<int> frames;
+    for (size_t at = 2; at + 4 <= b.size() && b[at] == 0xFF && b[at + 1] != 0xDA; at += 2 + Be16(b, at + 2)) {
         const uint8_t marker = b[at + 1];
-        const size_t len = Be16(b, at + 2);
-        if (marker >= 0xC1 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
-            ADD_FAILURE() << "frame type 0x" << std::hex << int(marker) << " is not baseline";
-        if (marker == 0xC0) {
-            ASSERT_LT(at + 9, b.size());
-            EXPECT_EQ(b[at + 9], 3) << "components";
-            sof0 = true;
-        }
-        if (marker == 0xDA) break;
-        at += 2 + len;
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            frames.push_back(at + 9 < b.size() && marker == 0xC0 ? b[at + 9] : -marker);
     }
-    EXPECT_TRUE(sof0);
+    EXPECT_EQ(frames, std::vector<int>{3}) << "one baseline frame of three components (negative: other frame types)";
 }
 
 // Decodes a TGA with the loader's own packet rule, failing on any packet that crosses a row end.
 void ExpectPacketsEndAtRowEnds(const std::vector<uint8_t>& b) {
     ASSERT_GE(b.size(), 18u);
-    EXPECT_EQ(b[0], 0) << "no ID field";
-    EXPECT_EQ(b[1], 0) << "no colour map";
-    EXPECT_EQ(b[2], 10);
-    EXPECT_EQ(b[16], 24);
+    // No ID field, no colour map, run-length true colour, 24 bits.
+    EXPECT_EQ((std::array{b[0], b[1], b[2], b[16]}), (std::array<uint8_t, 4>{0, 0, 10, 24}));
     const int w = b[12] | b[13] << 8, h = b[14] | b[15] << 8;
     size_t at = 18;
     for (int row = 0; row < h; ++row) {
@@ -73,12 +61,11 @@ bool IsAdditive(const std::string& name) {
 }
 
 TEST(ImageFiles, DecodeInTheShowsFormsAtTextureSizes) {
-    int images = 0, tgas = 0;
+    int tgas = 0;
     for (const auto& [name, bytes] : Show().files) {
         const bool jpeg = EndsWith(name, ".jpg"), tga = EndsWith(name, ".tga");
         if (!jpeg && !tga) continue;
         SCOPED_TRACE(name);
-        ++images;
         DecodedImage image;
         std::string error;
         if (jpeg) {
@@ -100,7 +87,6 @@ TEST(ImageFiles, DecodeInTheShowsFormsAtTextureSizes) {
             EXPECT_GT(double(dark) / double(image.pixels.size()), 0.6) << "additive layer too bright";
         }
     }
-    EXPECT_GE(images, 17);
     EXPECT_GE(tgas, 1) << "the show must exercise its TGA loader";
 }
 
@@ -137,8 +123,7 @@ TEST(ImageFiles, TgaRoundTripsRunsRawStretchesAndLongRowsBottomUp) {
     DecodedImage out;
     std::string error;
     ASSERT_TRUE(DecodeTga(std::span<const uint8_t>(bytes), out, error)) << error;
-    ASSERT_EQ(out.width, 300);
-    ASSERT_EQ(out.height, 3);
+    ASSERT_TRUE(out.width == 300 && out.height == 3) << out.width << " x " << out.height;
     const std::vector<uint8_t> rgb = im.ToBytes();
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 300; ++x) {

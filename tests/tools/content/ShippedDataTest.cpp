@@ -23,14 +23,6 @@ const std::map<std::string, uint64_t> kPinned = {
 #include "ContentHashes.inc"
 };
 
-// Every name the parts load, as written in their code.
-const char* const kPartFiles[] = {
-    "data\\introScene.lws",    "data\\introLogo.jpg",       "data\\tunnelBackground.jpg", "data\\tunnelTexture.jpg",
-    "data\\roomScene.lws",     "data\\roomFlare_1.jpg",     "data\\distortTexture01.jpg", "data\\distortBackground.jpg",
-    "data\\distort.lws",       "data\\glassScene.lws",      "data\\glassBackground.jpg",  "data\\glassTexture01.jpg",
-    "data\\rotoballScene.lws", "data\\rotoball.jpg",        "data\\roto2.lws",            "data\\scroll.jpg",
-    "data\\endBackground.jpg"};
-
 TEST(ShippedData, EveryFileMatchesItsPinnedHashAndRebuildsIdentically) {
     const ShowData again = BuildShow();
     EXPECT_TRUE(again.files == Show().files) << "two builds differ";

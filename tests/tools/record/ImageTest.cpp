@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace cm::record {
 namespace {
@@ -51,43 +52,30 @@ TEST(PngImage, FramesRoundTripAndBadFilesAreRefused) {
     EXPECT_FALSE(WritePng(path, Image{}));
 }
 
-TEST(FrameScaler, KeepsTheShapeWithCentredBlackBars) {
-    const FitRect wide = FitInside(640, 480, 1280, 720);
-    EXPECT_EQ(wide.width, 960);
-    EXPECT_EQ(wide.height, 720);
-    EXPECT_EQ(wide.x, 160);
-    EXPECT_EQ(wide.y, 0);
-    const FitRect tall = FitInside(640, 480, 320, 480);
-    EXPECT_EQ(tall.width, 320);
-    EXPECT_EQ(tall.height, 240);
-    EXPECT_EQ(tall.y, 120);
-
+TEST(FrameScaler, KeepsTheShapeWithCentredBlackBarsAndAveragesTheAreaUnderEachPixel) {
+    const FitRect wide = FitInside(640, 480, 1280, 720), tall = FitInside(640, 480, 320, 480);
+    EXPECT_EQ(std::make_tuple(wide.x, wide.y, wide.width, wide.height), std::make_tuple(160, 0, 960, 720));
+    EXPECT_EQ(std::make_tuple(tall.x, tall.y, tall.width, tall.height), std::make_tuple(0, 120, 320, 240));
     Image out;
     ScaleToFit(Filled(640, 480, 0xFF3366CCu), 1280, 720, out);
     ASSERT_EQ(out.pixels.size(), 1280u * 720u);
-    EXPECT_EQ(out.pixels[0], 0xFF000000u);                      // left bar
-    EXPECT_EQ(out.pixels[size_t(719) * 1280 + 1279], 0xFF000000u);  // right bar
-    for (int x : {160, 161, 640, 1119}) EXPECT_EQ(out.pixels[size_t(360) * 1280 + x], 0xFF3366CCu) << x;
-    EXPECT_EQ(out.pixels[size_t(360) * 1280 + 1120], 0xFF000000u);
-}
+    for (int x : {0, 159, 160, 1119, 1120, 1279}) {
+        const bool bar = x < 160 || x >= 1120;
+        EXPECT_EQ(out.pixels[size_t(360) * 1280 + x], bar ? 0xFF000000u : 0xFF3366CCu) << x;
+    }
 
-TEST(FrameScaler, AveragesTheAreaUnderEachPixel) {
     // A one-pixel checkerboard of black and white halves to mid grey everywhere (rounded).
     Image checker = Filled(640, 480, 0);
     for (int y = 0; y < 480; ++y)
         for (int x = 0; x < 640; ++x) checker.pixels[size_t(y) * 640 + x] = (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u;
-    Image half;
-    ScaleToFit(checker, 320, 240, half);
-    for (uint32_t p : half.pixels) ASSERT_EQ(p, 0xFF808080u);
-
+    ScaleToFit(checker, 320, 240, out);
+    for (uint32_t p : out.pixels) ASSERT_EQ(p, 0xFF808080u);
     // A white left half and black right half into 3 wide: the middle pixel straddles the edge.
     Image split = Filled(4, 2, 0xFF000000u);
     for (int y = 0; y < 2; ++y) split.pixels[size_t(y) * 4] = split.pixels[size_t(y) * 4 + 1] = 0xFFFFFFFFu;
-    Image three;
-    ScaleToFit(split, 3, 2, three);
-    EXPECT_EQ(three.pixels[0], 0xFFFFFFFFu);
-    EXPECT_EQ(three.pixels[1], 0xFF808080u);
-    EXPECT_EQ(three.pixels[2], 0xFF000000u);
+    ScaleToFit(split, 3, 2, out);
+    EXPECT_EQ(std::vector<uint32_t>(out.pixels.begin(), out.pixels.begin() + 3),
+              (std::vector<uint32_t>{0xFFFFFFFFu, 0xFF808080u, 0xFF000000u}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,40 +16,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Recording, BadCommandLinesAreRefusedWithAReason) {
+// What every option table refuses (unknown options, missing values, values that look like
+// options) is CommandLineTest's; these are the recorder's own values.
+TEST(Recording, BadValuesAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--fps"},  {"--fps", "0"},       {"--from", "-1"},         {"--to", "nan"},   {"--from", "9", "--to", "9"},
-        {"--size", "641x"}, {"--size", "8x8"}, {"--size", "99999x480"}, {"--seed", "4294967296"},
-        {"--stills", "5,,6"}, {"--audio-rate", "22050"}, {"--out", ""}, {"--out", "a.mp4", "--lossless", "a.mp4"},
-        {"--frobnicate"}, {"--out", "--quiet"}, {"--out", "y.mkv"}, {"--lossless", "x.mp4"}};
+        {"--from", "-1"},        {"--to", "nan"},         {"--from", "9", "--to", "9"}, {"--size", "641x"},
+        {"--size", "8x8"},       {"--size", "99999x480"}, {"--seed", "4294967296"},     {"--stills", "5,,6"},
+        {"--audio-rate", "22050"}, {"--out", "y.mkv"},    {"--lossless", "x.mp4"}};
     for (const auto& args : bad) {
         std::string error;
         EXPECT_FALSE(ParseRecordOptions(args, error)) << args[0];
         EXPECT_FALSE(error.empty()) << args[0];
     }
     std::string error;
-    const auto o = ParseRecordOptions({"--fps", "30000/1001", "--stills", "1.5,20", "--size", "1280x720", "--to",
-                                       "12.25", "--seed", "4294967295", "--no-audio"},
-                                      error);
-    ASSERT_TRUE(o) << error;
-    EXPECT_EQ(o->stills.size(), 2u);
-    EXPECT_EQ(o->stills[0].label, "1.5");
-    EXPECT_EQ(*o->seed, 4294967295u);
-    EXPECT_EQ(*o->to, 12.25);
-    EXPECT_FALSE(o->audio);
+    EXPECT_TRUE(ParseRecordOptions({"--seed", "4294967295", "--size", "16x16"}, error)) << error;
 }
 
 TEST(Recording, OutputsPastTheShowsEndOrUnwritableAreRefusedBeforeAnyFrameIsDrawn) {
     const std::string dir = TempDir("late");
     // The show's last frame at 2 fps is at 162.5 s.
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"--stills", "1,163", "--still-dir", dir},
-                                                 {"--from", "163", "--frames", dir + "/frames"},
-                                                 {"--from", "163", "--trace", dir + "/trace"}}) {
-        std::vector<std::string> all = {"--fps", "2"};
-        all.insert(all.end(), args.begin(), args.end());
-        Recorder r(Options(all));
-        EXPECT_EQ(r.Run(), 2) << args[0];
-        EXPECT_EQ(r.Summary().framesRun, 0) << args[0];
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--fps", "2", "--stills", "1,163", "--still-dir", dir},
+          {"--fps", "2", "--from", "163", "--frames", dir + "/frames"},
+          {"--fps", "2", "--from", "163", "--trace", dir + "/trace"}}) {
+        Recorder r(Options(args));
+        EXPECT_EQ(r.Run(), 2) << args[2];
+        EXPECT_EQ(r.Summary().framesRun, 0) << args[2];
     }
     Recorder last(Options({"--fps", "2", "--stills", "162.5", "--still-dir", dir}));
     EXPECT_EQ(last.Run(), 0);
@@ -68,14 +61,19 @@ TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
     EXPECT_EQ(FilesIn(dir), std::vector<std::string>{});
 }
 
-TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSparks) {
-    // One second of the room with sparks, the part the seed drives; the same seed again on three
-    // drawing threads in three processes, each seeking to its piece.
+// One second of the room with sparks, the part the seed drives: traced on one drawing thread;
+// the same seed again untraced on three threads in three processes, each seeking to its piece,
+// gives the same bytes; another seed other sparks.
+TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesTheSparks) {
     std::vector<std::string> dirs;
+    const std::string trace = TempDir("trace");
     for (const char* seed : {"7", "7", "8"}) {
         dirs.push_back(TempDir(std::string("frames_") + std::to_string(dirs.size())));
-        Recorder r(Options({"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames", dirs.back(),
-                            "--threads", dirs.size() == 1 ? "1" : "3", "--jobs", dirs.size() == 2 ? "3" : "1"}));
+        std::vector<std::string> args = {"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames",
+                                         dirs.back(), "--threads", dirs.size() == 1 ? "1" : "3"};
+        if (dirs.size() == 1) args.insert(args.end(), {"--trace", trace});
+        if (dirs.size() == 2) args.insert(args.end(), {"--jobs", "3"});
+        Recorder r(Options(args));
         ASSERT_EQ(r.Run(), 0);
         EXPECT_EQ(r.Summary().framesWritten, dirs.size() == 2 ? 4 : 10);  // the first piece
     }
@@ -95,6 +93,15 @@ TEST(Recording, PngFramesAreByteIdenticalForTheSameSeedAndTheSeedReachesTheSpark
         differing += ReadFile(dirs[0] + "/" + n) != ReadFile(dirs[2] + "/" + n);
     }
     EXPECT_GT(differing, 5);
+
+    std::vector<TraceEntry> entries;
+    std::string error;
+    ASSERT_TRUE(ReadTrace(ReadFile(trace + "/trace.txt"), entries, error)) << error;
+    const auto count = [&](TraceEntry::Kind kind) {
+        return std::count_if(entries.begin(), entries.end(), [&](const TraceEntry& e) { return e.kind == kind; });
+    };
+    EXPECT_EQ(count(TraceEntry::Kind::Frame), 10);
+    EXPECT_GT(count(TraceEntry::Kind::Draw), 10 * 10);
 }
 
 // A still of another shape is drawn at the largest 4:3 picture it holds, centred, bars beside.
@@ -120,13 +127,9 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     const std::string dir = TempDir("video");
     // The lossless video's frames are the PNG stills' pixels exactly: no channel swapped, no
     // frame shifted.
-    // The second in two processes: the same bytes.
-    for (const char* name : {"a.mkv", "b.mkv"}) {
-        Recorder r(Options({"--fps", "25", "--from", "13.6", "--to", "14.8", "--seed", "3", "--lossless",
-                            dir + "/" + name, "--stills", "14.04", "--still-dir", dir, "--jobs", name[0] == 'a' ? "1" : "2"}));
-        ASSERT_EQ(r.Run(), 0);
-    }
-    EXPECT_TRUE(ReadFile(dir + "/a.mkv") == ReadFile(dir + "/b.mkv"));
+    Recorder lossless(Options({"--fps", "25", "--from", "13.6", "--to", "14.8", "--seed", "3", "--lossless",
+                               dir + "/a.mkv", "--stills", "14.04", "--still-dir", dir}));
+    ASSERT_EQ(lossless.Run(), 0);
     EXPECT_EQ(Probe(dir + "/a.mkv", "v:0", "nb_read_frames"), "30");
     Image still;
     ASSERT_TRUE(ReadPng(dir + "/still_14.04.png", still));
@@ -158,31 +161,7 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     EXPECT_NEAR(audio, video, 1.0 / 48000 * 2);
     EXPECT_GT(Rms(DecodeAudio(dir + "/a.mp4")), 300.0);
     // Only the finished files are left.
-    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"a.mkv", "a.mp4", "b.mkv", "b.mp4", "still_14.04.png"}));
-}
-
-TEST(Recording, TracingTheShowChangesNoPixelAndGivesAReadableTrace) {
-    const std::string plain = TempDir("trace_plain"), traced = TempDir("trace_traced");
-    for (const std::string& dir : {plain, traced}) {
-        std::vector<std::string> args = {"--fps", "20", "--seed", "1", "--stills", "20", "--still-dir", dir};
-        if (dir == traced) args.insert(args.end(), {"--trace", dir + "/trace", "--from", "19.9", "--to", "20.1"});
-        Recorder r(Options(args));
-        ASSERT_EQ(r.Run(), 0);
-    }
-    EXPECT_TRUE(ReadFile(plain + "/still_20.png") == ReadFile(traced + "/still_20.png"));
-    std::vector<TraceEntry> entries;
-    std::string error;
-    ASSERT_TRUE(ReadTrace(ReadFile(traced + "/trace/trace.txt"), entries, error)) << error;
-    int frames = 0, draws = 0;
-    for (const TraceEntry& e : entries) {
-        frames += e.kind == TraceEntry::Kind::Frame;
-        draws += e.kind == TraceEntry::Kind::Draw;
-        if (e.kind == TraceEntry::Kind::Texture) {
-            EXPECT_EQ(fs::file_size(traced + "/trace/" + e.file), uintmax_t(e.b) * e.c * 4) << e.file;
-        }
-    }
-    EXPECT_EQ(frames, 4);  // 19.9, 19.95, 20.0 and 20.05 s
-    EXPECT_GT(draws, 4 * 10);
+    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"a.mkv", "a.mp4", "b.mp4", "still_14.04.png"}));
 }
 
 TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {

@@ -50,10 +50,8 @@ RecordOptions Options(const std::vector<std::string>& args) {
 std::string Shell(const std::string& command, int* status) {
     std::string out;
     FILE* p = popen(command.c_str(), "r");
-    if (p == nullptr) {
-        if (status) *status = -1;
-        return out;
-    }
+    if (status) *status = -1;
+    if (p == nullptr) return out;
     char buffer[65536];
     size_t n;
     while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
