@@ -15,11 +15,19 @@ namespace cm {
 
 namespace {
 
+// Lanes per drawing thread: a thread that finds every lane it could take claimed by another
+// waits for at most one lane's rest of the frame.
+constexpr int kLanesPerThread = 2;
+
 // Blocks per lane: enough that every lane gets a fair share of any part of the picture, few
 // enough that most small triangles lie in one block and are set up by one lane only.
-constexpr int kBlocksPerLane = 16;
+constexpr int kBlocksPerLane = 4;
 
-// How long a lane that has caught up looks for more work before it sleeps.
+// A draw's items are published at its end once this many draws or items have gathered.
+constexpr int kPublishDraws = 8;
+constexpr uint32_t kPublishItems = 32;
+
+// How long a helper that has caught up looks for more work before it sleeps.
 constexpr int kSpinRounds = 200;
 
 void Pause() {
@@ -44,9 +52,10 @@ void RowBounds(const RasterVertex (&v)[3], int& first, int& last) {
 
 }  // namespace
 
-BandedFrame::BandedFrame(int lanes, uint32_t capacity) : batches_(capacity), items_(capacity) {
-    for (int i = 0; i < lanes; ++i) lanes_.push_back(std::make_unique<Lane>(capacity));
-    for (int i = 0; i < lanes; ++i) lanes_[static_cast<size_t>(i)]->thread = std::thread([this, i] { LaneLoop(i); });
+BandedFrame::BandedFrame(int threads, uint32_t capacity) : batches_(capacity), items_(capacity) {
+    for (int i = 0; i < kLanesPerThread * threads; ++i) lanes_.push_back(std::make_unique<Lane>(capacity));
+    for (int i = 1; i < threads; ++i)
+        helpers_.emplace_back([this, i] { HelperLoop(static_cast<size_t>(i) * kLanesPerThread); });
 }
 
 BandedFrame::~BandedFrame() {
@@ -57,7 +66,7 @@ BandedFrame::~BandedFrame() {
         stopping_ = true;
     }
     wake_.notify_all();
-    for (std::unique_ptr<Lane>& lane : lanes_) lane->thread.join();
+    for (std::thread& helper : helpers_) helper.join();
 }
 
 // A frame with as many items or batches as can be kept is drawn and forgotten (its pixels are
@@ -97,7 +106,11 @@ void BandedFrame::AddTriangle(const RasterVertex& v0, const RasterVertex& v1, co
     FileItem(number);
 }
 
-void BandedFrame::EndDraw() { Publish(); }
+// Small draws are handed over a few at a time: every publication costs the caller the lines
+// the lanes' readers hold.
+void BandedFrame::EndDraw() {
+    if (++unpublishedDraws_ >= kPublishDraws || items_.Size() - publishedItems_ >= kPublishItems) Publish();
+}
 
 void BandedFrame::AddClear(RenderTarget& target, int x0, int y0, int x1, int y1, bool clearColor, uint32_t color,
                            bool clearDepth, float depth) {
@@ -134,84 +147,127 @@ void BandedFrame::FileItem(uint32_t number) {
     for (int b = first; b < first + count; ++b) lanes_[static_cast<size_t>(b % laneCount)]->items.Append() = number;
 }
 
-// Lets every lane draw what has been filed with it, and wakes the lanes that sleep.
+// Lets every lane be drawn up to what has been filed with it, and wakes the helpers that sleep.
 void BandedFrame::Publish() {
-    for (std::unique_ptr<Lane>& lane : lanes_) lane->published.store(lane->items.Size(), std::memory_order_seq_cst);
-    if (sleeping_.load(std::memory_order_seq_cst) == 0) return;
+    for (std::unique_ptr<Lane>& lane : lanes_) {
+        if (lane->items.Size() == lane->filed) continue;
+        lane->filed = lane->items.Size();
+        lane->published.store(lane->filed, std::memory_order_release);
+    }
+    unpublishedDraws_ = 0;
+    publishedItems_ = items_.Size();
+    // A read-modify-write, ordered with the helper's count of sleepers before it looks for
+    // work: either it sees the lanes just published or this sees it asleep.
+    if (sleeping_.fetch_add(0, std::memory_order_seq_cst) == 0) return;
     std::lock_guard<std::mutex> lock(mutex_);
     wake_.notify_all();
 }
 
+// The caller draws whatever lane it can claim until everything is drawn; it sleeps only while
+// the last lanes are being drawn by helpers.
 void BandedFrame::Finish(uint64_t (&pixels)[kSpanLevelCount]) {
     for (int l = 0; l < kSpanLevelCount; ++l) pixels[l] += std::exchange(carried_[l], 0);
     if (IsEmpty()) return;
     Publish();
-    std::unique_lock<std::mutex> lock(mutex_);
-    closed_ = true;
-    wake_.notify_all();
-    finished_.wait(lock, [&] { return drained_ == static_cast<int>(lanes_.size()); });
+    for (;;) {
+        if (DrawSome(0)) continue;
+        if (AllDrawn()) break;
+        if (HasWork()) continue;
+        finishing_.store(true, std::memory_order_seq_cst);
+        std::unique_lock<std::mutex> lock(mutex_);
+        finished_.wait(lock, [&] { return AllDrawn() || HasWork(); });
+        finishing_.store(false, std::memory_order_seq_cst);
+    }
     for (std::unique_ptr<Lane>& lane : lanes_)
-        for (int l = 0; l < kSpanLevelCount; ++l) pixels[l] += std::exchange(lane->pixels[l], 0);
+        for (int l = 0; l < kSpanLevelCount; ++l) pixels[l] += lane->pixels[l] + lane->context.pixels[l];
     Reset();
-    closed_ = false;
-    drained_ = 0;
-    ++frame_;
-    wake_.notify_all();
 }
 
-// With every lane waiting for the next frame.
+// With every lane drawn. Each lane is claimed while it is cleared, so a helper that looked at
+// it just before cannot draw it half cleared.
 void BandedFrame::Reset() {
     for (uint32_t i = 0; i < batches_.Size(); ++i)
         if (batches_[i].texture) batches_[i].texture->Release();
     batches_.Clear();
     items_.Clear();
+    unpublishedDraws_ = 0;
+    publishedItems_ = 0;
     for (std::unique_ptr<Lane>& lane : lanes_) {
+        while (!Claim(*lane)) Pause();
         lane->items.Clear();
-        lane->published.store(0);
+        lane->filed = 0;
+        lane->published.store(0, std::memory_order_seq_cst);
+        lane->done.store(0, std::memory_order_relaxed);
+        lane->batch = UINT32_MAX;
+        for (int l = 0; l < kSpanLevelCount; ++l) lane->pixels[l] = lane->context.pixels[l] = 0;
+        lane->claimed.store(false, std::memory_order_seq_cst);
     }
     blockRows_ = 0;
 }
 
-void BandedFrame::LaneLoop(int index) {
-    Lane& lane = *lanes_[static_cast<size_t>(index)];
-    uint32_t done = 0;
-    uint64_t frame = 0;
-    for (;;) {
-        const uint32_t published = lane.published.load(std::memory_order_acquire);
-        if (published > done) {
-            DrawItems(index, done, published);
-            done = published;
-            continue;
+// True when a lane that nobody draws has items published and not drawn.
+bool BandedFrame::HasWork() const {
+    for (const std::unique_ptr<Lane>& lane : lanes_)
+        if (!lane->claimed.load(std::memory_order_seq_cst) &&
+            lane->published.load(std::memory_order_seq_cst) > lane->done.load(std::memory_order_acquire))
+            return true;
+    return false;
+}
+
+// True when every lane is drawn up to what was published and nobody holds one.
+bool BandedFrame::AllDrawn() const {
+    for (const std::unique_ptr<Lane>& lane : lanes_)
+        if (lane->claimed.load(std::memory_order_seq_cst) ||
+            lane->done.load(std::memory_order_acquire) != lane->published.load(std::memory_order_acquire))
+            return false;
+    return true;
+}
+
+bool BandedFrame::Claim(Lane& lane) {
+    return !lane.claimed.load(std::memory_order_relaxed) && !lane.claimed.exchange(true, std::memory_order_acquire);
+}
+
+// Draws, from lane start on, every lane with work that can be claimed. True when it drew any.
+bool BandedFrame::DrawSome(size_t start) {
+    bool drew = false;
+    for (size_t k = 0; k < lanes_.size(); ++k) {
+        const size_t index = (start + k) % lanes_.size();
+        Lane& lane = *lanes_[index];
+        if (lane.published.load(std::memory_order_acquire) <= lane.done.load(std::memory_order_acquire)) continue;
+        if (!Claim(lane)) continue;
+        DrawLane(static_cast<int>(index));
+        lane.claimed.store(false, std::memory_order_seq_cst);
+        drew = true;
+        if (finishing_.load(std::memory_order_seq_cst)) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished_.notify_all();
         }
-        if (WaitForWork(lane, done)) continue;
-        // The frame is closed and everything in it drawn: report, then wait for the next one.
+    }
+    return drew;
+}
+
+void BandedFrame::HelperLoop(size_t start) {
+    for (;;) {
+        if (DrawSome(start)) continue;
+        bool found = false;
+        for (int i = 0; i < kSpinRounds && !found; ++i) {
+            found = HasWork();
+            if (!found) Pause();
+        }
+        if (found) continue;
         std::unique_lock<std::mutex> lock(mutex_);
+        sleeping_.fetch_add(1, std::memory_order_seq_cst);
+        wake_.wait(lock, [&] { return stopping_ || HasWork(); });
+        sleeping_.fetch_sub(1, std::memory_order_seq_cst);
         if (stopping_) return;
-        CloseLane(lane);
-        if (++drained_ == static_cast<int>(lanes_.size())) finished_.notify_one();
-        wake_.wait(lock, [&] { return stopping_ || frame_ != frame; });
-        if (stopping_) return;
-        frame = frame_;
-        done = 0;
     }
 }
 
-// True when more items were published after done; false when the frame was closed with none
-// left, or the frame is stopping.
-bool BandedFrame::WaitForWork(Lane& lane, uint32_t done) {
-    for (int i = 0; i < kSpinRounds; ++i) {
-        if (lane.published.load(std::memory_order_acquire) > done) return true;
-        Pause();
-    }
-    std::unique_lock<std::mutex> lock(mutex_);
-    sleeping_.fetch_add(1, std::memory_order_seq_cst);
-    wake_.wait(lock, [&] { return stopping_ || closed_ || lane.published.load(std::memory_order_seq_cst) > done; });
-    sleeping_.fetch_sub(1, std::memory_order_seq_cst);
-    return !stopping_ && lane.published.load(std::memory_order_acquire) > done;
-}
-
-void BandedFrame::DrawItems(int index, uint32_t from, uint32_t to) {
+// With the lane claimed: draws what was published to it since it was last drawn.
+void BandedFrame::DrawLane(int index) {
     Lane& lane = *lanes_[static_cast<size_t>(index)];
+    const uint32_t from = lane.done.load(std::memory_order_relaxed);
+    const uint32_t to = lane.published.load(std::memory_order_acquire);
     for (uint32_t k = from; k < to; ++k) {
         const Item& item = items_[lane.items[k]];
         const Batch& batch = batches_[item.batch];
@@ -230,6 +286,7 @@ void BandedFrame::DrawItems(int index, uint32_t from, uint32_t to) {
         }
         RasterizeTriangle(lane.context, item.v[0], item.v[1], item.v[2]);
     }
+    lane.done.store(to, std::memory_order_release);
 }
 
 void BandedFrame::DrawClear(const Batch& batch, int lane) const {
@@ -246,15 +303,6 @@ void BandedFrame::DrawClear(const Batch& batch, int lane) const {
             if (batch.clearDepth) std::fill_n(target.depth.begin() + row + c.x0, c.x1 - c.x0, batch.depth);
         }
     }
-}
-
-// Under mutex_, once the lane has drawn all of a closed frame.
-void BandedFrame::CloseLane(Lane& lane) {
-    for (int l = 0; l < kSpanLevelCount; ++l) {
-        lane.pixels[l] += lane.context.pixels[l];
-        lane.context.pixels[l] = 0;
-    }
-    lane.batch = UINT32_MAX;
 }
 
 }  // namespace cm

@@ -5,13 +5,18 @@
 // draw's resolved states once (a RasterContext, with a reference on the texture it samples) and
 // every triangle as its three screen vertices; a Clear is kept as an item of its own.
 //
-// The target's rows are dealt out in blocks to n lanes, each a thread of its own: block b (rows
-// b * blockRows up to the next block) belongs to lane b mod n, so every lane gets a share of
-// every part of the picture. Each item is filed, in call order, with every lane whose blocks
-// its rows can touch, and is published to the lanes when its draw ends (a clear at once). A
-// lane draws what has been published to it at once, with the writable rows narrowed to its own
-// blocks: the lanes scan-convert the start of the frame while the caller is still transforming
-// the rest. Finish waits until every lane has drawn everything, then forgets the frame.
+// The target's rows are dealt out in blocks to lanes: block b (rows b * blockRows up to the
+// next block) belongs to lane b mod lanes, so every lane gets a share of every part of the
+// picture. Each item is filed, in call order, with every lane whose blocks its rows can touch,
+// and is published to the lanes when a draw ends, a few small draws at a time (a clear at
+// once); a publication takes the lines of the lanes' counters from the threads reading them, so
+// it is not made for every sprite. A lane is not a thread:
+// whichever thread claims a lane draws what has been published to it, in order, with the
+// writable rows narrowed to the lane's blocks, and lets it go. A frame for n threads has 2n
+// lanes and n - 1 helper threads; the helpers draw while the caller is still transforming the
+// rest of the frame, and in Finish the caller claims lanes too until all is drawn. So n threads
+// are busy, never more: the caller's own share of the drawing is what is left when its vertex
+// stage ends, whatever the frame's mix of transforming and filling.
 //
 // A pixel's value depends only on the items covering it, in call order, and on row and pixel
 // arithmetic that does not depend on where a span or a block begins (Span.h, Rasterizer.h); so
@@ -59,15 +64,18 @@ public:
 
 private:
     std::vector<std::unique_ptr<T[]>> chunks_;
-    uint32_t size_ = 0;
+    // Written for every element by the appending thread: kept off the line the readers' chunk
+    // table is on, so appending does not take that line away from them each time.
+    alignas(64) uint32_t size_ = 0;
 };
 
 class BandedFrame {
 public:
     static constexpr uint32_t kMaxItems = 1u << 20;
 
-    // Starts lanes threads (2 or more); keeps up to capacity items (rounded up to whole chunks).
-    explicit BandedFrame(int lanes, uint32_t capacity = kMaxItems);
+    // Draws with threads threads (2 or more), the caller's included; keeps up to capacity items
+    // (rounded up to whole chunks).
+    explicit BandedFrame(int threads, uint32_t capacity = kMaxItems);
     ~BandedFrame();
     BandedFrame(const BandedFrame&) = delete;
     BandedFrame& operator=(const BandedFrame&) = delete;
@@ -101,13 +109,17 @@ private:
         int firstRow, lastRow;  // the rows the item may write (a conservative bound)
         RasterVertex v[3];
     };
+    // Three groups on lines of their own, as each is written by another thread: what the caller
+    // files, the counters every thread looks at for work, the state of the drawing thread.
     struct Lane {
         explicit Lane(uint32_t capacity) : items(capacity) {}
-        ChunkedList<uint32_t> items;        // item numbers, in call order
-        std::atomic<uint32_t> published{0};  // how many of them the lane may draw
-        std::thread thread;
-        // Used by the lane's thread alone while a frame is open.
-        RasterContext context;
+        ChunkedList<uint32_t> items;  // item numbers, in call order; appended by the caller
+        uint32_t filed = 0;           // of them, published so far; the caller's
+        alignas(64) std::atomic<uint32_t> published{0};  // how many of them may be drawn
+        std::atomic<uint32_t> done{0};                   // how many of them are drawn
+        std::atomic<bool> claimed{false};                // a thread is drawing the lane
+        // Used by the thread that has claimed the lane.
+        alignas(64) RasterContext context;
         uint32_t batch = UINT32_MAX;  // the batch context was made for
         uint64_t pixels[kSpanLevelCount] = {};
     };
@@ -115,27 +127,30 @@ private:
     void MakeRoom();
     void FileItem(uint32_t item);
     void Publish();
-    void LaneLoop(int lane);
-    bool WaitForWork(Lane& lane, uint32_t done);
-    void DrawItems(int lane, uint32_t from, uint32_t to);
+    bool HasWork() const;
+    bool DrawSome(size_t start);
+    bool Claim(Lane& lane);
+    void DrawLane(int index);
     void DrawClear(const Batch& batch, int lane) const;
-    void CloseLane(Lane& lane);
+    bool AllDrawn() const;
+    void HelperLoop(size_t start);
     void Reset();
 
     ChunkedList<Batch> batches_;
     ChunkedList<Item> items_;
     std::vector<std::unique_ptr<Lane>> lanes_;
+    std::vector<std::thread> helpers_;
     int blockRows_ = 0;  // of the frame's target; set by its first item
     int targetHeight_ = 0;
     uint64_t carried_[kSpanLevelCount] = {};  // pixels of frames finished by MakeRoom
+    int unpublishedDraws_ = 0;                // draws ended since the last publication
+    uint32_t publishedItems_ = 0;             // items_.Size() at the last publication
 
     std::mutex mutex_;
     std::condition_variable wake_, finished_;
-    std::atomic<int> sleeping_{0};  // lanes waiting on wake_
-    bool closed_ = false;           // the caller waits in Finish; under mutex_
-    int drained_ = 0;               // lanes done with the closed frame; under mutex_
-    uint64_t frame_ = 0;            // counts finished frames; under mutex_
-    bool stopping_ = false;
+    std::atomic<int> sleeping_{0};         // helpers waiting on wake_
+    std::atomic<bool> finishing_{false};  // the caller waits in Finish for lanes claimed by helpers
+    bool stopping_ = false;                // under mutex_
 };
 
 }  // namespace cm

@@ -17,9 +17,9 @@
 // device's own size nothing is scaled and the pixels are those of a device never resized.
 //
 // Threads: with SetThreadCount(n > 1) the device hands a frame's triangles and clears, after
-// their vertex stage, to n drawing threads as each draw ends, each owning blocks of rows, while
-// the caller's thread goes on with the next calls; the design and why every n gives the same
-// bytes are in BandedFrame.h. Flush waits for all of it; it is called before
+// their vertex stage, to n - 1 drawing threads as draws end, while the caller's thread goes on
+// with the next calls; Flush draws alongside them until the frame is done. The design and why
+// every n gives the same bytes are in BandedFrame.h. Flush is called before
 // anything reads the target (GetRenderTarget, GetPixelsDrawn), before the target is resized and
 // before a texture is loaded through D3DXLoadTextureFromMemory; a kept draw holds a reference on
 // its texture. Calls must still come from one thread.
