@@ -33,7 +33,8 @@ TEST(Recording, BadValuesAreRefusedWithAReason) {
 }
 
 TEST(Recording, OutputsPastTheShowsEndOrUnwritableAreRefusedBeforeAnyFrameIsDrawn) {
-    const std::string dir = TempDir("late");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     // The show's last frame at 2 fps is at 162.5 s.
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--fps", "2", "--stills", "1,163", "--still-dir", dir},
@@ -52,7 +53,8 @@ TEST(Recording, OutputsPastTheShowsEndOrUnwritableAreRefusedBeforeAnyFrameIsDraw
 }
 
 TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
-    const std::string dir = TempDir("interrupted");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     int status = -1;
     const std::string output = Shell("./coldmeridian-record --quiet --fps 10 --out " + dir +
                                          "/x.mp4 & sleep 4; kill -INT $!; wait $!; echo $?",
@@ -66,9 +68,10 @@ TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
 // gives the same bytes; another seed other sparks.
 TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesTheSparks) {
     std::vector<std::string> dirs;
-    const std::string trace = TempDir("trace");
+    const ScratchDir scratch;
+    const std::string trace = scratch.Path("trace");
     for (const char* seed : {"7", "7", "8"}) {
-        dirs.push_back(TempDir(std::string("frames_") + std::to_string(dirs.size())));
+        dirs.push_back(scratch.Path("frames_" + std::to_string(dirs.size())));
         std::vector<std::string> args = {"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames",
                                          dirs.back(), "--threads", dirs.size() == 1 ? "1" : "3"};
         if (dirs.size() == 1) args.insert(args.end(), {"--trace", trace});
@@ -106,7 +109,8 @@ TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesThe
 
 // A still of another shape is drawn at the largest 4:3 picture it holds, centred, bars beside.
 TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
-    const std::string dir = TempDir("sized");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     Recorder r(Options({"--fps", "10", "--seed", "1", "--stills", "35", "--still-dir", dir, "--size", "800x450",
                         "--supersample", "2"}));
     ASSERT_EQ(r.Run(), 0);
@@ -124,7 +128,8 @@ TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
 }
 
 TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
-    const std::string dir = TempDir("video");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     // The lossless video's frames are the PNG stills' pixels exactly: no channel swapped, no
     // frame shifted.
     Recorder lossless(Options({"--fps", "25", "--from", "13.6", "--to", "14.8", "--seed", "3", "--lossless",
@@ -165,7 +170,8 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
 }
 
 TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {
-    const std::string dir = TempDir("noffmpeg");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     // Takes all input, then fails as an encoder might at the end.
     const std::string failing = dir + "/failing-ffmpeg";
     std::ofstream(failing) << "#!/bin/sh\ncat >/dev/null\necho 'broken encoder' >&2\nexit 3\n";

@@ -2,6 +2,7 @@
 // the files they write.
 #pragma once
 
+#include "common/ScratchDir.h"
 #include "resources/PngImage.h"
 #include "RecordOptions.h"
 #include "Recorder.h"
@@ -11,8 +12,8 @@
 
 namespace cm::record::test {
 
-// A fresh empty folder under the temporary directory, private to this process.
-std::string TempDir(const std::string& name);
+using cm::test::ScratchDir;
+
 // Options from a command line, which must parse.
 RecordOptions Options(const std::vector<std::string>& args);
 // Runs a shell command; returns its standard output, and its exit status in *status.

@@ -62,7 +62,8 @@ void ExpectNineLitTiles(const std::string& file) {
 }
 
 TEST(WholeShowRecording, EveryPartInOrderWithAFlashAtEachChangeAndTheReferenceFrames) {
-    const std::string dir = TempDir("whole");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     std::vector<std::string> references;
     std::string times;
     for (const std::string& name : FilesIn(kReferenceDir)) {
@@ -107,7 +108,8 @@ TEST(WholeShowRecording, EveryPartInOrderWithAFlashAtEachChangeAndTheReferenceFr
 }
 
 TEST(WholeShowRecording, TheVideosMusicIsAudibleAndAsLongAsTheShow) {
-    const std::string dir = TempDir("whole_video");
+    const ScratchDir scratch;
+    const std::string dir = scratch.path.string();
     Recorder recorder(Options({"--fps", "5", "--size", "160x120", "--seed", "1", "--out", dir + "/show.mp4"}));
     ASSERT_EQ(recorder.Run(), 0);
     const int64_t frames = recorder.Summary().framesRun;
