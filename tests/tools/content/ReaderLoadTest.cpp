@@ -1,6 +1,6 @@
 // The shipped pack read by the show's own readers, as the parts load it: every scene becomes a
 // graph holding each item the generator wrote, with its kind, links and keys; every textured
-// surface finds its image; every image a part names loads as a texture.
+// surface finds its image.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -97,17 +97,6 @@ TEST_F(ReaderLoad, EverySceneBuildsEachItemWithItsKindLinksKeysAndTexturedSurfac
             EXPECT_NE(m->GetTextureMap()->GetTexture(), nullptr);
         }
         EXPECT_EQ(textured, int(texturedSurfaces.size())) << "a surface's image was not found";
-    }
-}
-
-TEST_F(ReaderLoad, EveryImageAPartNamesLoadsAsATexture) {
-    for (const std::string name : kPartFiles) {
-        if (!EndsWith(name, ".jpg")) continue;
-        SCOPED_TRACE(name);
-        const Texture* t = textures_.Load(name.c_str());
-        ASSERT_NE(t, nullptr);
-        EXPECT_EQ(int(t->GetWidth()), Show().images.at(name).Width());
-        EXPECT_EQ(int(t->GetHeight()), Show().images.at(name).Height());
     }
 }
 
