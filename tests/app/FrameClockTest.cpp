@@ -42,13 +42,10 @@ TEST(FrameClock, SamplesPerFrameAddUpExactly) {
 }
 
 TEST(FrameClock, FirstFrameAtOrAfterATimeIsExactOnFrameBoundaries) {
-    const FrameClock c60({60, 1});
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.0), 0);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(-3.0), 0);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.5), 30);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.5000001), 31);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.1), 6);  // 0.1 * 60 is 6.000000000000001 in doubles
-    const FrameClock ntsc({30000, 1001});
+    // 0.1 * 60 is 6.000000000000001 in doubles.
+    const std::pair<double, int64_t> at60[] = {{0.0, 0}, {-3.0, 0}, {0.5, 30}, {0.5000001, 31}, {0.1, 6}};
+    const FrameClock c60({60, 1}), ntsc({30000, 1001});
+    for (const auto& [seconds, frame] : at60) EXPECT_EQ(c60.FirstFrameAtOrAfter(seconds), frame) << seconds;
     EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1001.0), 30000);
     EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1000.99), 30000);
 }

@@ -1,5 +1,6 @@
 // The show program started as a user would, from another folder, where it cannot start: each
 // failure is one line on standard error naming what failed and what to do.
+#include "common/Files.h"
 #include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace cm::test {
@@ -22,11 +21,9 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+std::string Slurp(const std::string& file) {
+    const std::vector<uint8_t> bytes = ReadBytes(file);
+    return {bytes.begin(), bytes.end()};
 }
 
 // Runs the program from a scratch folder with the environment changed by env (env's syntax).
