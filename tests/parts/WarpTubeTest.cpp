@@ -8,12 +8,10 @@ namespace {
 
 TEST(WarpTubeRing, PhaseZeroStartsAt48AndClosesOnItself) {
     // At phase 0 the two-lobed ripple vanishes and the three-lobed one is at its crest.
-    const Vector3 first = WarpTube::RingPoint(0.0f, 0.0f);
-    EXPECT_FLOAT_EQ(first.x, 48.0f);
-    EXPECT_FLOAT_EQ(first.y, 0.0f);
-    const Vector3 last = WarpTube::RingPoint(0.0f, 100.0f);
-    EXPECT_NEAR(last.x, 48.0f, 1e-3f);
-    EXPECT_NEAR(last.y, 0.0f, 1e-3f);
+    for (const float along : {0.0f, 100.0f}) {
+        EXPECT_NEAR(WarpTube::RingPoint(0.0f, along).x, 48.0f, 1e-3f) << along;
+        EXPECT_NEAR(WarpTube::RingPoint(0.0f, along).y, 0.0f, 1e-3f) << along;
+    }
 }
 
 class WarpTubeDraw : public DeviceRecordTest {};
