@@ -47,7 +47,6 @@ TEST(SparkEmitter, ASparkOfLifeLIsMovedLTimesDrawnLPlusOneTimesAndFadesToItsEnd)
     e.Spawn();
     ASSERT_NE(e.head, nullptr);
     Spark* s = e.head;
-    EXPECT_FLOAT_EQ(s->greyStep, -1.2f / 65.0f);
     // Speeds 0.02 to 0.08 per tick inside 13 degrees of straight up.
     const float speed = std::sqrt(s->velocity.Dot(s->velocity));
     EXPECT_GE(speed, 0.0199f);

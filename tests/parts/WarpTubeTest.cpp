@@ -6,17 +6,15 @@
 namespace cm::test {
 namespace {
 
-TEST(WarpTubeRing, PhaseZeroStartsAt48AndClosesOnItself) {
-    // At phase 0 the two-lobed ripple vanishes and the three-lobed one is at its crest.
+class WarpTubeDraw : public DeviceRecordTest {};
+
+TEST_F(WarpTubeDraw, OneSceneOf200WhiteFansWithScrollingRowsOnRingsOfRadius48) {
+    // At phase 0 the two-lobed ripple vanishes and the three-lobed one is at its crest; a ring
+    // closes on itself.
     for (const float along : {0.0f, 100.0f}) {
         EXPECT_NEAR(WarpTube::RingPoint(0.0f, along).x, 48.0f, 1e-3f) << along;
         EXPECT_NEAR(WarpTube::RingPoint(0.0f, along).y, 0.0f, 1e-3f) << along;
     }
-}
-
-class WarpTubeDraw : public DeviceRecordTest {};
-
-TEST_F(WarpTubeDraw, OneSceneOf200WhiteFansWithScrollingRows) {
     WarpTube tube(TunnelTubeConfig());
     const float a = 2.5f;
     tube.Draw(a);

@@ -57,7 +57,8 @@ TEST(ShippedData, PartsFindEveryFileTheyNameInThePackAndOnDisk) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(pack.Select(name));
         EXPECT_TRUE(pack.Read(*pack.GetCurrentEntry()) == bytes) << "pack entry differs from this build";
-        EXPECT_TRUE(cm::test::ReadBytes(bin / "data" / name.substr(5)) == bytes) << "loose file differs from this build";
+        EXPECT_TRUE(cm::test::ReadBytes(bin / "data" / name.substr(5)) == bytes)
+            << "loose file differs from this build";
     }
 }
 

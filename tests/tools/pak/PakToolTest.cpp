@@ -31,18 +31,15 @@ PakRun Pak(const std::string& arguments) {
 
 TEST(PakTool, RoundTripThroughCreateListAndExtract) {
     ScratchDir dir;
-    std::filesystem::create_directories(dir.path / "data");
-    std::filesystem::create_directories(dir.path / "other");
     Bytes binary(70000);
     for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<std::uint8_t>(i * 7 + (i >> 9));
-    const std::string d = dir.path.string() + "/";
-    dir.Write("data/Scroll.JPG", binary);
-    dir.Write("data/introScene.lws", {'L', 'W', 'S', '\n'});
-    dir.Write("other/scroll.jpg", {'2'});
-    dir.Write("empty.txt", {});
-    const std::string pak = d + "k.pak";
-    const PakRun create = Pak("create " + Q(pak) + " " + Q(d + "data/Scroll.JPG") + " " + Q(d + "data/introScene.lws") +
-                              " " + Q(d + "other/scroll.jpg") + " " + Q(d + "empty.txt"));
+    const std::pair<const char*, Bytes> files[] = {
+        {"data/Scroll.JPG", binary}, {"data/introScene.lws", {'L', 'W', 'S', '\n'}},
+        {"other/scroll.jpg", {'2'}}, {"empty.txt", {}}};
+    const std::string d = dir.path.string() + "/", pak = d + "k.pak";
+    std::string inputs;
+    for (const auto& [name, bytes] : files) inputs.append(" ").append(Q(dir.Write(name, bytes)));
+    const PakRun create = Pak("create " + Q(pak) + inputs);
     ASSERT_EQ(create.status, 0) << create.output;
     EXPECT_NE(create.output.find("warning"), std::string::npos) << "scroll.jpg twice";
 
