@@ -16,11 +16,8 @@ std::vector<float> PlayNote(const std::string& patch, int note, int rate) {
     m.channels = 1;
     m.bpm = 137;
     m.order = {0};
-    XmPattern p;
-    p.rows = 32;
-    p.cells.assign(32, XmCell{});
-    p.cells[0] = {static_cast<uint8_t>(note), 1, 0, 0, 0};
-    m.patterns = {p};
+    m.patterns = {{32, std::vector<XmCell>(32)}};
+    m.patterns[0].cells[0] = {static_cast<uint8_t>(note), 1, 0, 0, 0};
     XmInstrument in;
     EXPECT_TRUE(MakePatch(patch, in));
     m.instruments = {in};

@@ -9,36 +9,24 @@ namespace {
 // A small module: three channels, two patterns of odd lengths, one looped instrument with an
 // envelope and one one-shot instrument.
 XmModule SmallModule() {
-    XmModule m;
-    m.name = "roundtrip";
-    m.channels = 3;
-    m.speed = 5;
-    m.bpm = 140;
-    m.restart = 1;
-    m.order = {1, 0, 1};
-    for (int rows : {7, 3}) {
-        XmPattern p;
-        p.rows = rows;
-        p.cells.assign(static_cast<size_t>(rows * m.channels), XmCell{});
-        m.patterns.push_back(p);
-    }
+    XmModule m{.name = "roundtrip", .channels = 3, .speed = 5, .bpm = 140, .restart = 1, .order = {1, 0, 1},
+               .patterns = {{7, std::vector<XmCell>(7 * 3)}, {3, std::vector<XmCell>(3 * 3)}},
+               .instruments = {{}, {}}};
     m.patterns[0].cells[0] = {49, 1, 0x10 + 40, 0, 0};      // note, instrument, volume
     m.patterns[0].cells[4] = {kXmKeyOff, 0, 0, 0, 0};       // row 1, channel 2
     m.patterns[0].cells[20] = {96, 2, 0x50, 0x0A, 0x21};    // all five fields: stored unpacked
     m.patterns[1].cells[8] = {0, 0, 0, 0x0F, 0x03};         // effect only
 
-    XmInstrument a;
-    a.name = "looped";
-    a.sample.assign(300, 1000);
-    a.loop = true;
-    a.loopStart = 100;
-    a.loopLength = 150;
-    a.envelope.points = {{0, 0}, {10, 64}, {30, 20}};
-    a.envelope.sustain = 2;
-    XmInstrument b;
-    b.name = "oneshot";
-    b.sample = {0, 32767, -32768};
-    m.instruments = {a, b};
+    XmInstrument& looped = m.instruments[0];
+    looped.name = "looped";
+    looped.sample.assign(300, 1000);
+    looped.loop = true;
+    looped.loopStart = 100;
+    looped.loopLength = 150;
+    looped.envelope.points = {{0, 0}, {10, 64}, {30, 20}};
+    looped.envelope.sustain = 2;
+    m.instruments[1].name = "oneshot";
+    m.instruments[1].sample = {0, 32767, -32768};
     return m;
 }
 
