@@ -20,7 +20,7 @@ protected:
     EndScroller scroller;
 };
 
-TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960AndNeverOnAStillFrame) {
+TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960NeverOnAStillFrameAndDrawsAnOpaqueFan) {
     int quit = 0;
     EXPECT_EQ(scroller.GetY(), 480.0f);
     scroller.SetY(-950.0f);
@@ -42,9 +42,8 @@ TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960AndNeverOnAStillFrame) {
         time += 2.5f;
     }
     EXPECT_FLOAT_EQ(time, 360.0f);
-}
 
-TEST_F(EndScrollerTest, ScrollQuadIsAnOpaqueFanStretchedTo640By960) {
+    // The scroll quad: an opaque fan stretched to 640 by 960.
     scroller.SetY(-100.0f);
     device->GetCallRecord().Clear();
     scroller.FramePart(0.0f, nullptr);
