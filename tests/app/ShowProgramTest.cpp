@@ -35,7 +35,7 @@ Outcome Start(const std::string& env, const std::string& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(scratch.Path("out")), Slurp(scratch.Path("err"))};
 }
 
-TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {
+TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine) {
     const Outcome help = Start("", "--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--data DIR"), std::string::npos) << help.out;
@@ -43,9 +43,8 @@ TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {
     EXPECT_EQ(bad.code, 2);
     EXPECT_NE(bad.err.find("'--fulscreen'"), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("usage:"), std::string::npos) << bad.err;
-}
 
-TEST(ShowProgram, EachStartUpFailureIsOneLineNamingWhatFailed) {
+    // Each start-up failure is one line naming what failed.
     const struct {
         const char* env;
         const char* args;

@@ -68,14 +68,9 @@ TEST(PakTool, RefusesDamagedArchives) {
     AddEntry(sound, "a.lws", "alpha");
     AddEntry(sound, "b.lwo", std::string(300, 'b'));
     AddCount(sound, 2);
-    std::vector<std::pair<const char*, Bytes>> cases;
-    Bytes b = sound;
-    PutU32(b, b.size() - 4, 0xffffffffu);
-    cases.emplace_back("count 0xFFFFFFFF", b);
-    b = sound;
-    PutU32(b, 144 + 5 + 140, 0xfffffff0u);
-    cases.emplace_back("wrapped offset", b);
-    cases.emplace_back("zero-length file", Bytes{});
+    std::pair<const char*, Bytes> cases[] = {{"count 0xFFFFFFFF", sound}, {"wrapped offset", sound}, {"zero-length file", {}}};
+    PutU32(cases[0].second, sound.size() - 4, 0xffffffffu);
+    PutU32(cases[1].second, 144 + 5 + 140, 0xfffffff0u);
     ScratchDir dir;
     const std::string out = (dir.path / "out").string();
     for (const auto& [what, bytes] : cases) {
@@ -97,8 +92,7 @@ TEST(PakTool, ExtractRefusesNamesThatLeaveTheFolder) {
         AddCount(bytes, 2);
         const PakRun extract = Pak("extract " + Q(dir.Write("e.pak", bytes)) + " " + Q((dir.path / "out").string()));
         EXPECT_EQ(extract.status, 1) << name << ":\n" << extract.output;
-        EXPECT_FALSE(std::filesystem::exists(dir.path / "escape.txt"));
-        EXPECT_FALSE(std::filesystem::exists(dir.path / "out" / "fine.txt")) << "refused before writing anything";
+        EXPECT_FALSE(std::filesystem::exists(dir.path / "out")) << "refused before writing anything";
     }
 }
 
