@@ -7,6 +7,7 @@
 #include "RecordOptions.h"
 #include "Recorder.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,6 @@ double Rms(const std::vector<int16_t>& samples);
 double MeanBrightness(const Image& image);
 std::string ReadFile(const std::string& path);
 // Files of a folder, by name.
-std::vector<std::string> FilesIn(const std::string& dir);
+std::vector<std::string> FilesIn(const std::filesystem::path& dir);
 
 }  // namespace cm::record::test

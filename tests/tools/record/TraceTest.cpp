@@ -217,17 +217,16 @@ Drawn Replay(const std::vector<TraceEntry>& entries, const std::string& dir) {
 
 // State set before tracing began reaches the replay through the state dump at the start.
 TEST(DeviceTrace, ReplaysToTheSameStatesVerticesAndPixels) {
-    const cm::test::ScratchDir scratch;
-    const std::string dir = scratch.path.string();
-    const Drawn drawn = DrawTwoFrames(dir);
+    const test::ScratchDir dir;
+    const Drawn drawn = DrawTwoFrames(dir.path.string());
 
     std::vector<TraceEntry> entries;
     std::string error;
-    ASSERT_TRUE(ReadTrace(test::ReadFile(dir + "/trace.txt"), entries, error)) << error;
+    ASSERT_TRUE(ReadTrace(test::ReadFile(dir.Path("trace.txt")), entries, error)) << error;
     const auto textureLines = std::count_if(entries.begin(), entries.end(),
                                             [](const TraceEntry& e) { return e.kind == TraceEntry::Kind::Texture; });
     EXPECT_EQ(textureLines, 2) << "each texture is written once though bound again";
-    const Drawn replayed = Replay(entries, dir);
+    const Drawn replayed = Replay(entries, dir.path.string());
     ASSERT_EQ(replayed.frames.size(), 2u);
     EXPECT_TRUE(replayed.states == drawn.states);
     EXPECT_TRUE(replayed.vertices == drawn.vertices);
