@@ -76,9 +76,8 @@ TEST(BlobDeformer, DetachesTheMeshAndMovesItAlongRaysWithinItsAmplitudeTheSameFo
 TEST(EnvironmentMap, NormalsAlongTheLineOfSightMapToTheCentreAndTurnWithTheView) {
     Mesh mesh;
     mesh.SetVertexCount(3);
-    mesh.GetVertex(0)->position = {0, 0, 0};
-    mesh.GetVertex(1)->position = {0, 1, 0};
-    mesh.GetVertex(2)->position = {1, 0, 0};
+    const Vector3 corners[3] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}};
+    for (int i = 0; i < 3; ++i) mesh.GetVertex(i)->position = corners[i];
     mesh.SetFaceCount(1);
     *mesh.GetFace(0) = MeshFace{0, 1, 2};
     mesh.matrix.SetIdentity();

@@ -26,24 +26,16 @@ TEST(SparkRandom, GeneratorFollowsTheRuntimeSequenceAndStaysInRange) {
     }
 }
 
-// One hand-made spark at a time: no spawns from Advance, fixed life and brightness.
-SparkEmitter SingleSparkEmitter(SparkPool& pool, int32_t life) {
-    SparkEmitter e(pool);
-    e.spawnBase = 0;
-    e.spawnRange = 0;
-    e.lifeBase = life;
-    e.lifeRange = 0;
-    e.greyStartBase = 1.1f;
-    e.greyStartRange = 0.0f;
-    e.greyEndBase = -0.1f;
-    e.greyEndRange = 0.0f;
-    return e;
-}
-
 TEST(SparkEmitter, ASparkOfLifeLIsMovedLTimesDrawnLPlusOneTimesFadesToItsEndAndMovesOnlyWithTime) {
     SeedProgramRandom(7);
     SparkPool pool(4);
-    SparkEmitter e = SingleSparkEmitter(pool, 65);
+    // One hand-made spark: no spawns from Advance, a fixed life and fixed brightness from 1.1 to -0.1.
+    SparkEmitter e(pool);
+    e.spawnBase = e.spawnRange = e.lifeRange = 0;
+    e.lifeBase = 65;
+    e.greyStartRange = e.greyEndRange = 0.0f;
+    e.greyStartBase = 1.1f;
+    e.greyEndBase = -0.1f;
     e.Spawn();
     ASSERT_NE(e.head, nullptr);
     Spark* s = e.head;
