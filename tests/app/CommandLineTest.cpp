@@ -1,12 +1,11 @@
 // The show's command line and where both programs look for the data.
 #include "app/DataFolder.h"
 #include "app/ShowCommandLine.h"
+#include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <unistd.h>
 
 namespace cm {
 namespace {
@@ -37,14 +36,10 @@ TEST(DataFolder, LooksBesideTheProgramThenInItsShareFolderAndOnlyInAGivenFolder)
     EXPECT_EQ(fs::path(here.folder), fs::current_path());
     ASSERT_EQ(here.searched.size(), 1u);
 
-    const fs::path empty = fs::temp_directory_path() / ("cm_nodata_" + std::to_string(::getpid()));
-    fs::create_directories(empty);
-    const DataSearch none = FindDataFolder(empty.string());
-    EXPECT_TRUE(none.folder.empty());  // its message is ShowProgramTest's
-
-    std::ofstream(empty / "kelvarin.pak") << "x";
-    EXPECT_EQ(FindDataFolder(empty.string()).folder, empty.string());
-    fs::remove_all(empty);
+    const test::ScratchDir dir;
+    EXPECT_TRUE(FindDataFolder(dir.path.string()).folder.empty());  // its message is ShowProgramTest's
+    dir.WriteText("kelvarin.pak", "x");
+    EXPECT_EQ(FindDataFolder(dir.path.string()).folder, dir.path.string());
 }
 
 }  // namespace

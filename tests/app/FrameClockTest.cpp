@@ -12,7 +12,7 @@ namespace {
 // Frames in 170 s, a little more than the whole show.
 int64_t ShowFrames(FrameRate r) { return int64_t(170) * r.num / r.den + 1; }
 
-TEST(FrameClock, TicksFollowRealTimeOverTheWholeShowWithoutDrift) {
+TEST(FrameClock, TicksFollowRealTimeOverTheWholeShowWithoutDriftAndFramesStartOnTheirBoundaries) {
     for (const FrameRate r : {FrameRate{60, 1}, FrameRate{50, 1}, FrameRate{30000, 1001}}) {
         const FrameClock clock(r);
         int64_t total = 0;
@@ -25,8 +25,16 @@ TEST(FrameClock, TicksFollowRealTimeOverTheWholeShowWithoutDrift) {
         }
     }
     // Beyond the loop, where frame time and tick time meet exactly: 1001 s is 71500 ticks.
-    EXPECT_EQ(FrameClock({30000, 1001}).TicksAt(30000), 71500);
-    EXPECT_EQ(FrameClock({30000, 1001}).TicksAt(29999), 71497);  // 2.38 ticks a frame
+    const FrameClock c60({60, 1}), ntsc({30000, 1001});
+    EXPECT_EQ(ntsc.TicksAt(30000), 71500);
+    EXPECT_EQ(ntsc.TicksAt(29999), 71497);  // 2.38 ticks a frame
+
+    // The first frame at or after a time is exact on frame boundaries (0.1 * 60 is
+    // 6.000000000000001 in doubles).
+    const std::pair<double, int64_t> at60[] = {{0.0, 0}, {-3.0, 0}, {0.5, 30}, {0.5000001, 31}, {0.1, 6}};
+    for (const auto& [seconds, frame] : at60) EXPECT_EQ(c60.FirstFrameAtOrAfter(seconds), frame) << seconds;
+    EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1001.0), 30000);
+    EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1000.99), 30000);
 }
 
 TEST(FrameClock, SamplesPerFrameAddUpExactly) {
@@ -39,18 +47,6 @@ TEST(FrameClock, SamplesPerFrameAddUpExactly) {
     }
     EXPECT_EQ(sum, int64_t(1001) * 44100);
     EXPECT_EQ(FrameClock({60, 1}).SamplesAt(9750, 48000), 7800000);
-}
-
-TEST(FrameClock, FirstFrameAtOrAfterATimeIsExactOnFrameBoundaries) {
-    const FrameClock c60({60, 1});
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.0), 0);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(-3.0), 0);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.5), 30);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.5000001), 31);
-    EXPECT_EQ(c60.FirstFrameAtOrAfter(0.1), 6);  // 0.1 * 60 is 6.000000000000001 in doubles
-    const FrameClock ntsc({30000, 1001});
-    EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1001.0), 30000);
-    EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1000.99), 30000);
 }
 
 TEST(FrameClock, FrameRatesAreParsedOrRefused) {

@@ -1,5 +1,6 @@
 // The show program started as a user would, from another folder, where it cannot start: each
 // failure is one line on standard error naming what failed and what to do.
+#include "common/Files.h"
 #include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace cm::test {
@@ -22,11 +21,9 @@ struct Outcome {
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+std::string Slurp(const std::string& file) {
+    const std::vector<uint8_t> bytes = ReadBytes(file);
+    return {bytes.begin(), bytes.end()};
 }
 
 // Runs the program from a scratch folder with the environment changed by env (env's syntax).
@@ -38,7 +35,7 @@ Outcome Start(const std::string& env, const std::string& args) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(scratch.Path("out")), Slurp(scratch.Path("err"))};
 }
 
-TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {
+TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine) {
     const Outcome help = Start("", "--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("--data DIR"), std::string::npos) << help.out;
@@ -46,9 +43,8 @@ TEST(ShowProgram, AnswersHelpAndRefusesUnknownArguments) {
     EXPECT_EQ(bad.code, 2);
     EXPECT_NE(bad.err.find("'--fulscreen'"), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("usage:"), std::string::npos) << bad.err;
-}
 
-TEST(ShowProgram, EachStartUpFailureIsOneLineNamingWhatFailed) {
+    // Each start-up failure is one line naming what failed.
     const struct {
         const char* env;
         const char* args;

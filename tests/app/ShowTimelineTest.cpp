@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace cm::test {
 namespace {
 
@@ -77,7 +75,7 @@ TEST_F(ShowTimeline, TwoEventsInOneFrameAdvanceTwiceAndCapTheFlashAndRoomPartsRe
     EXPECT_FLOAT_EQ(show.GetRoom()->GetTime(), dt);
 }
 
-TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftAndFadesOutOverTime) {
+TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftFadesOutOverTimeAndAddsItsGreyOverTheWholeScreen) {
     show.SetFlashLevel(0.2f);
     show.TriggerFlash();
     EXPECT_FLOAT_EQ(show.GetFlashLevel(), 0.9f);
@@ -100,11 +98,9 @@ TEST_F(ShowTimeline, FlashStartsFromWhatIsLeftAndFadesOutOverTime) {
     const float remainder = show.GetFlashLevel();
     show.TriggerFlash();
     EXPECT_FLOAT_EQ(show.GetFlashLevel(), remainder + 0.7f);
-}
 
-TEST_F(ShowTimeline, FlashQuadAddsItsGreyOverTheWholeScreen) {
-    // A grey frame of 0x33 plus a flash at 0.5 (0x7F, truncated) gives 0xB2 everywhere, corners
-    // included.
+    // The quad: a grey frame of 0x33 plus a flash at 0.5 (0x7F, truncated) gives 0xB2
+    // everywhere, corners included.
     show.SetFlashLevel(0.5f);
     show.GetDisplay()->BeginFrame(Color4(0.2f, 0.2f, 0.2f, 1.0f));
     show.DrawFlash();

@@ -21,41 +21,32 @@ void ExpectNothingLeft() {
     EXPECT_EQ(GetMountedPack(), nullptr);
 }
 
-TEST(ShowStartup, CancelCreatesNothingAndExitsWithOne) {
-    ShowSetup setup = HeadlessSetup(nullptr);
-    setup.options.cancelled = 1;
-    Show show;
-    EXPECT_EQ(RunShow(show, setup), 1);
-    EXPECT_EQ(show.GetDisplay(), nullptr);
-    EXPECT_EQ(show.GetTextures(), nullptr);
-    ExpectNothingLeft();
-}
-
+// Windowed and silent, the window waiting for the refresh too; full screen without vsync, with music.
 TEST(ShowStartup, OptionsChooseTheDisplayAndTheMusic) {
-    {
-        Show show;
-        ShowSetup setup = HeadlessSetup(nullptr);
-        ASSERT_TRUE(show.InitShow(setup));
-        EXPECT_EQ(show.GetDisplay()->GetFlags(), 0x1Eu) << "the window waits for the refresh too";
-        EXPECT_EQ(show.GetMusic(), nullptr);
-        EXPECT_NE(GetMountedPack(), nullptr);
-        show.ShutdownShow();
+    for (const bool windowed : {true, false}) {
+        {
+            Show show;
+            ShowSetup setup = HeadlessSetup(nullptr);
+            setup.options.windowed = setup.options.noSound = setup.vsync = windowed;
+            ASSERT_TRUE(show.InitShow(setup));
+            EXPECT_EQ(show.GetDisplay()->GetFlags(), windowed ? 0x1Eu : 0x01u);
+            EXPECT_EQ(show.GetMusic() == nullptr, windowed);
+            EXPECT_NE(GetMountedPack(), nullptr);
+            if (windowed) show.ShutdownShow();  // else the destructor shuts down
+        }
         ExpectNothingLeft();
     }
-    {
-        Show show;
-        ShowSetup setup = HeadlessSetup(nullptr);
-        setup.options.windowed = 0;
-        setup.options.noSound = 0;
-        setup.vsync = false;
-        ASSERT_TRUE(show.InitShow(setup));
-        EXPECT_EQ(show.GetDisplay()->GetFlags(), 0x01u);
-        EXPECT_NE(show.GetMusic(), nullptr);
-    }  // the destructor shuts down
-    ExpectNothingLeft();
 }
 
-TEST(ShowStartup, ScenesWithoutTheNodesAPartUsesAreRefusedNotDereferenced) {
+TEST(ShowStartup, CancelOrScenesWithoutTheNodesAPartUsesExitWithOneLeavingNothing) {
+    ShowSetup cancel = HeadlessSetup(nullptr);
+    cancel.options.cancelled = 1;
+    Show cancelled;
+    EXPECT_EQ(RunShow(cancelled, cancel), 1);
+    EXPECT_EQ(cancelled.GetDisplay(), nullptr);
+    EXPECT_EQ(cancelled.GetTextures(), nullptr);
+    ExpectNothingLeft();
+
     // Every scene file reads, but as a graph with one camera and nothing else: each part that
     // reads a mesh, a null object or a material refuses it instead of crashing later.
     ShowSetup setup = HeadlessSetup(nullptr);

@@ -12,7 +12,7 @@ namespace {
 
 // A scene whose mesh 0 holds the origin and points spread over a ball of radius about 1, with
 // a position channel that Prepare must detach.
-std::unique_ptr<SceneGraph> BallScene(KeyChannel*& channel) {
+std::unique_ptr<SceneGraph> BallScene() {
     auto scene = std::make_unique<SceneGraph>();
     auto* mesh = new Mesh();
     EXPECT_TRUE(scene->AddMesh(mesh));
@@ -22,7 +22,7 @@ std::unique_ptr<SceneGraph> BallScene(KeyChannel*& channel) {
         const float a = 0.37f * float(i), b = 0.91f * float(i);
         mesh->GetVertex(i)->position = {std::cos(a) * std::sin(b), std::sin(a) * std::sin(b), std::cos(b) * (0.5f + 0.01f * i)};
     }
-    channel = new KeyChannel();
+    auto* channel = new KeyChannel();
     scene->AddChannel(channel);
     mesh->SetPositionChannel(channel);
     return scene;
@@ -30,29 +30,15 @@ std::unique_ptr<SceneGraph> BallScene(KeyChannel*& channel) {
 
 float Length(const Vector3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
-TEST(BlobDeformer, PrepareDetachesTheMeshAndInstallsTheEnvironmentMap) {
-    KeyChannel* channel = nullptr;
-    auto scene = BallScene(channel);
-    BlobDeformer blob(DistortBlobParameters());
-    ASSERT_TRUE(blob.Prepare(*scene));
-    Mesh* mesh = scene->GetMesh(0);
-    EXPECT_EQ(mesh->GetPositionChannel(), nullptr);
-    EXPECT_EQ(mesh->GetDrawCallback(), &EnvironmentMapCallback);
-    EXPECT_EQ(blob.GetRestPositions().size(), 64u);
-
-    SceneGraph empty;
-    BlobDeformer other(GlassBlobParameters());
-    EXPECT_FALSE(other.Prepare(empty));
-    other.Deform(3.0f);  // unprepared: nothing to move, no crash
-}
-
-TEST(BlobDeformer, MovesAlongRaysWithinItsAmplitudeAndRepeatsForTheSameTime) {
+TEST(BlobDeformer, DetachesTheMeshAndMovesItAlongRaysWithinItsAmplitudeTheSameForTheSameTime) {
     for (const BlobParameters& params : {DistortBlobParameters(), GlassBlobParameters(), RotoballBlobParameters()}) {
-        KeyChannel* channel = nullptr;
-        auto scene = BallScene(channel);
+        auto scene = BallScene();
         BlobDeformer blob(params);
         ASSERT_TRUE(blob.Prepare(*scene));
         Mesh* mesh = scene->GetMesh(0);
+        EXPECT_EQ(mesh->GetPositionChannel(), nullptr);
+        EXPECT_EQ(mesh->GetDrawCallback(), &EnvironmentMapCallback);
+        EXPECT_EQ(blob.GetRestPositions().size(), 64u);
         for (float T : {0.0f, 13.7f, 250.0f, 1000.0f}) {
             blob.Deform(T);
             const float amp = blob.Amplitude(T);
@@ -81,14 +67,17 @@ TEST(BlobDeformer, MovesAlongRaysWithinItsAmplitudeAndRepeatsForTheSameTime) {
             EXPECT_EQ(mesh->GetVertex(i)->position.z, once[size_t(i)].z);
         }
     }
+    SceneGraph empty;
+    BlobDeformer unprepared(GlassBlobParameters());
+    EXPECT_FALSE(unprepared.Prepare(empty));
+    unprepared.Deform(3.0f);  // nothing to move, no crash
 }
 
 TEST(EnvironmentMap, NormalsAlongTheLineOfSightMapToTheCentreAndTurnWithTheView) {
     Mesh mesh;
     mesh.SetVertexCount(3);
-    mesh.GetVertex(0)->position = {0, 0, 0};
-    mesh.GetVertex(1)->position = {0, 1, 0};
-    mesh.GetVertex(2)->position = {1, 0, 0};
+    const Vector3 corners[3] = {{0, 0, 0}, {0, 1, 0}, {1, 0, 0}};
+    for (int i = 0; i < 3; ++i) mesh.GetVertex(i)->position = corners[i];
     mesh.SetFaceCount(1);
     *mesh.GetFace(0) = MeshFace{0, 1, 2};
     mesh.matrix.SetIdentity();

@@ -20,7 +20,7 @@ protected:
     EndScroller scroller;
 };
 
-TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960AndNeverOnAStillFrame) {
+TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960NeverOnAStillFrameAndDrawsAnOpaqueFan) {
     int quit = 0;
     EXPECT_EQ(scroller.GetY(), 480.0f);
     scroller.SetY(-950.0f);
@@ -42,9 +42,8 @@ TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960AndNeverOnAStillFrame) {
         time += 2.5f;
     }
     EXPECT_FLOAT_EQ(time, 360.0f);
-}
 
-TEST_F(EndScrollerTest, ScrollQuadIsAnOpaqueFanStretchedTo640By960) {
+    // The scroll quad: an opaque fan stretched to 640 by 960.
     scroller.SetY(-100.0f);
     device->GetCallRecord().Clear();
     scroller.FramePart(0.0f, nullptr);
@@ -53,14 +52,9 @@ TEST_F(EndScrollerTest, ScrollQuadIsAnOpaqueFanStretchedTo640By960) {
     const DeviceCall& fan = fans[0];
     EXPECT_EQ(fan.a, uint32_t(D3DPT_TRIANGLEFAN));
     EXPECT_EQ(fan.c, 4u);
-    const ScreenVertex corner0 = VertexAt<ScreenVertex>(fan, 0);
-    const ScreenVertex corner2 = VertexAt<ScreenVertex>(fan, 2);
-    EXPECT_EQ(corner0.x, 0.0f);
-    EXPECT_EQ(corner0.y, -100.0f);
-    EXPECT_EQ(corner2.x, 640.0f);
-    EXPECT_EQ(corner2.y, 860.0f);
-    EXPECT_EQ(corner2.u, 1.0f);
-    EXPECT_EQ(corner2.v, 1.0f);
+    const ScreenVertex top = VertexAt<ScreenVertex>(fan, 0), bottom = VertexAt<ScreenVertex>(fan, 2);
+    EXPECT_EQ(std::vector<float>({top.x, top.y, bottom.x, bottom.y, bottom.u, bottom.v}),
+              std::vector<float>({0.0f, -100.0f, 640.0f, 860.0f, 1.0f, 1.0f}));
     // Blending was off when the fan was drawn.
     int64_t blend = -1;
     for (const DeviceCall& call : device->GetCallRecord().Calls()) {

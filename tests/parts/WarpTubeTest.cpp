@@ -6,19 +6,15 @@
 namespace cm::test {
 namespace {
 
-TEST(WarpTubeRing, PhaseZeroStartsAt48AndClosesOnItself) {
-    // At phase 0 the two-lobed ripple vanishes and the three-lobed one is at its crest.
-    const Vector3 first = WarpTube::RingPoint(0.0f, 0.0f);
-    EXPECT_FLOAT_EQ(first.x, 48.0f);
-    EXPECT_FLOAT_EQ(first.y, 0.0f);
-    const Vector3 last = WarpTube::RingPoint(0.0f, 100.0f);
-    EXPECT_NEAR(last.x, 48.0f, 1e-3f);
-    EXPECT_NEAR(last.y, 0.0f, 1e-3f);
-}
-
 class WarpTubeDraw : public DeviceRecordTest {};
 
-TEST_F(WarpTubeDraw, OneSceneOf200WhiteFansWithScrollingRows) {
+TEST_F(WarpTubeDraw, OneSceneOf200WhiteFansWithScrollingRowsOnRingsOfRadius48) {
+    // At phase 0 the two-lobed ripple vanishes and the three-lobed one is at its crest; a ring
+    // closes on itself.
+    for (const float along : {0.0f, 100.0f}) {
+        EXPECT_NEAR(WarpTube::RingPoint(0.0f, along).x, 48.0f, 1e-3f) << along;
+        EXPECT_NEAR(WarpTube::RingPoint(0.0f, along).y, 0.0f, 1e-3f) << along;
+    }
     WarpTube tube(TunnelTubeConfig());
     const float a = 2.5f;
     tube.Draw(a);

@@ -63,7 +63,7 @@ bool IsAdditive(const std::string& name) {
 TEST(ImageFiles, DecodeInTheShowsFormsAtTextureSizes) {
     int tgas = 0;
     for (const auto& [name, bytes] : Show().files) {
-        const bool jpeg = EndsWith(name, ".jpg"), tga = EndsWith(name, ".tga");
+        const bool jpeg = name.ends_with(".jpg"), tga = name.ends_with(".tga");
         if (!jpeg && !tga) continue;
         SCOPED_TRACE(name);
         DecodedImage image;

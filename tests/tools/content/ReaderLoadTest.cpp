@@ -1,6 +1,6 @@
 // The shipped pack read by the show's own readers, as the parts load it: every scene becomes a
 // graph holding each item the generator wrote, with its kind, links and keys; every textured
-// surface finds its image; every image a part names loads as a texture.
+// surface finds its image.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,21 +26,6 @@
 namespace cm::content::test {
 namespace {
 
-class ReaderLoad : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(display_.CreateHeadless(640, 480, 0, "content", nullptr));
-        const std::string pak = (std::filesystem::path(CM_BINARY_DIR) / "bin" / "kelvarin.pak").string();
-        ASSERT_TRUE(MountPack(pak.c_str()));
-    }
-    void TearDown() override {
-        UnmountPack();
-        display_.Destroy();
-    }
-    DisplayDevice display_;
-    TextureManager textures_;
-};
-
 // A channel as read holds the written keys in order, at their frames, with the values at the
 // given indices of each written key times factor.
 void ExpectKeys(const KeyChannel* channel, const std::vector<LwsKey>& keys, std::array<int, 3> from, float factor) {
@@ -57,12 +42,16 @@ void ExpectKeys(const KeyChannel* channel, const std::vector<LwsKey>& keys, std:
     }
 }
 
-TEST_F(ReaderLoad, EverySceneBuildsEachItemWithItsKindLinksKeysAndTexturedSurfaces) {
+TEST(ReaderLoad, EverySceneBuildsEachItemWithItsKindLinksKeysAndTexturedSurfaces) {
+    DisplayDevice display;
+    ASSERT_TRUE(display.CreateHeadless(640, 480, 0, "content", nullptr));
+    ASSERT_TRUE(MountPack((std::filesystem::path(CM_BINARY_DIR) / "bin" / "kelvarin.pak").string().c_str()));
+    TextureManager textures;
     for (const auto& [name, scene] : Show().scenes) {
         SCOPED_TRACE(name);
         std::ostringstream echo;
         LwsReader reader(echo);
-        const std::unique_ptr<SceneGraph> graph = reader.Load(name.c_str(), &textures_);
+        const std::unique_ptr<SceneGraph> graph = reader.Load(name.c_str(), &textures);
         ASSERT_NE(graph, nullptr);
         for (const std::string& line : reader.GetDamage()) ADD_FAILURE() << line;
 
@@ -98,17 +87,7 @@ TEST_F(ReaderLoad, EverySceneBuildsEachItemWithItsKindLinksKeysAndTexturedSurfac
         }
         EXPECT_EQ(textured, int(texturedSurfaces.size())) << "a surface's image was not found";
     }
-}
-
-TEST_F(ReaderLoad, EveryImageAPartNamesLoadsAsATexture) {
-    for (const std::string name : kPartFiles) {
-        if (!EndsWith(name, ".jpg")) continue;
-        SCOPED_TRACE(name);
-        const Texture* t = textures_.Load(name.c_str());
-        ASSERT_NE(t, nullptr);
-        EXPECT_EQ(int(t->GetWidth()), Show().images.at(name).Width());
-        EXPECT_EQ(int(t->GetHeight()), Show().images.at(name).Height());
-    }
+    UnmountPack();
 }
 
 }  // namespace

@@ -42,22 +42,26 @@ void ExpectKeyedAround(const LwsItemDef& camera, int from, int to) {
     EXPECT_TRUE(before && after) << "frames " << from << ".." << to << " need a key on either side";
 }
 
-TEST(SceneFit, IntroShellsStayWithinTheFogAndEndAroundTheTunnelCentre) {
-    const LwsWriter& s = Scene("data\\introScene.lws");
+// At every frame up to last, the centre of each of the scene's meshes (at least two) lies at a
+// fog depth in [nearest, farthest], and the mesh, spun by hand about its centre so that any
+// side may face the camera, stays clear of the near plane.
+void ExpectMeshesAtDepths(const LwsWriter& s, float last, float nearest, float farthest) {
     const auto meshes = ItemsOf(s, LwsItemDef::kObject);
     ASSERT_GE(meshes.size(), 2u);
-    ASSERT_EQ(ItemsOf(s, LwsItemDef::kCamera).size(), 1u);
-    ExpectKeyedAround(*ItemsOf(s, LwsItemDef::kCamera)[0], 0, 120);
-    for (float f = 0; f <= 120; f += 1) {
-        const Matrix4 view = CameraView(s, f);
+    for (float f = 0; f <= last; f += 1) {
         for (const LwsItemDef* m : meshes) {
-            // The meshes spin by hand about their centres: any orientation may face the camera.
-            const float centre = Project(view, EvaluatePosition(m->keys, f)).depth;
-            const float reach = Reach(Show().objects.at(m->objectFile));
-            EXPECT_LE(centre, 1.0f) << "frame " << f << ": centre beyond the black fog's end";
-            EXPECT_GT(centre - reach, kNearPlane) << "frame " << f << ": would cut the near plane";
+            const float centre = Project(CameraView(s, f), EvaluatePosition(m->keys, f)).depth;
+            EXPECT_TRUE(centre >= nearest && centre <= farthest) << "frame " << f << ": depth " << centre;
+            EXPECT_GT(centre - Reach(Show().objects.at(m->objectFile)), kNearPlane) << "frame " << f;
         }
     }
+}
+
+TEST(SceneFit, IntroShellsStayWithinTheFogAndEndAroundTheTunnelCentre) {
+    const LwsWriter& s = Scene("data\\introScene.lws");
+    ASSERT_EQ(ItemsOf(s, LwsItemDef::kCamera).size(), 1u);
+    ExpectKeyedAround(*ItemsOf(s, LwsItemDef::kCamera)[0], 0, 120);
+    ExpectMeshesAtDepths(s, 120, 0.0f, 1.0f);  // no further than the black fog's end
     // The tunnel is drawn through the intro's last view, from inside tubes around the origin.
     EXPECT_LT(Length(CameraEye(s, 100)), 1.0f);
 }
@@ -160,18 +164,7 @@ TEST(SceneFit, BlobsAreSmallCentredSpheresClearOfTheNearPlane) {
 }
 
 TEST(SceneFit, RotoballRingsSitInTheBreathingFog) {
-    const LwsWriter& s = Scene("data\\rotoballScene.lws");
-    const auto meshes = ItemsOf(s, LwsItemDef::kObject);
-    ASSERT_GE(meshes.size(), 2u);
-    for (float f = 0; f <= 70; f += 1) {
-        const Matrix4 view = CameraView(s, f);
-        for (const LwsItemDef* m : meshes) {
-            const float centre = Project(view, EvaluatePosition(m->keys, f)).depth;
-            EXPECT_GE(centre, 0.65f);
-            EXPECT_LE(centre, 0.95f);
-            EXPECT_GT(centre - Reach(Show().objects.at(m->objectFile)), kNearPlane);
-        }
-    }
+    ExpectMeshesAtDepths(Scene("data\\rotoballScene.lws"), 70, 0.65f, 0.95f);
 }
 
 TEST(SceneFit, RoomSurfacesFaceIntoTheHall) {

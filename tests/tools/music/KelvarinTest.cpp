@@ -7,6 +7,7 @@
 #include <libopenmpt/libopenmpt.hpp>
 #include <sstream>
 
+#include "app/Show.h"
 #include "common/Files.h"
 #include "common/Fnv1a.h"
 #include "music/Score.h"
@@ -21,14 +22,9 @@ const std::string kScorePath = CM_SOURCE_DIR "/content/music/kelvarin.score";
 // libopenmpt; the shorter of the two is the tolerance.
 constexpr double kRowSeconds = 7.0 / 64.0;
 
-// Order positions where the show's parts begin, and the flash that must fall within a row of each.
-struct Section {
-    int order;
-    double flash;
-};
-const Section kSections[] = {
-    {2, 14.00}, {5, 29.68}, {9, 54.18}, {12, 63.70}, {15, 73.50}, {18, 91.00}, {21, 102.90}, {23, 112.14},
-};
+// Order positions where the show's parts begin; each must start within a row of its flash.
+constexpr int kSectionOrders[8] = {2, 5, 9, 12, 15, 18, 21, 23};
+double Flash(int section) { return kPartChangeTimes[section] * kSecondsPerClockUnit; }
 constexpr double kCreditsEnd = 162.5;
 
 double Rms(const std::vector<float>& v, size_t from, size_t to) {
@@ -37,34 +33,27 @@ double Rms(const std::vector<float>& v, size_t from, size_t to) {
     return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
 }
 
-class Kelvarin : public ::testing::Test {
-protected:
-    void SetUp() override {
-        bytes = cm::test::ReadBytes(kModulePath);
-        ASSERT_FALSE(bytes.empty()) << "missing " << kModulePath;
-    }
-    std::vector<uint8_t> bytes;
-};
+// The built module; a missing file fails the test, naming it.
+std::vector<uint8_t> Module() { return cm::test::ReadBytes(kModulePath); }
 
-TEST_F(Kelvarin, LoadsCleanlySectionsStartOnTheFlashesAndTheSongOutlastsTheCredits) {
+TEST(Kelvarin, LoadsCleanlySectionsStartOnTheFlashesAndTheSongOutlastsTheCredits) {
     std::ostringstream log;
-    openmpt::module module(bytes, log);  // throws on a module it cannot read
+    openmpt::module module(Module(), log);  // throws on a module it cannot read
     EXPECT_EQ(log.str(), "") << "libopenmpt complains";
     const double duration = module.get_duration_seconds();
     EXPECT_GE(duration, 163.0);
     EXPECT_LE(duration, 200.0);
-    for (const Section& s : kSections) {
-        module.set_position_order_row(s.order, 0);
-        EXPECT_NEAR(module.get_position_seconds(), s.flash, kRowSeconds) << "order " << s.order;
+    for (int i = 0; i < 8; ++i) {
+        module.set_position_order_row(kSectionOrders[i], 0);
+        EXPECT_NEAR(module.get_position_seconds(), Flash(i), kRowSeconds) << "order " << kSectionOrders[i];
     }
     // The outro is the last section: everything after it belongs to the credits.
-    EXPECT_LT(kSections[7].order, module.get_num_orders());
-    EXPECT_GE(module.get_num_orders() - kSections[7].order, 2);
+    EXPECT_GE(module.get_num_orders() - kSectionOrders[7], 2);
 }
 
-TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
+TEST(Kelvarin, EverySectionSoundsAndNothingClips) {
     const int rate = 48000;
-    const std::vector<float> audio = test::RenderOpenMpt(bytes, rate);
+    const std::vector<float> audio = test::RenderOpenMpt(Module(), rate);
     ASSERT_GT(audio.size(), static_cast<size_t>(2 * rate * 163));
     float peak = 0.0f;
     for (float v : audio) peak = std::max(peak, std::fabs(v));
@@ -72,7 +61,7 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
 
     // Loud enough to hear in every part of the show (RMS above -34 dBFS), section by section.
     std::vector<double> starts = {0.0};
-    for (const Section& s : kSections) starts.push_back(s.flash);
+    for (int i = 0; i < 8; ++i) starts.push_back(Flash(i));
     starts.push_back(kCreditsEnd);
     double loudest = 0.0;
     for (size_t i = 0; i + 1 < starts.size(); ++i) {
@@ -81,7 +70,7 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
         loudest = std::max(loudest, rms);
     }
     // Mixed to about -16 dBFS RMS over the show, the quiet intro within 6 dB of what follows it.
-    const size_t introEnd = 2 * static_cast<size_t>(kSections[0].flash * rate), showEnd = 2 * static_cast<size_t>(kCreditsEnd * rate);
+    const size_t introEnd = 2 * static_cast<size_t>(Flash(0) * rate), showEnd = 2 * static_cast<size_t>(kCreditsEnd * rate);
     const double whole = 20.0 * std::log10(Rms(audio, 0, showEnd));
     EXPECT_GE(whole, -17.0);
     EXPECT_LE(whole, -14.0);
@@ -91,13 +80,14 @@ TEST_F(Kelvarin, EverySectionSoundsAndNothingClips) {
     EXPECT_LT(tail, 0.05 * loudest);
 }
 
-TEST_F(Kelvarin, IsExactlyWhatTheScoreComposes) {
+TEST(Kelvarin, IsExactlyWhatTheScoreComposes) {
     const std::vector<uint8_t> text = cm::test::ReadBytes(kScorePath);
     Score score;
     XmModule module;
     std::string error;
     ASSERT_TRUE(ParseScore(std::string(text.begin(), text.end()), score, error)) << error;
     ASSERT_TRUE(BuildModule(score, module, error)) << error;
+    const std::vector<uint8_t> bytes = Module();
     EXPECT_TRUE(WriteXm(module) == bytes) << "composing again gives different bytes";
     // Pinned: a change of score, patch or writer shows here and must be made on purpose.
     const uint64_t hash = cm::test::Fnv1a64(bytes.data(), bytes.size());

@@ -1,17 +1,23 @@
-// Helpers shared by the music tests: running a module through the two players.
+// The music tests' player: a module as libopenmpt renders it.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <libopenmpt/libopenmpt.hpp>
 #include <vector>
 
 namespace cm::music::test {
 
 // Interleaved stereo float, as libopenmpt renders at `rate` from the start to the song's end.
-std::vector<float> RenderOpenMpt(const std::vector<uint8_t>& module, int rate);
-
-// Frequency in Hz of the strongest period between minHz and maxHz in `mono` (autocorrelation),
-// for checking that notes come out at their pitch.
-double EstimatePitch(const std::vector<float>& mono, int rate, double minHz, double maxHz);
+inline std::vector<float> RenderOpenMpt(const std::vector<uint8_t>& bytes, int rate) {
+    openmpt::module module(bytes);
+    std::vector<float> out;
+    std::vector<float> block(2 * 4096);
+    for (;;) {
+        const size_t frames = module.read_interleaved_stereo(rate, 4096, block.data());
+        if (frames == 0) break;
+        out.insert(out.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(2 * frames));
+    }
+    return out;
+}
 
 }  // namespace cm::music::test

@@ -101,8 +101,7 @@ TEST(Score, RefusesMistakesNamingTheLine) {
         std::string error;
         EXPECT_FALSE(ParseScore(std::string(kHeader) + c.body, score, error)) << c.body;
         const std::string where = c.line > 0 ? "score line " + std::to_string(c.line + 3) + ":" : "score:";
-        EXPECT_EQ(error.find(where), 0u)
-            << c.body << " -> " << error;
+        EXPECT_EQ(error.find(where), 0u) << c.body << " -> " << error;
         EXPECT_TRUE(score.patterns.empty() && score.instruments.empty()) << c.body;
     }
 }

@@ -9,62 +9,41 @@ namespace {
 // A small module: three channels, two patterns of odd lengths, one looped instrument with an
 // envelope and one one-shot instrument.
 XmModule SmallModule() {
-    XmModule m;
-    m.name = "roundtrip";
-    m.channels = 3;
-    m.speed = 5;
-    m.bpm = 140;
-    m.restart = 1;
-    m.order = {1, 0, 1};
-    for (int rows : {7, 3}) {
-        XmPattern p;
-        p.rows = rows;
-        p.cells.assign(static_cast<size_t>(rows * m.channels), XmCell{});
-        m.patterns.push_back(p);
-    }
+    XmModule m{.name = "roundtrip", .channels = 3, .speed = 5, .bpm = 140, .restart = 1, .order = {1, 0, 1},
+               .patterns = {{7, std::vector<XmCell>(7 * 3)}, {3, std::vector<XmCell>(3 * 3)}},
+               .instruments = {{}, {}}};
     m.patterns[0].cells[0] = {49, 1, 0x10 + 40, 0, 0};      // note, instrument, volume
     m.patterns[0].cells[4] = {kXmKeyOff, 0, 0, 0, 0};       // row 1, channel 2
     m.patterns[0].cells[20] = {96, 2, 0x50, 0x0A, 0x21};    // all five fields: stored unpacked
     m.patterns[1].cells[8] = {0, 0, 0, 0x0F, 0x03};         // effect only
 
-    XmInstrument a;
-    a.name = "looped";
-    a.sample.assign(300, 1000);
-    a.loop = true;
-    a.loopStart = 100;
-    a.loopLength = 150;
-    a.envelope.points = {{0, 0}, {10, 64}, {30, 20}};
-    a.envelope.sustain = 2;
-    XmInstrument b;
-    b.name = "oneshot";
-    b.sample = {0, 32767, -32768};
-    m.instruments = {a, b};
+    XmInstrument& looped = m.instruments[0];
+    looped.name = "looped";
+    looped.sample.assign(300, 1000);
+    looped.loop = true;
+    looped.loopStart = 100;
+    looped.loopLength = 150;
+    looped.envelope.points = {{0, 0}, {10, 64}, {30, 20}};
+    looped.envelope.sustain = 2;
+    m.instruments[1].name = "oneshot";
+    m.instruments[1].sample = {0, 32767, -32768};
     return m;
 }
 
 // Reads bytes with libxmp, a reader that shares nothing with ours.
-class Xmp {
-public:
-    explicit Xmp(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), ctx_(xmp_create_context()) {
-        loaded_ = xmp_load_module_from_memory(ctx_, bytes_.data(), static_cast<long>(bytes_.size())) == 0;
-        if (loaded_) xmp_get_module_info(ctx_, &info_);
+struct Xmp {
+    explicit Xmp(std::vector<uint8_t> b) : bytes(std::move(b)) {
+        loaded = xmp_load_module_from_memory(context, bytes.data(), static_cast<long>(bytes.size())) == 0;
+        if (loaded) xmp_get_module_info(context, &info);
     }
     ~Xmp() {
-        if (loaded_) xmp_release_module(ctx_);
-        xmp_free_context(ctx_);
+        if (loaded) xmp_release_module(context);
+        xmp_free_context(context);
     }
-    bool Loaded() const { return loaded_; }
-    const xmp_module& Module() const { return *info_.mod; }
-    const xmp_event& Event(int pattern, int row, int channel) const {
-        const xmp_module& m = Module();
-        return m.xxt[m.xxp[pattern]->index[channel]]->event[row];
-    }
-
-private:
-    std::vector<uint8_t> bytes_;
-    xmp_context ctx_;
-    xmp_module_info info_{};
-    bool loaded_ = false;
+    std::vector<uint8_t> bytes;
+    xmp_context context = xmp_create_context();
+    xmp_module_info info{};
+    bool loaded = false;
 };
 
 // The layout as another reader sees it. The instruments' fields and sample data are pinned by the
@@ -75,8 +54,8 @@ TEST(XmWriter, AnIndependentReaderSeesWhatWasWritten) {
     const std::vector<uint8_t> bytes = WriteXm(source, &error);
     ASSERT_FALSE(bytes.empty()) << error;
     Xmp xmp(bytes);
-    ASSERT_TRUE(xmp.Loaded());
-    const xmp_module& m = xmp.Module();
+    ASSERT_TRUE(xmp.loaded);
+    const xmp_module& m = *xmp.info.mod;
     EXPECT_STREQ(m.name, "roundtrip");
     // libxmp may add a blank pattern of its own.
     EXPECT_EQ(std::vector<int>({m.chn, m.spd, m.bpm, m.len, m.rst, m.pat >= 2, m.ins, m.xxo[0], m.xxp[0]->rows}),
@@ -85,7 +64,7 @@ TEST(XmWriter, AnIndependentReaderSeesWhatWasWritten) {
     // Each cell as note, instrument, volume, effect, parameter. libxmp counts notes from C-0 = 13
     // and volumes from 1 (0 means none); the empty cells around the key off stay empty.
     auto cell = [&](int pattern, int row, int channel) {
-        const xmp_event& e = xmp.Event(pattern, row, channel);
+        const xmp_event& e = m.xxt[m.xxp[pattern]->index[channel]]->event[row];
         return std::vector<int>{e.note, e.ins, e.vol, e.fxt, e.fxp};
     };
     EXPECT_EQ(cell(0, 0, 0), std::vector<int>({49 + 12, 1, 40 + 1, 0, 0}));

@@ -31,18 +31,15 @@ PakRun Pak(const std::string& arguments) {
 
 TEST(PakTool, RoundTripThroughCreateListAndExtract) {
     ScratchDir dir;
-    std::filesystem::create_directories(dir.path / "data");
-    std::filesystem::create_directories(dir.path / "other");
     Bytes binary(70000);
     for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<std::uint8_t>(i * 7 + (i >> 9));
-    const std::string d = dir.path.string() + "/";
-    dir.Write("data/Scroll.JPG", binary);
-    dir.Write("data/introScene.lws", {'L', 'W', 'S', '\n'});
-    dir.Write("other/scroll.jpg", {'2'});
-    dir.Write("empty.txt", {});
-    const std::string pak = d + "k.pak";
-    const PakRun create = Pak("create " + Q(pak) + " " + Q(d + "data/Scroll.JPG") + " " + Q(d + "data/introScene.lws") +
-                              " " + Q(d + "other/scroll.jpg") + " " + Q(d + "empty.txt"));
+    const std::pair<const char*, Bytes> files[] = {
+        {"data/Scroll.JPG", binary}, {"data/introScene.lws", {'L', 'W', 'S', '\n'}},
+        {"other/scroll.jpg", {'2'}}, {"empty.txt", {}}};
+    const std::string d = dir.path.string() + "/", pak = d + "k.pak";
+    std::string inputs;
+    for (const auto& [name, bytes] : files) inputs.append(" ").append(Q(dir.Write(name, bytes)));
+    const PakRun create = Pak("create " + Q(pak) + inputs);
     ASSERT_EQ(create.status, 0) << create.output;
     EXPECT_NE(create.output.find("warning"), std::string::npos) << "scroll.jpg twice";
 
@@ -71,14 +68,9 @@ TEST(PakTool, RefusesDamagedArchives) {
     AddEntry(sound, "a.lws", "alpha");
     AddEntry(sound, "b.lwo", std::string(300, 'b'));
     AddCount(sound, 2);
-    std::vector<std::pair<const char*, Bytes>> cases;
-    Bytes b = sound;
-    PutU32(b, b.size() - 4, 0xffffffffu);
-    cases.emplace_back("count 0xFFFFFFFF", b);
-    b = sound;
-    PutU32(b, 144 + 5 + 140, 0xfffffff0u);
-    cases.emplace_back("wrapped offset", b);
-    cases.emplace_back("zero-length file", Bytes{});
+    std::pair<const char*, Bytes> cases[] = {{"count 0xFFFFFFFF", sound}, {"wrapped offset", sound}, {"zero-length file", {}}};
+    PutU32(cases[0].second, sound.size() - 4, 0xffffffffu);
+    PutU32(cases[1].second, 144 + 5 + 140, 0xfffffff0u);
     ScratchDir dir;
     const std::string out = (dir.path / "out").string();
     for (const auto& [what, bytes] : cases) {
@@ -100,8 +92,7 @@ TEST(PakTool, ExtractRefusesNamesThatLeaveTheFolder) {
         AddCount(bytes, 2);
         const PakRun extract = Pak("extract " + Q(dir.Write("e.pak", bytes)) + " " + Q((dir.path / "out").string()));
         EXPECT_EQ(extract.status, 1) << name << ":\n" << extract.output;
-        EXPECT_FALSE(std::filesystem::exists(dir.path / "escape.txt"));
-        EXPECT_FALSE(std::filesystem::exists(dir.path / "out" / "fine.txt")) << "refused before writing anything";
+        EXPECT_FALSE(std::filesystem::exists(dir.path / "out")) << "refused before writing anything";
     }
 }
 

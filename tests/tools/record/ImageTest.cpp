@@ -1,12 +1,10 @@
 // PNG files and fitting a frame into another size.
 #include "FrameScaler.h"
-#include "resources/PngImage.h"
+#include "ToolRun.h"
+#include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -22,14 +20,11 @@ Image Filled(int w, int h, uint32_t colour) {
     return im;
 }
 
-std::string TempPath(const char* name) {
-    return (std::filesystem::temp_directory_path() / (std::to_string(getpid()) + "_" + name)).string();
-}
-
 TEST(PngImage, FramesRoundTripAndBadFilesAreRefused) {
     Image im = Filled(37, 11, 0xFF000000u);
     for (size_t i = 0; i < im.pixels.size(); ++i) im.pixels[i] = 0xFF000000u | uint32_t(i * 2654435761u) >> 8;
-    const std::string path = TempPath("cm_record_roundtrip.png");
+    const cm::test::ScratchDir dir;
+    const std::string path = dir.Path("roundtrip.png");
     ASSERT_TRUE(WritePng(path, im));
     EXPECT_FALSE(std::filesystem::exists(path + ".part"));
     Image back;
@@ -39,16 +34,14 @@ TEST(PngImage, FramesRoundTripAndBadFilesAreRefused) {
     EXPECT_EQ(back.pixels, im.pixels);
 
     // A cut-off file and a file that is no PNG are refused, leaving the image as it was.
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = test::ReadFile(path);
     for (const std::string& broken : {bytes.substr(0, bytes.size() / 2), std::string("not a png at all")}) {
         std::ofstream(path, std::ios::binary) << broken;
         EXPECT_FALSE(ReadPng(path, back));
         EXPECT_EQ(back.width, 37);
     }
-    std::remove(path.c_str());
     // Nothing is left behind when the folder does not exist.
-    EXPECT_FALSE(WritePng(TempPath("no-such-folder/x.png"), im));
+    EXPECT_FALSE(WritePng(dir.Path("no-such-folder/x.png"), im));
     EXPECT_FALSE(WritePng(path, Image{}));
 }
 

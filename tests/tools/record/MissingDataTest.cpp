@@ -36,15 +36,15 @@ TEST(MissingData, EachFileGoneEitherStopsStartUpWithOneOrLeavesAShowThatRunsToIt
         const std::string missing = entry.path().filename().string();
         seen.insert(missing);
         SCOPED_TRACE(missing);
-        const std::string dir = TempDir("missing");
-        fs::create_directories(fs::path(dir) / "data");
+        const ScratchDir dir;
+        fs::create_directories(dir.path / "data");
         for (const auto& other : fs::directory_iterator(bin / "data")) {
             if (other.path().filename() == missing) continue;
-            fs::create_symlink(other.path(), fs::path(dir) / "data" / other.path().filename());
+            fs::create_symlink(other.path(), dir.path / "data" / other.path().filename());
         }
         // Two frames a second keep the whole show short while every part still runs.
         int status = -1;
-        const std::string output = Shell(sanitizers + recorder.string() + " --data " + dir +
+        const std::string output = Shell(sanitizers + recorder.string() + " --data " + dir.path.string() +
                                              " --fps 2 --seed 1 --no-audio 2>&1",
                                          &status);
         EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;

@@ -33,32 +33,32 @@ TEST(Recording, BadValuesAreRefusedWithAReason) {
 }
 
 TEST(Recording, OutputsPastTheShowsEndOrUnwritableAreRefusedBeforeAnyFrameIsDrawn) {
-    const std::string dir = TempDir("late");
+    const ScratchDir dir;
     // The show's last frame at 2 fps is at 162.5 s.
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--fps", "2", "--stills", "1,163", "--still-dir", dir},
-          {"--fps", "2", "--from", "163", "--frames", dir + "/frames"},
-          {"--fps", "2", "--from", "163", "--trace", dir + "/trace"}}) {
+         {std::vector<std::string>{"--fps", "2", "--stills", "1,163", "--still-dir", dir.path.string()},
+          {"--fps", "2", "--from", "163", "--frames", dir.Path("frames")},
+          {"--fps", "2", "--from", "163", "--trace", dir.Path("trace")}}) {
         Recorder r(Options(args));
         EXPECT_EQ(r.Run(), 2) << args[2];
         EXPECT_EQ(r.Summary().framesRun, 0) << args[2];
     }
-    Recorder last(Options({"--fps", "2", "--stills", "162.5", "--still-dir", dir}));
+    Recorder last(Options({"--fps", "2", "--stills", "162.5", "--still-dir", dir.path.string()}));
     EXPECT_EQ(last.Run(), 0);
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"still_162.5.png"});
+    EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{"still_162.5.png"});
     Recorder unwritable(Options({"--fps", "2", "--lossless", "/proc/x.mkv"}));
     EXPECT_EQ(unwritable.Run(), 1);
     EXPECT_EQ(unwritable.Summary().framesRun, 0);
 }
 
 TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
-    const std::string dir = TempDir("interrupted");
+    const ScratchDir dir;
     int status = -1;
-    const std::string output = Shell("./coldmeridian-record --quiet --fps 10 --out " + dir +
-                                         "/x.mp4 & sleep 4; kill -INT $!; wait $!; echo $?",
+    const std::string output = Shell("./coldmeridian-record --quiet --fps 10 --out " + dir.Path("x.mp4") +
+                                         " & sleep 4; kill -INT $!; wait $!; echo $?",
                                      &status);
     EXPECT_EQ(output, "130\n");
-    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{});
+    EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{});
 }
 
 // One second of the room with sparks, the part the seed drives: traced on one drawing thread;
@@ -66,9 +66,10 @@ TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
 // gives the same bytes; another seed other sparks.
 TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesTheSparks) {
     std::vector<std::string> dirs;
-    const std::string trace = TempDir("trace");
+    const ScratchDir scratch;
+    const std::string trace = scratch.Path("trace");
     for (const char* seed : {"7", "7", "8"}) {
-        dirs.push_back(TempDir(std::string("frames_") + std::to_string(dirs.size())));
+        dirs.push_back(scratch.Path("frames_" + std::to_string(dirs.size())));
         std::vector<std::string> args = {"--fps", "10", "--from", "31", "--to", "32", "--seed", seed, "--frames",
                                          dirs.back(), "--threads", dirs.size() == 1 ? "1" : "3"};
         if (dirs.size() == 1) args.insert(args.end(), {"--trace", trace});
@@ -106,12 +107,12 @@ TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesThe
 
 // A still of another shape is drawn at the largest 4:3 picture it holds, centred, bars beside.
 TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
-    const std::string dir = TempDir("sized");
-    Recorder r(Options({"--fps", "10", "--seed", "1", "--stills", "35", "--still-dir", dir, "--size", "800x450",
-                        "--supersample", "2"}));
+    const ScratchDir dir;
+    Recorder r(Options({"--fps", "10", "--seed", "1", "--stills", "35", "--still-dir", dir.path.string(), "--size",
+                        "800x450", "--supersample", "2"}));
     ASSERT_EQ(r.Run(), 0);
     Image still;
-    ASSERT_TRUE(ReadPng(dir + "/still_35.png", still));
+    ASSERT_TRUE(ReadPng(dir.Path("still_35.png"), still));
     ASSERT_EQ(still.width, 800);
     ASSERT_EQ(still.height, 450);
     auto columnLit = [&](int x) {
@@ -124,18 +125,18 @@ TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
 }
 
 TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
-    const std::string dir = TempDir("video");
+    const ScratchDir dir;
     // The lossless video's frames are the PNG stills' pixels exactly: no channel swapped, no
     // frame shifted.
     Recorder lossless(Options({"--fps", "25", "--from", "13.6", "--to", "14.8", "--seed", "3", "--lossless",
-                               dir + "/a.mkv", "--stills", "14.04", "--still-dir", dir}));
+                               dir.Path("a.mkv"), "--stills", "14.04", "--still-dir", dir.path.string()}));
     ASSERT_EQ(lossless.Run(), 0);
-    EXPECT_EQ(Probe(dir + "/a.mkv", "v:0", "nb_read_frames"), "30");
+    EXPECT_EQ(Probe(dir.Path("a.mkv"), "v:0", "nb_read_frames"), "30");
     Image still;
-    ASSERT_TRUE(ReadPng(dir + "/still_14.04.png", still));
+    ASSERT_TRUE(ReadPng(dir.Path("still_14.04.png"), still));
     // Frame 351 (14.04 s) is the 12th of the range that starts with frame 340 (13.6 s).
-    const std::string rgb = Shell("ffmpeg -v error -nostdin -i " + dir +
-                                  "/a.mkv -vf 'select=eq(n\\,11)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+    const std::string rgb = Shell("ffmpeg -v error -nostdin -i " + dir.Path("a.mkv") +
+                                  " -vf 'select=eq(n\\,11)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
     ASSERT_EQ(rgb.size(), size_t(640) * 480 * 3);
     size_t mismatches = 0;
     for (size_t i = 0; i < still.pixels.size(); ++i) {
@@ -149,31 +150,31 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     // through the one encoder in order), the audio as long as the video and not silent.
     for (const char* name : {"a.mp4", "b.mp4"}) {
         Recorder r(Options({"--fps", "30000/1001", "--from", "12", "--to", "16", "--size", "320x240", "--seed", "3",
-                            "--out", dir + "/" + name, "--jobs", name[0] == 'a' ? "1" : "3"}));
+                            "--out", dir.Path(name), "--jobs", name[0] == 'a' ? "1" : "3"}));
         ASSERT_EQ(r.Run(), 0);
     }
-    EXPECT_TRUE(ReadFile(dir + "/a.mp4") == ReadFile(dir + "/b.mp4"));
-    EXPECT_EQ(Probe(dir + "/a.mp4", "v:0", "width,height"), "320\n240");
-    EXPECT_EQ(Probe(dir + "/a.mp4", "v:0", "nb_read_frames"), "120");  // frames 360..479
-    const double video = std::stod(Probe(dir + "/a.mp4", "v:0", "duration"));
-    const double audio = std::stod(Probe(dir + "/a.mp4", "a:0", "duration"));
+    EXPECT_TRUE(ReadFile(dir.Path("a.mp4")) == ReadFile(dir.Path("b.mp4")));
+    EXPECT_EQ(Probe(dir.Path("a.mp4"), "v:0", "width,height"), "320\n240");
+    EXPECT_EQ(Probe(dir.Path("a.mp4"), "v:0", "nb_read_frames"), "120");  // frames 360..479
+    const double video = std::stod(Probe(dir.Path("a.mp4"), "v:0", "duration"));
+    const double audio = std::stod(Probe(dir.Path("a.mp4"), "a:0", "duration"));
     EXPECT_NEAR(video, 120 * 1001 / 30000.0, 1e-3);
     EXPECT_NEAR(audio, video, 1.0 / 48000 * 2);
-    EXPECT_GT(Rms(DecodeAudio(dir + "/a.mp4")), 300.0);
+    EXPECT_GT(Rms(DecodeAudio(dir.Path("a.mp4"))), 300.0);
     // Only the finished files are left.
-    EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"a.mkv", "a.mp4", "b.mp4", "still_14.04.png"}));
+    EXPECT_EQ(FilesIn(dir.path), (std::vector<std::string>{"a.mkv", "a.mp4", "b.mp4", "still_14.04.png"}));
 }
 
 TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {
-    const std::string dir = TempDir("noffmpeg");
+    const ScratchDir dir;
     // Takes all input, then fails as an encoder might at the end.
-    const std::string failing = dir + "/failing-ffmpeg";
+    const std::string failing = dir.Path("failing-ffmpeg");
     std::ofstream(failing) << "#!/bin/sh\ncat >/dev/null\necho 'broken encoder' >&2\nexit 3\n";
     fs::permissions(failing, fs::perms::owner_all);
-    for (const std::string& ffmpeg : {dir + "/missing", std::string("/bin/false"), failing}) {
-        Recorder r(Options({"--fps", "10", "--to", "0.5", "--out", dir + "/show.mp4", "--ffmpeg", ffmpeg}));
+    for (const std::string& ffmpeg : {dir.Path("missing"), std::string("/bin/false"), failing}) {
+        Recorder r(Options({"--fps", "10", "--to", "0.5", "--out", dir.Path("show.mp4"), "--ffmpeg", ffmpeg}));
         EXPECT_NE(r.Run(), 0) << ffmpeg;
-        EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"failing-ffmpeg"}) << ffmpeg;
+        EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{"failing-ffmpeg"}) << ffmpeg;
     }
 }
 

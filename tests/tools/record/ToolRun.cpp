@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -13,30 +12,6 @@
 #include <fstream>
 
 namespace cm::record::test {
-
-namespace {
-// Removes this process's folders when the suite ends.
-class RemoveTempDirs : public ::testing::Environment {
-public:
-    void TearDown() override {
-        const std::string prefix = "cm_record_" + std::to_string(getpid()) + "_";
-        std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), ec)) {
-            if (e.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove_all(e.path(), ec);
-        }
-    }
-};
-[[maybe_unused]] ::testing::Environment* const g_removeTempDirs =
-    ::testing::AddGlobalTestEnvironment(new RemoveTempDirs);
-}  // namespace
-
-std::string TempDir(const std::string& name) {
-    // The process id keeps runs of the suite in other build folders out of each other's way.
-    const auto dir = std::filesystem::temp_directory_path() / ("cm_record_" + std::to_string(getpid()) + "_" + name);
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir.string();
-}
 
 RecordOptions Options(const std::vector<std::string>& args) {
     std::string error;
@@ -91,7 +66,7 @@ std::string ReadFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
+std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());

@@ -2,17 +2,19 @@
 // the files they write.
 #pragma once
 
+#include "common/ScratchDir.h"
 #include "resources/PngImage.h"
 #include "RecordOptions.h"
 #include "Recorder.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace cm::record::test {
 
-// A fresh empty folder under the temporary directory, private to this process.
-std::string TempDir(const std::string& name);
+using cm::test::ScratchDir;
+
 // Options from a command line, which must parse.
 RecordOptions Options(const std::vector<std::string>& args);
 // Runs a shell command; returns its standard output, and its exit status in *status.
@@ -26,6 +28,6 @@ double Rms(const std::vector<int16_t>& samples);
 double MeanBrightness(const Image& image);
 std::string ReadFile(const std::string& path);
 // Files of a folder, by name.
-std::vector<std::string> FilesIn(const std::string& dir);
+std::vector<std::string> FilesIn(const std::filesystem::path& dir);
 
 }  // namespace cm::record::test

@@ -15,18 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
-#include <fstream>
 #include <map>
 
 namespace cm::record {
 namespace {
-
-uint32_t Bits(float f) {
-    uint32_t b;
-    std::memcpy(&b, &f, 4);
-    return b;
-}
 
 // A context with a device and a memory sink, and two textures.
 struct Bench {
@@ -93,8 +87,8 @@ struct Scene {
         d.SetRenderState(D3DRENDERSTATE_FOGENABLE, 1);
         d.SetRenderState(D3DRENDERSTATE_FOGVERTEXMODE, 3);  // linear
         d.SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0xFF3050A0u);
-        d.SetRenderState(D3DRENDERSTATE_FOGSTART, Bits(0.1f));
-        d.SetRenderState(D3DRENDERSTATE_FOGEND, Bits(5.5f));
+        d.SetRenderState(D3DRENDERSTATE_FOGSTART, std::bit_cast<uint32_t>(0.1f));
+        d.SetRenderState(D3DRENDERSTATE_FOGEND, std::bit_cast<uint32_t>(5.5f));
         d.SetTextureStageState(0, D3DTSS_MAGFILTER, 2);
         d.SetTextureStageState(0, D3DTSS_MINFILTER, 2);
         d.SetTexture(0, a);
@@ -113,7 +107,7 @@ struct Scene {
         D3DMaterial7 material;
         material.diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
         d.SetMaterial(&material);
-        d.SetRenderState(D3DRENDERSTATE_FOGSTART, Bits(n == 0 ? -0.0f : 0.3333333f));
+        d.SetRenderState(D3DRENDERSTATE_FOGSTART, std::bit_cast<uint32_t>(n == 0 ? -0.0f : 0.3333333f));
         d.SetRenderState(RenderState(0), 5);  // refused: kept as a comment only
         d.BeginScene();
         const MeshVertex tri[3] = {{{-1.0f, -0.7f, 0.1f}, {0, 0, -1}, 0xFFFFFFFFu, 0.0f, 1.0f},
@@ -198,15 +192,11 @@ Drawn Replay(const std::vector<TraceEntry>& entries, const std::string& dir) {
             case K::StageState: d.SetTextureStageState(e.a, TextureStageState(e.b), e.c); break;
             case K::Transform: d.SetTransform(TransformState(e.a), &e.matrix); break;
             case K::Texture: {
-                std::ifstream in(dir + "/" + e.file, std::ios::binary);
+                // Little-endian texels, as the host's.
+                const std::string bytes = test::ReadFile(dir + "/" + e.file);
                 std::vector<uint32_t> texels(size_t(e.b) * e.c);
-                std::vector<unsigned char> bytes(texels.size() * 4);
-                in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
-                EXPECT_EQ(size_t(in.gcount()), bytes.size()) << e.file;
-                for (size_t i = 0; i < texels.size(); ++i) {
-                    texels[i] = uint32_t(bytes[i * 4]) | uint32_t(bytes[i * 4 + 1]) << 8 |
-                                uint32_t(bytes[i * 4 + 2]) << 16 | uint32_t(bytes[i * 4 + 3]) << 24;
-                }
+                EXPECT_EQ(bytes.size(), texels.size() * 4) << e.file;
+                std::memcpy(texels.data(), bytes.data(), std::min(bytes.size(), texels.size() * 4));
                 textures[e.a] = bench.AddTexture(e.b, e.c, texels);
                 break;
             }
@@ -227,16 +217,16 @@ Drawn Replay(const std::vector<TraceEntry>& entries, const std::string& dir) {
 
 // State set before tracing began reaches the replay through the state dump at the start.
 TEST(DeviceTrace, ReplaysToTheSameStatesVerticesAndPixels) {
-    const std::string dir = test::TempDir("trace");
-    const Drawn drawn = DrawTwoFrames(dir);
+    const test::ScratchDir dir;
+    const Drawn drawn = DrawTwoFrames(dir.path.string());
 
     std::vector<TraceEntry> entries;
     std::string error;
-    ASSERT_TRUE(ReadTrace(test::ReadFile(dir + "/trace.txt"), entries, error)) << error;
+    ASSERT_TRUE(ReadTrace(test::ReadFile(dir.Path("trace.txt")), entries, error)) << error;
     const auto textureLines = std::count_if(entries.begin(), entries.end(),
                                             [](const TraceEntry& e) { return e.kind == TraceEntry::Kind::Texture; });
     EXPECT_EQ(textureLines, 2) << "each texture is written once though bound again";
-    const Drawn replayed = Replay(entries, dir);
+    const Drawn replayed = Replay(entries, dir.path.string());
     ASSERT_EQ(replayed.frames.size(), 2u);
     EXPECT_TRUE(replayed.states == drawn.states);
     EXPECT_TRUE(replayed.vertices == drawn.vertices);

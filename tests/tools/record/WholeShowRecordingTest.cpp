@@ -24,11 +24,11 @@ namespace {
 const std::string kReferenceDir = std::string(CM_SOURCE_DIR) + "/tests/tools/record/reference";
 
 // Within the tolerance above; and not black, which would match a broken renderer's black frame.
-void ExpectLikeReference(const std::string& name, const std::string& dir) {
+void ExpectLikeReference(const std::string& name, const ScratchDir& dir) {
     SCOPED_TRACE(name);
     Image expected, actual;
     ASSERT_TRUE(ReadPng(kReferenceDir + "/" + name, expected));
-    ASSERT_TRUE(ReadPng(dir + "/" + name, actual));
+    ASSERT_TRUE(ReadPng(dir.Path(name), actual));
     ASSERT_EQ(expected.pixels.size(), actual.pixels.size());
     uint64_t sum = 0, far = 0;
     for (size_t i = 0; i < expected.pixels.size(); ++i) {
@@ -62,7 +62,7 @@ void ExpectNineLitTiles(const std::string& file) {
 }
 
 TEST(WholeShowRecording, EveryPartInOrderWithAFlashAtEachChangeAndTheReferenceFrames) {
-    const std::string dir = TempDir("whole");
+    const ScratchDir dir;
     std::vector<std::string> references;
     std::string times;
     for (const std::string& name : FilesIn(kReferenceDir)) {
@@ -72,8 +72,8 @@ TEST(WholeShowRecording, EveryPartInOrderWithAFlashAtEachChangeAndTheReferenceFr
         times.append(name, 6, name.size() - 10);
     }
     ASSERT_GE(references.size(), 18u) << "no reference frames in " << kReferenceDir;
-    Recorder recorder(Options({"--fps", "20", "--seed", "1", "--contact-sheet", dir + "/sheet.png", "--still-dir", dir,
-                               "--stills", times}));
+    Recorder recorder(Options({"--fps", "20", "--seed", "1", "--contact-sheet", dir.Path("sheet.png"), "--still-dir",
+                               dir.path.string(), "--stills", times}));
     std::vector<int> parts;
     std::vector<double> brightness, seconds;
     recorder.SetObserver([&](const FrameInfo& info, const Image& frame) {
@@ -101,21 +101,21 @@ TEST(WholeShowRecording, EveryPartInOrderWithAFlashAtEachChangeAndTheReferenceFr
         EXPECT_GE(seconds[i], event - 1e-9);
         EXPECT_LT(seconds[i], event + 2.0 / 20) << "part " << parts[i];
     }
-    ExpectNineLitTiles(dir + "/sheet.png");
+    ExpectNineLitTiles(dir.Path("sheet.png"));
 
     for (const std::string& name : references) ExpectLikeReference(name, dir);
 }
 
 TEST(WholeShowRecording, TheVideosMusicIsAudibleAndAsLongAsTheShow) {
-    const std::string dir = TempDir("whole_video");
-    Recorder recorder(Options({"--fps", "5", "--size", "160x120", "--seed", "1", "--out", dir + "/show.mp4"}));
+    const ScratchDir dir;
+    Recorder recorder(Options({"--fps", "5", "--size", "160x120", "--seed", "1", "--out", dir.Path("show.mp4")}));
     ASSERT_EQ(recorder.Run(), 0);
     const int64_t frames = recorder.Summary().framesRun;
-    EXPECT_EQ(Probe(dir + "/show.mp4", "v:0", "nb_read_frames"), std::to_string(frames));
-    const double audio = std::stod(Probe(dir + "/show.mp4", "a:0", "duration"));
+    EXPECT_EQ(Probe(dir.Path("show.mp4"), "v:0", "nb_read_frames"), std::to_string(frames));
+    const double audio = std::stod(Probe(dir.Path("show.mp4"), "a:0", "duration"));
     EXPECT_NEAR(audio, double(frames) / 5, 1e-3);
     // Loud in every tenth of the show: the music neither stops nor starts late.
-    const std::vector<int16_t> pcm = DecodeAudio(dir + "/show.mp4");
+    const std::vector<int16_t> pcm = DecodeAudio(dir.Path("show.mp4"));
     ASSERT_NEAR(double(pcm.size()) / 2 / 48000, double(frames) / 5, 0.05);
     const size_t tenth = pcm.size() / 10 / 2 * 2;
     for (int i = 0; i < 10; ++i) {
