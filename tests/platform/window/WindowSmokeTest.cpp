@@ -11,8 +11,9 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
 #include <cstdlib>
+#include <thread>
+#include <utility>
 #include <vector>
 
 // Talking to a real X server makes SDL load and unload X client modules whose few remaining
@@ -29,6 +30,15 @@ void PushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
     e.key.keysym.sym = key;
     e.key.keysym.mod = mod;
     SDL_PushEvent(&e);
+}
+
+using Pair = std::pair<int, int>;
+
+// The window's client size, or with position set, its position on the screen.
+Pair Geometry(Window* window, bool position = false) {
+    Pair p{-1, -1};
+    position ? window->GetPosition(p.first, p.second) : window->GetClientSize(p.first, p.second);
+    return p;
 }
 
 class WindowSmokeTest : public ::testing::Test {
@@ -49,13 +59,8 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     ASSERT_TRUE(display.Create(640, 480, 0x0E, "Cold Meridian"));
     Window* window = display.GetWindow();
     ASSERT_NE(window, nullptr);
-    int w = 0, h = 0, x = -1, y = -1;
-    window->GetClientSize(w, h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    window->GetPosition(x, y);
-    EXPECT_EQ(x, (1024 - 640) / 2);
-    EXPECT_EQ(y, (768 - 480) / 2);
+    EXPECT_EQ(Geometry(window), (Pair{640, 480}));
+    EXPECT_EQ(Geometry(window, true), (Pair{(1024 - 640) / 2, (768 - 480) / 2}));
     EXPECT_TRUE(window->IsCursorShown());
     EXPECT_FALSE(window->IsFullScreen());
 
@@ -85,9 +90,7 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     PushKey(SDLK_RETURN, KMOD_LALT);  // a system key: full screen toggles, no code
     EXPECT_EQ(display.PumpMessages(), 0u);
     EXPECT_TRUE(window->IsFullScreen());
-    window->GetClientSize(w, h);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
+    EXPECT_EQ(Geometry(window), (Pair{1024, 768}));
     display.BeginFrame(Color4(0, 0, 0));  // the picture follows the screen: drawn at its size
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 1024);
     EXPECT_EQ(GetDevice()->GetRenderTarget().height, 768);
@@ -95,9 +98,7 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     PushKey(SDLK_RETURN, KMOD_LALT);
     display.PumpMessages();
     EXPECT_FALSE(window->IsFullScreen());
-    window->GetClientSize(w, h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
+    EXPECT_EQ(Geometry(window), (Pair{640, 480}));
     display.BeginFrame(Color4(0, 0, 0));
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 640);
 
@@ -115,13 +116,8 @@ TEST_F(WindowSmokeTest, FullScreenCoversTheDesktopWithoutCursor) {
     Window* window = display.GetWindow();
     EXPECT_TRUE(window->IsFullScreen());
     EXPECT_FALSE(window->IsCursorShown());
-    int w = 0, h = 0, x = -1, y = -1;
-    window->GetClientSize(w, h);
-    window->GetPosition(x, y);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(Geometry(window), (Pair{1024, 768}));
+    EXPECT_EQ(Geometry(window, true), (Pair{0, 0}));
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 1024);  // the desktop's resolution
     display.BeginFrame(Color4(1, 1, 1));
     display.Present();
