@@ -108,43 +108,32 @@ DecodedImage ReferenceDecode(const std::vector<uint8_t>& file) {
 
 std::vector<uint8_t> RealJpeg(const char* name) { return test::SampleBytes(std::string("jpg/") + name); }
 
-void ExpectSamePixels(const DecodedImage& expected, const DecodedImage& actual) {
-    ASSERT_EQ(expected.width, actual.width);
-    ASSERT_EQ(expected.height, actual.height);
-    ASSERT_EQ(expected.pixels.size(), actual.pixels.size());
-    size_t differing = 0;
-    for (size_t i = 0; i < expected.pixels.size(); ++i) differing += expected.pixels[i] != actual.pixels[i];
-    EXPECT_EQ(differing, 0u);
-}
-
 // The one-byte source, its skips and restart handling must give exactly the pixels the
 // library's own memory source gives: baseline, restart intervals, progressive, big markers, grey.
 TEST(JpegDecoder, MatchesTheLibraryOnRealAndGeneratedFiles) {
     struct Case {
         const char* name;
         std::vector<uint8_t> file;
-        int width, height;
     };
     std::vector<Case> cases = {
-        {"flower", RealJpeg("flower.jpg"), 480, 360},
-        {"testorig", RealJpeg("testorig.jpg"), 227, 149},
-        {"restarts", RealJpeg("restarts.jpg"), 33, 33},
-        {"progressive", RealJpeg("jpg-progressive.jpg"), 32, 32},
-        {"comment marker skipped", EncodeJpeg({.width = 40, .height = 24, .commentBytes = 60000}), 40, 24},
-        {"190 scans", EncodeJpeg({.width = 24, .height = 16, .progressive = true, .acScansPerComponent = 1}), 24,
-         16},
-        {"grey", RealJpeg("jpg-gray.jpg"), 32, 32},  // expanded to grey RGB
-        {"generated grey", EncodeJpeg({.width = 19, .height = 7, .components = 1}), 19, 7},
+        {"flower", RealJpeg("flower.jpg")},
+        {"testorig", RealJpeg("testorig.jpg")},
+        {"restarts", RealJpeg("restarts.jpg")},
+        {"progressive", RealJpeg("jpg-progressive.jpg")},
+        {"comment marker skipped", EncodeJpeg({.width = 40, .height = 24, .commentBytes = 60000})},
+        {"190 scans", EncodeJpeg({.width = 24, .height = 16, .progressive = true, .acScansPerComponent = 1})},
+        {"grey", RealJpeg("jpg-gray.jpg")},  // expanded to grey RGB
+        {"generated grey", EncodeJpeg({.width = 19, .height = 7, .components = 1})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DecodedImage image;
         std::string error;
         ASSERT_TRUE(DecodeJpeg(c.file, image, error)) << error;
-        EXPECT_EQ(image.width, c.width);
-        EXPECT_EQ(image.height, c.height);
-        ExpectSamePixels(ReferenceDecode(c.file), image);
-        for (uint32_t pixel : image.pixels) ASSERT_EQ(pixel >> 24, 0xFFu);
+        const DecodedImage reference = ReferenceDecode(c.file);  // opaque, as the decoder's must be
+        EXPECT_EQ(image.width, reference.width);
+        EXPECT_EQ(image.height, reference.height);
+        EXPECT_TRUE(image.pixels == reference.pixels) << "pixels differ from the library's own";
     }
 }
 

@@ -48,12 +48,11 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
     const std::vector<uint8_t> raw = RealTga("200x32_rgb_bl_raw.tga");
     ASSERT_GE(raw.size(), 18u + 200 * 32 * 3);
     std::vector<uint32_t> expected(200 * 32);
-    for (int row = 0; row < 32; ++row) {
+    for (int row = 0; row < 32; ++row)
         for (int x = 0; x < 200; ++x) {
             const uint8_t* p = &raw[18 + (static_cast<size_t>(row) * 200 + x) * 3];
             expected[static_cast<size_t>(31 - row) * 200 + x] = PackOpaque(p[2], p[1], p[0]);
         }
-    }
     const DecodedImage bottomLeft = Decode(RealTga("200x32_rgb_bl_rle.tga"));
     ASSERT_EQ(bottomLeft.width, 200);
     ASSERT_EQ(bottomLeft.height, 32);
@@ -63,9 +62,8 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
     // the bottom-left one.
     const DecodedImage topLeft = Decode(RealTga("200x32_rgb_tl_rle.tga"));
     ASSERT_EQ(topLeft.pixels.size(), expected.size());
-    for (int y = 0; y < 32; ++y) {
+    for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 200; ++x) ASSERT_EQ(topLeft.At(x, y), bottomLeft.At(x, 31 - y)) << x << "," << y;
-    }
 
     for (const char* name : {"200x32_rgb_bl_raw.tga", "200x32_rgba_tl_rle.tga", "cross_scan_line.tga",
                              "tga_id_field.tga"}) {
@@ -80,15 +78,12 @@ TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     for (size_t length = 0; length < 18; ++length) ExpectRefused({whole.begin(), whole.begin() + length});
     // The packets end where the 26-byte footer begins; a cut anywhere before that is refused.
     const size_t packetsEnd = whole.size() - 26;
-    for (size_t length = 18; length < packetsEnd; length += length + 7 < packetsEnd ? 7 : 1) {
+    for (size_t length = 18; length < packetsEnd; length += length + 7 < packetsEnd ? 7 : 1)
         ExpectRefused({whole.begin(), whole.begin() + length});
-    }
     EXPECT_EQ(Decode({whole.begin(), whole.begin() + packetsEnd}).pixels.size(), 200u * 32u);
-    ExpectRefused(Tga(0, 4, {0x80, 1, 2, 3}));
-    ExpectRefused(Tga(4, 0, {0x80, 1, 2, 3}));
-    ExpectRefused(Tga(20000, 2, {0xFF, 1, 2, 3}));
-    // Declares 16384 x 16384 with four bytes of data: refused before a 1 GiB array is made.
-    ExpectRefused(Tga(16384, 16384, {0xFF, 1, 2, 3}));
+    // Empty, too wide, and 16384 x 16384 with four bytes of data: refused before a 1 GiB array is made.
+    for (const auto& [w, h] : {std::pair{0, 4}, {4, 0}, {20000, 2}, {16384, 16384}})
+        ExpectRefused(Tga(w, h, {0xFF, 1, 2, 3}));
     // 32 M pixels with all the run packets they need (1 MiB): over the pixel limit, refused.
     ExpectRefused(test::FlatTga(8192, 4096, 1, 2, 3));
     ExpectRefused(Tga(2, 2, {0x03, 1, 1, 1, 2, 2, 2}));  // raw packet ends early
