@@ -33,15 +33,15 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     o.Chunk("PNTS", points)
         .Surfaces({"Hull", "Fin", "Skin"})
         .Polygons({{1, 2, 3, 4, 1}, {0, 2, 1, 2}, {0, 1, 2, 3}})
-        .Surface("hULL", {Sub("COLR", {255, 51, 0, 0}), Sub("FLAG", test::U16(0x0300))})
+        .Surface("hULL", {Sub("COLR", {255, 51, 0, 0}), Sub("FLAG", {0x03, 0x00})})
         .Surface("Ghost", {Sub("COLR", {9, 9, 9, 0})})
         .Surface("Skin", {Sub("TIMG", Name(early)),  // before any texture: ignored
                           Sub("CTEX", Name("Planar Image Map")), Sub("TIMG", Name(colour)),
                           Sub("TSIZ", test::Floats({2, 2, 2})), Sub("TCTR", test::Floats({1, 0, 0})),
-                          Sub("TFLG", test::U16(0x6)),
+                          Sub("TFLG", {0, 0x6}),
                           Sub("DTEX", Name("Planar Image Map")), Sub("TSIZ", test::Floats({9, 9, 9})),
                           Sub("RTEX", Name("SPHERICAL image map")), Sub("RIMG", Name(reflection)),
-                          Sub("TFLG", test::U16(0x8))});
+                          Sub("TFLG", {0, 0x8})});
     Bytes file = o.Build();
     std::fill(file.begin(), file.begin() + 8, 0xEE);  // only bytes 8..11 are looked at
     std::unique_ptr<Mesh> mesh = Load(file);
