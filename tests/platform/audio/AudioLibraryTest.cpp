@@ -80,23 +80,21 @@ TEST_F(RealLibrary, PlaysALoadedModuleOnTheDeviceOnlyAfterPlay) {
     EXPECT_EQ(RecentPeak(4096), 0.0f);  // stopped: the device gets silence again
 }
 
-TEST_F(RealLibrary, EveryRealModuleLoadsAndRendersSound) {
+// A module from elsewhere (the show's own plays in the test above), ten seconds straight from it
+// in one-second pieces.
+TEST_F(RealLibrary, AnotherRealModuleLoadsAndRendersSound) {
     Open("dummy");
     ASSERT_NE(render_, nullptr);
-    for (const std::string& module : {test::SamplePath("xm/test.xm"), std::string(kShowModule)}) {
-        SCOPED_TRACE(module);
-        ASSERT_TRUE(player_->Load(module.c_str()));
-        // Ten seconds straight from the module, in one-second pieces.
-        std::vector<float> samples(44100 * 2);
-        float peak = 0.0f;
-        for (int second = 0; second < 10; ++second) {
-            const uint32_t frames = render_(player_->GetModule(), samples.data(), 44100);
-            ASSERT_EQ(frames, 44100u);  // looping: never runs out
-            peak = std::max(peak, Peak(samples, frames));
-        }
-        EXPECT_GE(peak, 0.01f);
-        EXPECT_TRUE(std::isfinite(peak));
+    ASSERT_TRUE(player_->Load(test::SamplePath("xm/test.xm").c_str()));
+    std::vector<float> samples(44100 * 2);
+    float peak = 0.0f;
+    for (int second = 0; second < 10; ++second) {
+        const uint32_t frames = render_(player_->GetModule(), samples.data(), 44100);
+        ASSERT_EQ(frames, 44100u);  // looping: never runs out
+        peak = std::max(peak, Peak(samples, frames));
     }
+    EXPECT_GE(peak, 0.01f);
+    EXPECT_TRUE(std::isfinite(peak));
 }
 
 // The player's seeks and pauses: a set position is where the module plays from (at most one
