@@ -1,5 +1,8 @@
-#include "resources/JpegDecoder.h"
+// The JPEG and TGA decoders: the pixels of real and generated files, and refusals of damaged ones.
 #include "common/Files.h"
+#include "resources/JpegDecoder.h"
+#include "resources/TgaBytes.h"
+#include "resources/TgaDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,20 @@
 
 namespace cm {
 namespace {
+
+// The decoder refuses the file: false, a reason (containing messagePart), and an image left empty
+// whatever it held before.
+template <auto Decode>
+void ExpectRefused(const std::vector<uint8_t>& file, const std::string& messagePart = "") {
+    DecodedImage image;
+    image.width = 5;
+    std::string error;
+    EXPECT_FALSE(Decode(file, image, error));
+    EXPECT_EQ(image.width, 0);
+    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find(messagePart), std::string::npos) << error;
+}
 
 // JPEG files made with the library's own encoder, and decoded with the library's own memory
 // source as the reference the decoder under test must match.
@@ -137,44 +154,32 @@ TEST(JpegDecoder, MatchesTheLibraryOnRealAndGeneratedFiles) {
     }
 }
 
-void ExpectRefused(const std::vector<uint8_t>& file, const std::string& messagePart = "") {
-    DecodedImage image;
-    image.width = 5;
-    std::string error;
-    EXPECT_FALSE(DecodeJpeg(file, image, error));
-    EXPECT_EQ(image.width, 0);
-    EXPECT_TRUE(image.pixels.empty());
-    EXPECT_FALSE(error.empty());
-    if (!messagePart.empty()) {
-        EXPECT_NE(error.find(messagePart), std::string::npos) << error;
-    }
-}
-
 TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
-    ExpectRefused(RealJpeg("truncated_jpeg.jpg"), "Premature end");
-    ExpectRefused({});
+    ExpectRefused<DecodeJpeg>(RealJpeg("truncated_jpeg.jpg"), "Premature end");
+    ExpectRefused<DecodeJpeg>({});
     // Baseline and progressive, cut anywhere from inside the header to just before the final
     // marker byte: never a read past the data, never an image made up of padding.
     for (const auto& whole : {RealJpeg("testorig.jpg"), RealJpeg("jpg-progressive.jpg")}) {
         ASSERT_FALSE(whole.empty());
         for (size_t length = 1; length < whole.size(); length += length < 700 ? 1 : 97) {
             SCOPED_TRACE(length);
-            ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.begin() + length));
+            ExpectRefused<DecodeJpeg>(std::vector<uint8_t>(whole.begin(), whole.begin() + length));
         }
-        ExpectRefused(std::vector<uint8_t>(whole.begin(), whole.end() - 1));
+        ExpectRefused<DecodeJpeg>(std::vector<uint8_t>(whole.begin(), whole.end() - 1));
     }
     // A baseline file cut in its coded data, yet closed by a proper end-of-image marker. (A
     // progressive file that lacks its last scans is still a whole, coarser picture.)
     std::vector<uint8_t> closed = RealJpeg("testorig.jpg");
     closed.resize(closed.size() * 2 / 3);
     closed.insert(closed.end(), {0xFF, 0xD9});
-    ExpectRefused(closed, "premature end of data segment");
+    ExpectRefused<DecodeJpeg>(closed, "premature end of data segment");
 }
 
 // Damaged entropy data is the jpeg harness's, replayed by test_fuzz_replay.
 TEST(JpegDecoder, RefusesBadHeadersHugeSizesCmykAndEndlessScans) {
-    ExpectRefused({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}, "Not a JPEG");
-    ExpectRefused({0xFF, 0xD8, 0xFF, 0xFE, 0xFF, 0xF0, 'x', 'y'});  // a comment running past the end
+    ExpectRefused<DecodeJpeg>({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}, "Not a JPEG");
+    // A comment running past the end.
+    ExpectRefused<DecodeJpeg>({0xFF, 0xD8, 0xFF, 0xFE, 0xFF, 0xF0, 'x', 'y'});
     // The frame header's height and width (bytes 5..8 after the SOF marker) patched.
     const std::vector<uint8_t> small = EncodeJpeg({});
     const uint8_t marker[] = {0xFF, 0xC0};
@@ -185,14 +190,97 @@ TEST(JpegDecoder, RefusesBadHeadersHugeSizesCmykAndEndlessScans) {
         for (size_t i : {sof + 5, sof + 7}) file[i] = uint8_t(side >> 8), file[i + 1] = uint8_t(side & 0xFF);
         return file;
     };
-    ExpectRefused(sized(20000), "16384");
-    ExpectRefused(sized(16000), "larger than");  // each side allowed, the area not
-    ExpectRefused(sized(0));
+    ExpectRefused<DecodeJpeg>(sized(20000), "16384");
+    ExpectRefused<DecodeJpeg>(sized(16000), "larger than");  // each side allowed, the area not
+    ExpectRefused<DecodeJpeg>(sized(0));
     // Within the limits but with far too little data for that size: refused when the data runs out.
-    ExpectRefused(sized(4000), "premature end");
-    ExpectRefused(RealJpeg("jpg-cmyk-1.jpg"), "color conversion");
+    ExpectRefused<DecodeJpeg>(sized(4000), "premature end");
+    ExpectRefused<DecodeJpeg>(RealJpeg("jpg-cmyk-1.jpg"), "color conversion");
     // 1 DC scan + 3 components x 63 bands x 2 passes = 379 scans.
-    ExpectRefused(EncodeJpeg({.progressive = true, .acScansPerComponent = 2}), "scans");
+    ExpectRefused<DecodeJpeg>(EncodeJpeg({.progressive = true, .acScansPerComponent = 2}), "scans");
+}
+
+using test::Tga;
+
+std::vector<uint8_t> RealTga(const char* name) { return test::SampleBytes(std::string("tga/") + name); }
+
+DecodedImage Decode(const std::vector<uint8_t>& file) {
+    DecodedImage image;
+    std::string error;
+    EXPECT_TRUE(DecodeTga(file, image, error)) << error;
+    return image;
+}
+
+TEST(TgaDecoder, PacketsInFileColourOrderFillRowsBottomUpAcrossRowEnds) {
+    // 0x83: one blue-green-red pixel written four times; 0x02: three pixels read in turn.
+    EXPECT_EQ(Decode(Tga(7, 1, {0x83, 0x30, 0x20, 0x10, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9})).pixels,
+              (std::vector<uint32_t>{0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030, 0xFF030201, 0xFF060504, 0xFF090807}));
+    // 3 x 2: a run of 4 covers the bottom row and the top row's first pixel, a raw 2 the rest.
+    EXPECT_EQ(Decode(Tga(3, 2, {0x83, 0xAA, 0xBB, 0xCC, 0x01, 1, 1, 1, 2, 2, 2})).pixels,
+              (std::vector<uint32_t>{0xFFCCBBAA, 0xFF010101, 0xFF020202, 0xFFCCBBAA, 0xFFCCBBAA, 0xFFCCBBAA}));
+    // A raw packet that crosses the row end, and a run that reaches past the last pixel.
+    EXPECT_EQ(Decode(Tga(2, 2, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0xFF, 4, 4, 4})).pixels,
+              (std::vector<uint32_t>{0xFF030303, 0xFF040404, 0xFF010101, 0xFF020202}));
+}
+
+TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
+    // The uncompressed copy of the same picture gives the expected pixels: stored bottom row
+    // first, blue-green-red.
+    const std::vector<uint8_t> raw = RealTga("200x32_rgb_bl_raw.tga");
+    ASSERT_GE(raw.size(), 18u + 200 * 32 * 3);
+    std::vector<uint32_t> expected(200 * 32);
+    for (int row = 0; row < 32; ++row)
+        for (int x = 0; x < 200; ++x) {
+            const uint8_t* p = &raw[18 + (static_cast<size_t>(row) * 200 + x) * 3];
+            expected[static_cast<size_t>(31 - row) * 200 + x] = PackOpaque(p[2], p[1], p[0]);
+        }
+    const DecodedImage bottomLeft = Decode(RealTga("200x32_rgb_bl_rle.tga"));
+    ASSERT_EQ(bottomLeft.width, 200);
+    ASSERT_EQ(bottomLeft.height, 32);
+    EXPECT_EQ(bottomLeft.pixels, expected);
+
+    // The origin bit is not read: a top-left file comes out upside down, the mirror image of
+    // the bottom-left one.
+    const DecodedImage topLeft = Decode(RealTga("200x32_rgb_tl_rle.tga"));
+    ASSERT_EQ(topLeft.pixels.size(), expected.size());
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 200; ++x) ASSERT_EQ(topLeft.At(x, y), bottomLeft.At(x, 31 - y)) << x << "," << y;
+
+    for (const char* name : {"200x32_rgb_bl_raw.tga", "200x32_rgba_tl_rle.tga", "cross_scan_line.tga",
+                             "tga_id_field.tga"}) {
+        SCOPED_TRACE(name);
+        ExpectRefused<DecodeTga>(RealTga(name));
+    }
+}
+
+TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
+    const std::vector<uint8_t> whole = RealTga("200x32_rgb_bl_rle.tga");
+    ASSERT_GT(whole.size(), 18u + 26u);
+    for (size_t length = 0; length < 18; ++length)
+        ExpectRefused<DecodeTga>({whole.begin(), whole.begin() + length});
+    // The packets end where the 26-byte footer begins; a cut anywhere before that is refused.
+    const size_t packetsEnd = whole.size() - 26;
+    for (size_t length = 18; length < packetsEnd; length += length + 7 < packetsEnd ? 7 : 1)
+        ExpectRefused<DecodeTga>({whole.begin(), whole.begin() + length});
+    EXPECT_EQ(Decode({whole.begin(), whole.begin() + packetsEnd}).pixels.size(), 200u * 32u);
+    // Empty, too wide, and 16384 x 16384 with four bytes of data: refused before a 1 GiB array is made.
+    for (const auto& [w, h] : {std::pair{0, 4}, {4, 0}, {20000, 2}, {16384, 16384}})
+        ExpectRefused<DecodeTga>(Tga(w, h, {0xFF, 1, 2, 3}));
+    // 32 M pixels with all the run packets they need (1 MiB): over the pixel limit, refused.
+    ExpectRefused<DecodeTga>(test::FlatTga(8192, 4096, 1, 2, 3));
+    ExpectRefused<DecodeTga>(Tga(2, 2, {0x03, 1, 1, 1, 2, 2, 2}));  // raw packet ends early
+    ExpectRefused<DecodeTga>(Tga(2, 2, {0x80, 1, 1}));               // run pixel cut short
+    ExpectRefused<DecodeTga>(Tga(2, 1, {0x81, 1, 2, 3}, 2));         // uncompressed
+    ExpectRefused<DecodeTga>(Tga(2, 1, {0x81, 1, 2, 3, 4}, 10, 32)); // 32 bits per pixel
+}
+
+TEST(TgaDecoder, SkipsIdFieldAndColourMap) {
+    std::vector<uint8_t> file = Tga(1, 1, {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
+    file[0] = 3;   // ID field of 3 bytes
+    file[1] = 1;   // colour map present...
+    file[5] = 2;   // ...with 2 entries...
+    file[7] = 15;  // ...of 15 bits, stored in 2 bytes each
+    EXPECT_EQ(Decode(file).pixels, std::vector<uint32_t>{0xFF112233});
 }
 
 }  // namespace
