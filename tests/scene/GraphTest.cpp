@@ -39,11 +39,10 @@ template <typename T>
 T* Add(SceneGraph& g, SceneNode* parent = nullptr) {
     auto* n = new T;
     g.AddNode(n);
-    if (parent) {
+    if (parent)
         n->SetParent(parent);
-    } else {
+    else
         g.AddRoot(n);
-    }
     return n;
 }
 
