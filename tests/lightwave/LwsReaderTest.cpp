@@ -116,12 +116,9 @@ TEST_F(LwsReaderTest, OnlyDecimalNumbersAndEmptyFilesAreEmptyScenes) {
                                                     "inf nan 0x10 infinity -INF 1e1 NaN 0x1p3 2.5", "0 0 0 0 0",
                                                     "EndBehavior 1", ""}));
     EXPECT_NE(echo.str().find("FramesPerSecond: 0\n"), std::string::npos);
-    const SceneNode* node = graph->GetNode(0);
-    const std::vector<float> position = node->GetPositionChannel()->GetFirst()->values;
-    const std::vector<float> scale = node->GetScaleChannel()->GetFirst()->values;
-    EXPECT_EQ(position, (std::vector<float>{0.0f, 0.0f, 0.0f}));
-    EXPECT_EQ(scale, (std::vector<float>{0.0f, 0.0f, 2.5f}));
-    EXPECT_FLOAT_EQ(node->GetRotationChannel()->GetFirst()->values[2], 10.0f * 0.017453292f);
+    // Each number as AsciiNumber's test reads it: these two show the reader goes through it.
+    EXPECT_EQ(graph->GetNode(0)->GetPositionChannel()->GetFirst()->values, (std::vector<float>{0, 0, 0}));
+    EXPECT_EQ(graph->GetNode(0)->GetScaleChannel()->GetFirst()->values, (std::vector<float>{0, 0, 2.5f}));
 
     graph = Load("");
     ASSERT_NE(graph, nullptr);
