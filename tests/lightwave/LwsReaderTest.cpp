@@ -46,7 +46,8 @@ TEST_F(LwsReaderTest, EchoAndItemKinds) {
         {"LWSC", "1", "", "FirstFrame 1", "LastFrame 60", "FrameStep 2", "FramesPerSecond 29.97",
          "AmbientColor 255 128 0", "AmbIntensity 0.5", "", "LoadObject NULL", "ObjectMotion (unnamed)", "  9",
          "  1", "1 2 3 0 0 0 1 1 1", "0 0 0 0 0", "EndBehavior 1", "", "AddLight", "LgtIntensity 1", "",
-         "AddNullObject " + box, "", "AddNullObject missing.lwo", "", "ShowCamera 1 7", "ZoomFactor 3.2", ""}));
+         "AddNullObject " + box, "", "AddNullObject missing.lwo", "", "ShowCamera 1 7", "ZoomFactor 3.2",
+         ""}));
     ASSERT_NE(graph, nullptr);
     const std::string second = "lightwave_mesh_" + std::to_string(std::stoi(mesh.substr(15)) + 1);
     EXPECT_EQ(echo.str(), "FirstFrame: 1\nLastFrame: 60\nFrameStep: 2\nFramesPerSecond: 29.97\n"
