@@ -28,11 +28,6 @@ inline Bytes Name(const std::string& s) {
     b.resize(s.size() % 2 == 0 ? s.size() + 2 : s.size() + 1, 0);
     return b;
 }
-inline Bytes U16(std::uint32_t v) {
-    Bytes b;
-    PutU16(b, v);
-    return b;
-}
 inline Bytes Floats(std::initializer_list<float> fs) {
     Bytes b;
     for (float f : fs) PutF32(b, f);

@@ -1,9 +1,11 @@
-// The object reader on generated files: chunk and sub-chunk rules, materials, images, coordinates.
+// The object reader on generated files: chunk and sub-chunk rules, materials, images, coordinates;
+// and damaged ones, each refused or clamped with a safe result, never read out of bounds.
 #include "lightwave/LwoReader.h"
 
 #include <gtest/gtest.h>
 
 #include "LightWaveFiles.h"
+#include "common/Files.h"
 #include "resources/TextureManager.h"
 #include "scene/SceneGraph.h"
 
@@ -19,6 +21,11 @@ protected:
     std::unique_ptr<Mesh> Load(const Bytes& bytes, SceneGraph* library = nullptr, const std::string& name = "o.lwo") {
         return reader.Load(dir.Write(name, bytes).c_str(), library, &textures);
     }
+    // The red of the object's first face, 0..255; -1 when it has none.
+    float Red(const test::Lwob& o) {
+        std::unique_ptr<Mesh> mesh = Load(o.Build());
+        return mesh && mesh->GetFaceCount() > 0 ? mesh->GetFace(0)->material->GetDiffuse().r * 255.0f : -1.0f;
+    }
     test::ScratchDir dir;
     TextureManager textures;
     LwoReader reader;
@@ -33,15 +40,15 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     o.Chunk("PNTS", points)
         .Surfaces({"Hull", "Fin", "Skin"})
         .Polygons({{1, 2, 3, 4, 1}, {0, 2, 1, 2}, {0, 1, 2, 3}})
-        .Surface("hULL", {Sub("COLR", {255, 51, 0, 0}), Sub("FLAG", test::U16(0x0300))})
+        .Surface("hULL", {Sub("COLR", {255, 51, 0, 0}), Sub("FLAG", {0x03, 0x00})})
         .Surface("Ghost", {Sub("COLR", {9, 9, 9, 0})})
         .Surface("Skin", {Sub("TIMG", Name(early)),  // before any texture: ignored
                           Sub("CTEX", Name("Planar Image Map")), Sub("TIMG", Name(colour)),
                           Sub("TSIZ", test::Floats({2, 2, 2})), Sub("TCTR", test::Floats({1, 0, 0})),
-                          Sub("TFLG", test::U16(0x6)),
+                          Sub("TFLG", {0, 0x6}),
                           Sub("DTEX", Name("Planar Image Map")), Sub("TSIZ", test::Floats({9, 9, 9})),
                           Sub("RTEX", Name("SPHERICAL image map")), Sub("RIMG", Name(reflection)),
-                          Sub("TFLG", test::U16(0x8))});
+                          Sub("TFLG", {0, 0x8})});
     Bytes file = o.Build();
     std::fill(file.begin(), file.begin() + 8, 0xEE);  // only bytes 8..11 are looked at
     std::unique_ptr<Mesh> mesh = Load(file);
@@ -76,8 +83,8 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     EXPECT_FLOAT_EQ(mesh->GetVertex(3)->normal.z, -1.0f);  // normals computed
 }
 
-TEST_F(LwoReaderTest, RefusesOtherFormsAndMissingArguments) {
-    EXPECT_EQ(Load(test::Square("A").Build("LWO2")), nullptr);
+// Other forms are refused by the real files' test (RealObjects).
+TEST_F(LwoReaderTest, RefusesShortFormsAndMissingArguments) {
     EXPECT_EQ(Load(Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O'}), nullptr);
     EXPECT_EQ(reader.Load(dir.Path("missing.lwo").c_str(), nullptr, &textures), nullptr);
     EXPECT_EQ(reader.Load(nullptr, nullptr, &textures), nullptr);
@@ -126,6 +133,128 @@ TEST_F(LwoReaderTest, MaterialsAreSharedByNameThroughTheLibrary) {
     std::unique_ptr<Mesh> own = Load(blue.Build(), nullptr, "blue.lwo");
     ASSERT_EQ(own->GetMaterialCount(), 1);
     EXPECT_FLOAT_EQ(own->GetFace(0)->material->GetDiffuse().b, 1.0f);
+}
+
+using LwoDamageTest = LwoReaderTest;
+
+TEST_F(LwoDamageTest, LengthsPastTheirContainerEndTheWalkThere) {
+    // SURF chunks claiming more than is left, one of them so much that a 32-bit end would wrap
+    // back into the file: the square loads as it stood before them.
+    for (long long length : {1000LL, 0xFFFFFFF8LL}) {
+        test::Lwob o = test::Square("S");
+        EXPECT_EQ(Red(o.Chunk("SURF", Name("S"), length)), 1.0f);
+    }
+    Bytes cut = test::Square("S").Build();
+    cut = test::Lwob::Join(cut, Bytes{'P', 'N', 'T'});  // a chunk header cut short
+    EXPECT_EQ(Load(cut)->GetFaceCount(), 1);
+
+    // A sub-chunk past its chunk's end: COLR before it counts, the FLAG in it does not; fields
+    // longer than their own sub-chunk are not read at all.
+    test::Lwob sub = test::Square("S");
+    sub.Surface("S", {Sub("COLR", {200, 0, 0, 0}), Sub("FLAG", {1, 0}, 200)});
+    EXPECT_EQ(Red(sub), 200.0f);
+    EXPECT_EQ(Load(sub.Build())->GetFace(0)->material->GetFlags(), 0);
+    test::Lwob fields = test::Square("S");
+    EXPECT_EQ(Red(fields.Surface("S", {Sub("COLR", {7}), Sub("TSIZ", {1, 2})})), 1.0f);
+
+    // A POLS polygon cut by the chunk end keeps those before it. (PNTS keeps whole points only:
+    // ChunksBecomeFacesMaterialsAndMaps.)
+    test::Lwob cutPolygon;
+    cutPolygon.Points({0, 0, 0, 1, 0, 0, 1, 1, 0}).Surfaces({"S"});
+    Bytes good = {0, 3, 0, 0, 0, 1, 0, 2, 0, 1, 0, 4, 0, 0};  // (0,1,2) on 1, then 4 corners cut off
+    EXPECT_EQ(Load(cutPolygon.Chunk("POLS", good).Build())->GetFaceCount(), 1);
+}
+
+TEST_F(LwoDamageTest, NamesWithoutNulAreRefusedAndLongOnesCut) {
+    // SRFS: "B" runs into the chunk end, so only surface 1 exists and surface 2 is no surface.
+    test::Lwob srfs;
+    srfs.Points({0, 0, 0, 1, 0, 0, 0, 1, 0}).Chunk("SRFS", {'A', 0, 'B', 'B'}).Polygons({{0, 1, 2, 2}, {0, 1, 2, 1}});
+    std::unique_ptr<Mesh> mesh = Load(srfs.Build());
+    ASSERT_EQ(mesh->GetFaceCount(), 1);
+    EXPECT_STREQ(mesh->GetFace(0)->material->GetName(), "A");
+    // SURF with an unterminated name is skipped whole; so is an unterminated image name.
+    test::Lwob surf = test::Square("S");
+    EXPECT_EQ(Red(surf.Chunk("SURF", {'S', 'C', 'O', 'L', 'R'})), 1.0f);
+    const std::string image = dir.Write("img.tga", test::TinyTga());
+    test::Lwob timg = test::Square("S");
+    timg.Surface("S", {Sub("CTEX", Name("Planar Image Map")), Sub("TIMG", Bytes(image.begin(), image.end()))});
+    EXPECT_EQ(Load(timg.Build())->GetFace(0)->material->GetTextureMap(), nullptr);
+
+    // Over 511 characters: cut there, in SRFS and SURF alike, so they still match.
+    const std::string longName(700, 'n');
+    test::Lwob named = test::Square(longName);
+    named.Surface(longName, {Sub("COLR", {255, 0, 0, 0})});
+    mesh = Load(named.Build());
+    EXPECT_EQ(std::string(mesh->GetFace(0)->material->GetName()), longName.substr(0, 511));
+    EXPECT_EQ(mesh->GetFace(0)->material->GetDiffuse().r, 1.0f);
+}
+
+TEST_F(LwoDamageTest, PolygonsThatCannotBeTrianglesGiveNoFace) {
+    test::Lwob o;
+    o.Points({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0})
+        .Surfaces({"S"})
+        .Polygons({{1}, {0, 1}, {0, 1, 1},  // no corner, a point, a line
+                   {0, 1, 4, 1},           // index 4 of 4 points
+                   {0, 1, 2, 3, 9, 1},     // a bad fifth corner spoils the polygon too
+                   {0, 1, 2, 0}, {0, 1, 2, 2},  // surface 0; surface 2 of 1
+                   {3, 2, 1, 1}});         // the one sound polygon, still read in step
+    std::unique_ptr<Mesh> mesh = Load(o.Build());
+    ASSERT_EQ(mesh->GetFaceCount(), 1);
+    EXPECT_EQ(mesh->GetFace(0)->i0, 3);
+    EXPECT_EQ(reader.GetDamage().size(), 7u);
+
+    // A negative surface number: the detail polygons after their count become faces of their own.
+    // (0,1,2) on surface -1, one detail polygon (1,2,3) on 2, then (0,2,3) on 1.
+    Bytes pols;
+    for (uint32_t v : {3u, 0u, 1u, 2u, 0xFFFFu, 1u, 3u, 1u, 2u, 3u, 2u, 3u, 0u, 2u, 3u, 1u}) test::PutU16(pols, v);
+    test::Lwob withDetail;
+    withDetail.Points({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}).Surfaces({"Base", "Decal"}).Chunk("POLS", pols);
+    mesh = Load(withDetail.Build());
+    ASSERT_EQ(mesh->GetFaceCount(), 3);
+    EXPECT_STREQ(mesh->GetFace(0)->material->GetName(), "Base");
+    EXPECT_STREQ(mesh->GetFace(1)->material->GetName(), "Decal");
+    EXPECT_STREQ(mesh->GetFace(2)->material->GetName(), "Base");
+
+    // Points and no polygon: a mesh that draws nothing.
+    test::Lwob bare;
+    mesh = Load(bare.Points({0, 0, 0, 1, 0, 0, 1, 1, 0}).Surfaces({"S"}).Build());
+    EXPECT_EQ(mesh->GetVertexCount(), 3);
+    EXPECT_EQ(mesh->GetFaceCount(), 0);
+}
+
+// LightWave files from public projects, and what each one yields.
+using RealObjects = LwoReaderTest;
+
+TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
+    // Every polygon of these files has three or more corners in range: one face each.
+    struct {
+        const char* file;
+        int vertices, faces, materials;
+        const char* firstMaterial;
+        float red;  // of the first material, 0..255
+    } const yields[] = {
+        {"lwo/ConcavePolygon.lwo", 64, 1, 1, "test_Smoothing", 36},  // one polygon of 66 corners
+        {"lwo/bluewithcylindrictexz.lwo", 8, 6, 1, "Test", 0},
+        {"lwo/box0.5.lwo", 8, 6, 1, "Default", 200},
+        {"lwo/box3-uv-layers_LWOB.lwo", 798, 864, 1, "Left", 255},
+        {"lwo/formatDetection.lwo", 24, 1, 1, "Default", 200},
+        {"lwo/penguin.lwo", 296, 616, 4, "Sininen", 0},
+        {"lwo/sphere_with_mat_gloss_10pc.lwo", 266, 288, 1, "Default", 255},
+        {"lws/ballcone/greenball.lwo", 266, 528, 1, "green", 0},
+        {"lws/ballcone/redcone.lwo", 26, 48, 1, "red", 200},
+    };
+    for (const auto& y : yields) {
+        SCOPED_TRACE(y.file);
+        std::unique_ptr<Mesh> mesh = reader.Load(test::SamplePath(y.file).c_str(), nullptr, &textures);
+        ASSERT_NE(mesh, nullptr);
+        EXPECT_EQ(mesh->GetVertexCount(), y.vertices);
+        EXPECT_EQ(mesh->GetFaceCount(), y.faces);
+        ASSERT_EQ(mesh->GetMaterialCount(), y.materials);
+        EXPECT_STREQ(mesh->GetMaterial(0)->GetName(), y.firstMaterial);
+        EXPECT_FLOAT_EQ(mesh->GetMaterial(0)->GetDiffuse().r * 255.0f, y.red);
+    }
+    for (const char* file : {"lwo/box0_LWO3.lwo", "lwo/boxuv.lwo", "lws/move_x/simple_cube.lwo"})
+        EXPECT_EQ(reader.Load(test::SamplePath(file).c_str(), nullptr, &textures), nullptr) << file;
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The pack archive, its writer, and data files read from disk or from a mounted pack.
 #include "resources/DataFile.h"
 #include "resources/PackArchive.h"
 #include "resources/PackBytes.h"
@@ -64,6 +65,129 @@ TEST(PackWriter, WritesTheExactLayoutAndRefusesNamesItCannotHold) {
         EXPECT_FALSE(WritePack(path, {{name, {1}, 0}})) << name;
     EXPECT_TRUE(WritePack(path, {{std::string(127, 'n'), {1}, 0}}));
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST(DataFileDisk, OpensDosNamesOnDiskAndRefusesWhatCannotBeRead) {
+    UnmountPack();
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.path / "data");
+    dir.Write("data/introScene.lws", {'L', 'W', 'S', '\n'});
+    const std::string empty = dir.Write("empty.lws", {});
+    const std::string dosName = dir.path.string() + "\\data\\introScene.lws";
+    DataFile file;
+    ASSERT_TRUE(file.Open(dosName.c_str()));
+    EXPECT_EQ(file.GetSize(), 4);
+    EXPECT_EQ(Text(file.ReadAll()), "LWS\n");
+    file.Close();
+    EXPECT_EQ(file.GetSize(), -1);
+    EXPECT_TRUE(file.ReadAll().empty());
+
+    EXPECT_FALSE(file.Open((dir.path / "missing.lws").string().c_str()));
+    EXPECT_FALSE(file.Open(dosName.c_str(), 3, 1));
+    ASSERT_TRUE(file.Open(empty.c_str()));
+    EXPECT_TRUE(file.ReadAll().empty());
+    // Open-or-create keeps an existing file's bytes.
+    ASSERT_TRUE(file.Open(dosName.c_str(), DataFile::kModeOpenAlways, DataFile::kAccessRead | DataFile::kAccessWrite));
+    EXPECT_EQ(file.GetSize(), 4);
+}
+
+TEST(DataFilePack, ReadsThePacksCurrentEntryOneFileAtATime) {
+    ScratchDir dir;
+    const std::string loose = dir.Write("loose.lws", {'d', 'i', 's', 'k'});
+    Bytes bytes;
+    AddEntry(bytes, "introScene.lws", "scene");
+    AddEntry(bytes, "scroll.jpg", "image");
+    AddCount(bytes, 2);
+    ASSERT_TRUE(MountPack(dir.Write("k.pak", bytes).c_str()));
+    DataFile scene, image;
+    ASSERT_TRUE(scene.Open("data\\introScene.lws"));
+    EXPECT_EQ(scene.GetSize(), 5);
+    EXPECT_EQ(Text(scene.ReadAll()), "scene");
+    // Opening a second file switches the one current entry under the first.
+    ASSERT_TRUE(image.Open("data\\Scroll.JPG"));
+    EXPECT_EQ(Text(scene.ReadAll()), "image");
+    image.Close();
+    EXPECT_TRUE(scene.ReadAll().empty());
+    // While mounted, names missing from the pack are not looked for on disk.
+    EXPECT_FALSE(scene.Open(loose.c_str()));
+    UnmountPack();
+    EXPECT_EQ(Text(DataFile::Load(loose.c_str())), "disk");
+}
+
+// Damaged archives: whatever the bytes say, the reader stays inside the file, allocates no more
+// than the file holds, ends, and refuses exactly the entries that do not fit. (Hostile values in
+// every field byte are the pack harness's, replayed by test_fuzz_replay.)
+constexpr std::size_t kSecond = 144 + 5;  // position of the second header
+
+Bytes ThreeEntries() {
+    Bytes bytes;
+    AddEntry(bytes, "a.lws", "alpha");
+    AddEntry(bytes, "b.lwo", std::string(300, 'b'));
+    AddEntry(bytes, "c.tga", "charlie");
+    AddCount(bytes, 3);
+    return bytes;
+}
+
+// Opens the bytes and lists the names kept; "refused" when the whole archive is.
+std::string Kept(const Bytes& bytes, std::size_t* damageLines = nullptr) {
+    ScratchDir dir;
+    PackArchive pack;
+    if (!pack.Open(dir.Write("d.pak", bytes))) return "refused";
+    std::string names;
+    for (const PackEntry& e : pack.GetEntries()) names += e.name + " ";
+    if (damageLines != nullptr) *damageLines = pack.GetDamage().size();
+    return names;
+}
+
+TEST(PackDamage, CountPastTheFileOrAllOnes) {
+    Bytes bytes = ThreeEntries();
+    PutU32(bytes, bytes.size() - 4, 4);  // fits as bare headers, but only three exist
+    std::size_t damage = 0;
+    EXPECT_EQ(Kept(bytes, &damage), "a.lws b.lwo c.tga ");
+    EXPECT_EQ(damage, 1u);
+    PutU32(bytes, bytes.size() - 4, 6);  // cannot fit even as bare headers
+    EXPECT_EQ(Kept(bytes), "refused");
+    PutU32(bytes, bytes.size() - 4, 0xffffffffu);
+    EXPECT_EQ(Kept(bytes), "refused");
+}
+
+TEST(PackDamage, WrappedOffsetsAndLengths) {
+    Bytes bytes = ThreeEntries();
+    PutU32(bytes, kSecond + 140, 0xfffffff0u);  // offset + 144 wraps to 128, inside the first header
+    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    // Stored length and size that would wrap the walk back to offset 0: the walk stops.
+    bytes = ThreeEntries();
+    PutU32(bytes, kSecond + 128, 0u - static_cast<std::uint32_t>(kSecond + 144));
+    PutU32(bytes, kSecond + 132, 0u - static_cast<std::uint32_t>(kSecond + 144));
+    EXPECT_EQ(Kept(bytes), "a.lws ");
+    // A size beyond the stored length would read the next header as data.
+    bytes = ThreeEntries();
+    PutU32(bytes, kSecond + 132, 300 + 144);
+    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    // The last entry's data running into the count, or past the end of the file.
+    bytes = ThreeEntries();
+    PutU32(bytes, kSecond + 144 + 300 + 128, 7 + 100);
+    PutU32(bytes, kSecond + 144 + 300 + 132, 7 + 100);
+    EXPECT_EQ(Kept(bytes), "a.lws b.lwo ");
+}
+
+TEST(PackDamage, MissingNulRefusesOnlyThatEntryAndEmptyFilesAreRefused) {
+    Bytes bytes;
+    AddEntry(bytes, "a.lws", "alpha");
+    AddEntry(bytes, std::string(128, 'x'), "no terminator");
+    AddEntry(bytes, "c.tga", "charlie");
+    AddCount(bytes, 3);
+    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    EXPECT_EQ(Kept({}), "refused");
+    EXPECT_EQ(Kept({0, 0, 0}), "refused");
+    // An entry of no bytes is sound.
+    bytes.clear();
+    AddEntry(bytes, "none.txt", "");
+    AddEntry(bytes, "after.txt", "x");
+    AddCount(bytes, 2);
+    std::size_t damage = 1;
+    EXPECT_EQ(Kept(bytes, &damage), "none.txt after.txt ");
+    EXPECT_EQ(damage, 0u);
 }
 
 }  // namespace

@@ -1,20 +1,27 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <clocale>
 #include <cmath>
+#include <initializer_list>
 #include <pthread.h>
 #include <strings.h>
 
 #include "common/ScratchLocale.h"
+#include "scene/LwsScene.h"
 #include "scene/SceneGraph.h"
 
 namespace cm {
 namespace {
 
+void ExpectVector(const Vector3& v, float x, float y, float z, float tolerance = 1e-6f) {
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
+}
+
 void ExpectTranslation(const Matrix4& m, float x, float y, float z) {
-    EXPECT_NEAR(m[12], x, 1e-5f);
-    EXPECT_NEAR(m[13], y, 1e-5f);
-    EXPECT_NEAR(m[14], z, 1e-5f);
+    ExpectVector(Vector3(m[12], m[13], m[14]), x, y, z, 1e-5f);
 }
 
 // A channel with one key of three values outputs them at every time.
@@ -32,11 +39,10 @@ template <typename T>
 T* Add(SceneGraph& g, SceneNode* parent = nullptr) {
     auto* n = new T;
     g.AddNode(n);
-    if (parent) {
+    if (parent)
         n->SetParent(parent);
-    } else {
+    else
         g.AddRoot(n);
-    }
     return n;
 }
 
@@ -253,18 +259,18 @@ TEST(Lists, NameLookupsIgnoreATurkishLocale) {
     EXPECT_EQ(mesh->FindMaterial("RIM_LIGHT"), rim);
 }
 
-int g_liveNodes = 0;
-struct CountedHelper : HelperNode {
-    CountedHelper() { ++g_liveNodes; }
-    ~CountedHelper() override { --g_liveNodes; }
+// A node or scene item that counts the live ones of its kind.
+int g_live = 0;
+template <typename T>
+struct Counted : T {
+    Counted() { ++g_live; }
+    ~Counted() override { --g_live; }
 };
-struct CountedMaterial : Material {
-    CountedMaterial() { ++g_liveNodes; }
-    ~CountedMaterial() override { --g_liveNodes; }
-};
+using CountedHelper = Counted<HelperNode>;
+using CountedMaterial = Counted<Material>;
 
 TEST(Ownership, GraphReleasesEverythingOnceHoweverItIsListed) {
-    g_liveNodes = 0;
+    g_live = 0;
     {
         SceneGraph g;
         auto* a = new CountedHelper;
@@ -285,9 +291,83 @@ TEST(Ownership, GraphReleasesEverythingOnceHoweverItIsListed) {
         priv->AdoptMap(std::make_unique<TextureMap>());
         a->SetPositionChannel(ConstantChannel(g, 1, 2, 3));
         g.Animate(0);
-        EXPECT_EQ(g_liveNodes, 4);
+        EXPECT_EQ(g_live, 4);
     }
-    EXPECT_EQ(g_liveNodes, 0);
+    EXPECT_EQ(g_live, 0);
+}
+
+TEST(Ownership, LwsSceneReleasesEachItemAndMotionOnce) {
+    g_live = 0;
+    {
+        LwsScene scene;
+        auto* mesh = new Counted<LwsMeshItem>;
+        EXPECT_TRUE(scene.AddMeshItem(mesh));
+        EXPECT_TRUE(scene.AddLightItem(new Counted<LwsLightItem>));
+        EXPECT_TRUE(scene.AddCameraItem(new LwsCameraItem));
+        EXPECT_TRUE(scene.AddHelperItem(new LwsHelperItem));
+        EXPECT_FALSE(scene.AddMeshItem(mesh));  // held once, released once
+        EXPECT_FALSE(scene.AddHelperItem(nullptr));
+        ASSERT_EQ(scene.GetItemCount(), 4);
+
+        auto* motion = new LwsMotion;
+        EXPECT_TRUE(scene.AddMotion(motion));
+        EXPECT_FALSE(scene.AddMotion(motion));
+        mesh->SetPositionMotion(motion);  // shared, owned by the scene alone
+        EXPECT_EQ(g_live, 2);
+    }
+    EXPECT_EQ(g_live, 0);
+}
+
+// A mesh of the given corner positions and faces (three indices each).
+void Build(Mesh& m, std::initializer_list<Vector3> points, std::initializer_list<std::array<int, 3>> faces) {
+    ASSERT_TRUE(m.SetVertexCount(static_cast<int32_t>(points.size())));
+    ASSERT_TRUE(m.SetFaceCount(static_cast<int32_t>(faces.size())));
+    int i = 0;
+    for (const Vector3& p : points) m.GetVertex(i++)->position = p;
+    i = 0;
+    for (const auto& f : faces) {
+        MeshFace* face = m.GetFace(i++);
+        face->i0 = f[0], face->i1 = f[1], face->i2 = f[2];
+    }
+}
+
+TEST(MeshArrays, RefusedCountsKeepTheOldArrays) {
+    Mesh m;
+    EXPECT_FALSE(m.SetVertexCount(0));
+    EXPECT_FALSE(m.ComputeNormals());
+    ASSERT_TRUE(m.SetVertexCount(4));
+    EXPECT_EQ(m.GetVertex(3)->diffuse, 0xff000000u);
+    EXPECT_EQ(m.GetVertex(4), nullptr);
+    m.GetVertex(2)->u = 0.5f;
+    EXPECT_FALSE(m.SetVertexCount(Mesh::kMaxElements + 1));
+    EXPECT_FALSE(m.SetFaceCount(-3));
+    EXPECT_EQ(m.GetVertexCount(), 4);
+    EXPECT_EQ(m.GetVertex(2)->u, 0.5f);
+    EXPECT_FALSE(m.ComputeNormals());  // still no faces
+}
+
+TEST(MeshNormals, AverageOfUnitFaceNormals) {
+    // Vertex 0 is shared by a face with normal +z and one with +y; the average is not
+    // renormalised, and the faces' sizes do not weigh in.
+    Mesh s;
+    Build(s, {{0, 0, 0}, {0, 4, 0}, {4, 0, 0}, {0, 0, 3}, {3, 0, 0}}, {{0, 1, 2}, {0, 4, 3}});
+    ASSERT_TRUE(s.ComputeNormals());
+    ASSERT_TRUE(s.ComputeNormals());  // a second pass starts from zero
+    ExpectVector(s.GetVertex(0)->normal, 0, 0.5f, 0.5f);
+    ExpectVector(s.GetVertex(1)->normal, 0, 0, 1);
+    ExpectVector(s.GetVertex(3)->normal, 0, 1, 0);
+}
+
+TEST(MeshNormals, UnusedVerticesDegenerateAndBrokenFacesGiveNoNaN) {
+    Mesh m;
+    // Face 1 is collinear, face 2 a point, face 3 reaches outside the mesh; vertex 4 is unused
+    // but holds a stale normal.
+    Build(m, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {2, 0, 0}, {0, 0, 0}, {5, 5, 5}},
+          {{0, 1, 2}, {0, 1, 3}, {5, 5, 5}, {0, 1, 99}});
+    m.GetVertex(4)->normal = Vector3(9, 9, 9);
+    ASSERT_TRUE(m.ComputeNormals());
+    ExpectVector(m.GetVertex(0)->normal, 0, 0, -1);  // not diluted by the faces without area
+    for (int i : {3, 4, 5}) ExpectVector(m.GetVertex(i)->normal, 0, 0, 0);
 }
 
 }  // namespace

@@ -80,47 +80,30 @@ TEST_F(RealLibrary, PlaysALoadedModuleOnTheDeviceOnlyAfterPlay) {
     EXPECT_EQ(RecentPeak(4096), 0.0f);  // stopped: the device gets silence again
 }
 
-TEST_F(RealLibrary, EveryRealModuleLoadsAndRendersSound) {
+// A module from elsewhere (the show's own plays in the test above), ten seconds straight from it
+// in one-second pieces.
+TEST_F(RealLibrary, AnotherRealModuleLoadsAndRendersSound) {
     Open("dummy");
     ASSERT_NE(render_, nullptr);
-    for (const std::string& module : {test::SamplePath("xm/test.xm"), std::string(kShowModule)}) {
-        SCOPED_TRACE(module);
-        ASSERT_TRUE(player_->Load(module.c_str()));
-        // Ten seconds straight from the module, in one-second pieces.
-        std::vector<float> samples(44100 * 2);
-        float peak = 0.0f;
-        for (int second = 0; second < 10; ++second) {
-            const uint32_t frames = render_(player_->GetModule(), samples.data(), 44100);
-            ASSERT_EQ(frames, 44100u);  // looping: never runs out
-            peak = std::max(peak, Peak(samples, frames));
-        }
-        EXPECT_GE(peak, 0.01f);
-        EXPECT_TRUE(std::isfinite(peak));
+    ASSERT_TRUE(player_->Load(test::SamplePath("xm/test.xm").c_str()));
+    std::vector<float> samples(44100 * 2);
+    float peak = 0.0f;
+    for (int second = 0; second < 10; ++second) {
+        const uint32_t frames = render_(player_->GetModule(), samples.data(), 44100);
+        ASSERT_EQ(frames, 44100u);  // looping: never runs out
+        peak = std::max(peak, Peak(samples, frames));
     }
+    EXPECT_GE(peak, 0.01f);
+    EXPECT_TRUE(std::isfinite(peak));
 }
 
-// The player's seeks and pauses: a set position is where the module plays from (at most one
-// device buffer later when read back), a pause holds it, and impossible positions are refused.
-TEST_F(RealLibrary, PositionIsSetExactlyAndHeldWhilePaused) {
+// Seeks and pauses on the real library are the show player's test (tests/app PlayerTest: a pause
+// holds the music, a set position is where it plays from); here the impossible ones are refused.
+TEST_F(RealLibrary, ImpossiblePositionsAreRefused) {
     Open("dummy");
     ASSERT_TRUE(player_->Load(kShowModule));
     ASSERT_NE(player_->Play(), 0);
-    const double buffer = 1024.0 / 44100.0;
-    for (const double seconds : {20.0, 3.5, 0.0}) {
-        ASSERT_NE(player_->Pause(), 0);
-        ASSERT_NE(player_->SetPosition(seconds), 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(120));
-        EXPECT_NEAR(player_->GetPosition(), seconds, 1e-3) << "paused: nothing is rendered";
-        ASSERT_NE(player_->Resume(), 0);
-        const double resumed = player_->GetPosition();
-        EXPECT_GE(resumed, seconds - 1e-3);
-        EXPECT_LE(resumed, seconds + buffer + 1e-3);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_GT(player_->GetPosition(), 0.1);  // resumed: it plays on
-    EXPECT_EQ(player_->SetPosition(-1.0), 0);
-    EXPECT_EQ(player_->SetPosition(1e7), 0);
-    EXPECT_EQ(player_->SetPosition(std::nan("")), 0);
+    for (const double seconds : {-1.0, 1e7, std::nan("")}) EXPECT_EQ(player_->SetPosition(seconds), 0) << seconds;
 }
 
 TEST_F(RealLibrary, RefusesNonModulesAndWithoutADeviceIsSilent) {

@@ -12,28 +12,21 @@ namespace {
 std::string g_log;
 uint32_t g_nextHandle = 101;
 
-void Record(const std::string& entry) {
+// Logs the call and returns what the entry point returns.
+int32_t Record(const std::string& entry, int32_t result = 1) {
     if (!g_log.empty()) g_log += ' ';
     g_log += entry;
+    return result;
 }
 }  // namespace
 
 STANDIN_EXPORT int32_t BASS_Init(int32_t device, uint32_t rate, uint32_t flags, void*) {
-    Record("Init(" + std::to_string(device) + "," + std::to_string(rate) + "," + std::to_string(flags) + ")");
-    return 1;
+    return Record("Init(" + std::to_string(device) + "," + std::to_string(rate) + "," +
+                  std::to_string(flags) + ")");
 }
-STANDIN_EXPORT int32_t BASS_Free() {
-    Record("Free");
-    return 1;
-}
-STANDIN_EXPORT int32_t BASS_Start() {
-    Record("Start");
-    return 1;
-}
-STANDIN_EXPORT int32_t BASS_Stop() {
-    Record("Stop");
-    return 1;
-}
+STANDIN_EXPORT int32_t BASS_Free() { return Record("Free"); }
+STANDIN_EXPORT int32_t BASS_Start() { return Record("Start"); }
+STANDIN_EXPORT int32_t BASS_Stop() { return Record("Stop"); }
 STANDIN_EXPORT uint32_t BASS_MusicLoad(int32_t mem, const void* file, uint32_t offset, uint32_t length,
                                        uint32_t flags) {
     const char* name = static_cast<const char*>(file);
@@ -44,17 +37,14 @@ STANDIN_EXPORT uint32_t BASS_MusicLoad(int32_t mem, const void* file, uint32_t o
 }
 // Returns a value other than 1 so that the player's pass-through can be seen.
 STANDIN_EXPORT int32_t BASS_MusicPlay(uint32_t handle) {
-    Record("MusicPlay(" + std::to_string(handle) + ")");
-    return 7;
+    return Record("MusicPlay(" + std::to_string(handle) + ")", 7);
 }
 STANDIN_EXPORT int32_t BASS_MusicFree(uint32_t handle) {
-    Record("MusicFree(" + std::to_string(handle) + ")");
-    return 1;
+    return Record("MusicFree(" + std::to_string(handle) + ")");
 }
 #ifndef CM_STANDIN_NO_CHANNEL_STOP
 STANDIN_EXPORT int32_t BASS_ChannelStop(uint32_t handle) {
-    Record("ChannelStop(" + std::to_string(handle) + ")");
-    return 5;
+    return Record("ChannelStop(" + std::to_string(handle) + ")", 5);
 }
 #endif
 

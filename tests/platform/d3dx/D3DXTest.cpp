@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 namespace cm {
@@ -47,10 +48,7 @@ TEST_F(D3DXTest, TexturesOfAnySizeFilledFromPixels) {
     uint32_t w = 37, h = 5, format = D3DX_SF_R8G8B8, mips = 0;
     TextureSurface* surface = nullptr;
     ASSERT_EQ(D3DXCreateTexture(device, nullptr, &w, &h, &format, nullptr, &surface, &mips), kD3DOk);
-    EXPECT_EQ(w, 37u);
-    EXPECT_EQ(h, 5u);
-    EXPECT_EQ(format, D3DX_SF_X8R8G8B8);
-    EXPECT_EQ(mips, 1u);
+    EXPECT_EQ((std::array{w, h, format, mips}), (std::array<uint32_t, 4>{37, 5, D3DX_SF_X8R8G8B8, 1}));
     std::vector<uint32_t> pixels(37 * 5);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint32_t>(i * 0x010203u);
     EXPECT_EQ(D3DXLoadTextureFromMemory(device, surface, 0, pixels.data(), nullptr, D3DX_SF_X8R8G8B8, D3DX_DEFAULT,

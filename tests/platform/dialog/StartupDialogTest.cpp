@@ -26,19 +26,17 @@ protected:
 };
 
 TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelEscapeOrCloseReportNothing) {
-    struct Case {
-        bool windowed, noSound;
-    };
-    for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
-        const DialogAnswer answer = ShowStartupDialog([&](StartupDialogControls& dialog) {
-            dialog.SetWindowed(c.windowed);
-            dialog.SetNoSound(c.noSound);
-            dialog.PressRun();
-        });
-        EXPECT_TRUE(answer.run);
-        EXPECT_EQ(answer.windowed, c.windowed);
-        EXPECT_EQ(answer.noSound, c.noSound);
-    }
+    for (bool windowed : {false, true})
+        for (bool noSound : {false, true}) {
+            const DialogAnswer answer = ShowStartupDialog([&](StartupDialogControls& dialog) {
+                dialog.SetWindowed(windowed);
+                dialog.SetNoSound(noSound);
+                dialog.PressRun();
+            });
+            EXPECT_TRUE(answer.run);
+            EXPECT_EQ(answer.windowed, windowed);
+            EXPECT_EQ(answer.noSound, noSound);
+        }
     // Enter presses the default button, "Run".
     DialogAnswer enter = ShowStartupDialog([](StartupDialogControls& dialog) {
         dialog.SetNoSound(true);

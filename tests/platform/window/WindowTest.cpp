@@ -1,9 +1,11 @@
-// The real window on a private X server: open, present, keys (Escape, the last-key rule,
-// Alt+Enter), a close request, full screen. Skipped, saying why, where no X server can start.
+// The window's frame pacer; and the real window on a private X server: open, present, keys
+// (Escape, the last-key rule, Alt+Enter), a close request, full screen, skipped, saying why, where
+// no X server can start.
 #include "common/VirtualDisplay.h"
 #include "display/DisplayDevice.h"
 #include "display/Registry.h"
 #include "platform/device/Device.h"
+#include "platform/window/FramePacer.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
@@ -11,8 +13,10 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
+#include <cmath>
 #include <cstdlib>
+#include <thread>
+#include <utility>
 #include <vector>
 
 // Talking to a real X server makes SDL load and unload X client modules whose few remaining
@@ -23,12 +27,69 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 namespace cm {
 namespace {
 
+using namespace std::chrono_literals;
+using Clock = FramePacer::Clock;
+
+// Presents `frames` frames, each drawn in `draw` and presented in `present`, sleeping what the
+// pacer asks; returns the time they took.
+Clock::duration PresentFrames(FramePacer& pacer, Clock::time_point& now, int frames, Clock::duration draw,
+                               Clock::duration present) {
+    const Clock::time_point start = now;
+    for (int i = 0; i < frames; ++i) {
+        now += draw;
+        now += pacer.WaitBefore(now);
+        now += present;
+        pacer.Presented(now);
+    }
+    return now - start;
+}
+
+TEST(FramePacer, TrustsAPresentThatWaitsAndPacesOneThatDoesNot) {
+    Clock::time_point now{};
+    FramePacer waits(60.0);
+    // The present blocks to the next refresh: the pacer never adds to it.
+    const Clock::duration period = waits.GetPeriod();
+    EXPECT_EQ(PresentFrames(waits, now, 120, 3ms, period - 3ms), 120 * period);
+    EXPECT_FALSE(waits.IsPacing());
+
+    FramePacer fast(144.0);
+    const Clock::duration quick = PresentFrames(fast, now, 9, 1ms, 1ms);
+    EXPECT_TRUE(fast.IsPacing()) << "eight quick intervals in a row";
+    EXPECT_EQ(quick, 18ms);
+    // From then on one period per frame on average, however long each sleep overshoots.
+    const Clock::duration paced = PresentFrames(fast, now, 144, 1ms, 1ms);
+    EXPECT_NEAR(std::chrono::duration<double>(paced).count(), 1.0, 0.01);
+}
+
+TEST(FramePacer, ALateFrameRestartsTheScheduleAndUnknownRatesAreSixty) {
+    FramePacer pacer(0.0);
+    EXPECT_EQ(pacer.GetPeriod(), FramePacer(60.0).GetPeriod());
+    for (double bad : {-5.0, std::nan(""), 0.5}) EXPECT_EQ(FramePacer(bad).GetPeriod(), pacer.GetPeriod()) << bad;
+    Clock::time_point now{};
+    PresentFrames(pacer, now, 9, 1ms, 0ms);
+    ASSERT_TRUE(pacer.IsPacing());
+    // A frame that took half a second is not followed by a burst that catches up.
+    now += 500ms;
+    EXPECT_EQ(pacer.WaitBefore(now), Clock::duration::zero());
+    pacer.Presented(now);
+    EXPECT_EQ(pacer.WaitBefore(now + 1ms), pacer.GetPeriod() - 1ms);
+}
+
 void PushKey(SDL_Keycode key, Uint16 mod = KMOD_NONE) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
     e.key.keysym.sym = key;
     e.key.keysym.mod = mod;
     SDL_PushEvent(&e);
+}
+
+using Pair = std::pair<int, int>;
+
+// The window's client size, or with position set, its position on the screen.
+Pair Geometry(Window* window, bool position = false) {
+    Pair p{-1, -1};
+    position ? window->GetPosition(p.first, p.second) : window->GetClientSize(p.first, p.second);
+    return p;
 }
 
 class WindowSmokeTest : public ::testing::Test {
@@ -49,13 +110,8 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     ASSERT_TRUE(display.Create(640, 480, 0x0E, "Cold Meridian"));
     Window* window = display.GetWindow();
     ASSERT_NE(window, nullptr);
-    int w = 0, h = 0, x = -1, y = -1;
-    window->GetClientSize(w, h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    window->GetPosition(x, y);
-    EXPECT_EQ(x, (1024 - 640) / 2);
-    EXPECT_EQ(y, (768 - 480) / 2);
+    EXPECT_EQ(Geometry(window), (Pair{640, 480}));
+    EXPECT_EQ(Geometry(window, true), (Pair{(1024 - 640) / 2, (768 - 480) / 2}));
     EXPECT_TRUE(window->IsCursorShown());
     EXPECT_FALSE(window->IsFullScreen());
 
@@ -85,9 +141,7 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     PushKey(SDLK_RETURN, KMOD_LALT);  // a system key: full screen toggles, no code
     EXPECT_EQ(display.PumpMessages(), 0u);
     EXPECT_TRUE(window->IsFullScreen());
-    window->GetClientSize(w, h);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
+    EXPECT_EQ(Geometry(window), (Pair{1024, 768}));
     display.BeginFrame(Color4(0, 0, 0));  // the picture follows the screen: drawn at its size
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 1024);
     EXPECT_EQ(GetDevice()->GetRenderTarget().height, 768);
@@ -95,9 +149,7 @@ TEST_F(WindowSmokeTest, WindowedOpensCentredPresentsAndTurnsKeysIntoCodes) {
     PushKey(SDLK_RETURN, KMOD_LALT);
     display.PumpMessages();
     EXPECT_FALSE(window->IsFullScreen());
-    window->GetClientSize(w, h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
+    EXPECT_EQ(Geometry(window), (Pair{640, 480}));
     display.BeginFrame(Color4(0, 0, 0));
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 640);
 
@@ -115,13 +167,8 @@ TEST_F(WindowSmokeTest, FullScreenCoversTheDesktopWithoutCursor) {
     Window* window = display.GetWindow();
     EXPECT_TRUE(window->IsFullScreen());
     EXPECT_FALSE(window->IsCursorShown());
-    int w = 0, h = 0, x = -1, y = -1;
-    window->GetClientSize(w, h);
-    window->GetPosition(x, y);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
+    EXPECT_EQ(Geometry(window), (Pair{1024, 768}));
+    EXPECT_EQ(Geometry(window, true), (Pair{0, 0}));
     EXPECT_EQ(GetDevice()->GetRenderTarget().width, 1024);  // the desktop's resolution
     display.BeginFrame(Color4(1, 1, 1));
     display.Present();
