@@ -630,14 +630,14 @@ void Session::PrintSummary() const {
         for (int p = 0; p < kPartCount; ++p) {
             const int64_t n = summary_.partFrames[size_t(p)];
             if (n == 0) continue;
-            std::fprintf(stderr, "  part %d %-17s %6lld frames  %6.0f fps", p + 1, kPartNames[p],
+            std::fprintf(stderr, "  part %d %-17s %6lld frames, %6.0f fps of processor time", p + 1, kPartNames[p],
                          static_cast<long long>(n), double(n) / std::max(summary_.partCpuSeconds[size_t(p)], 1e-9));
             // Wall time counts drawing on several threads once; processor time is not inflated
             // by other programs on a busy machine.
             if (const auto s = seconds_.Heaviest(p))
-                std::fprintf(stderr, "  heaviest second %3d-%3d s: %5.0f fps", s->second, s->second + 1, s->Fps());
+                std::fprintf(stderr, "; heaviest second %3d-%3d s: %5.0f fps", s->second, s->second + 1, s->Fps());
             if (const auto s = seconds_.Heaviest(p, true))
-                std::fprintf(stderr, " (processor time: %3d-%3d s, %5.0f fps)", s->second, s->second + 1, s->CpuFps());
+                std::fprintf(stderr, " (in processor time: %3d-%3d s, %5.0f fps)", s->second, s->second + 1, s->CpuFps());
             std::fprintf(stderr, "\n");
         }
     }
