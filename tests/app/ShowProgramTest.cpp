@@ -1,38 +1,29 @@
 // The show program started as a user would, from another folder, where it cannot start: each
 // failure is one line on standard error naming what failed and what to do.
+#include "common/Command.h"
 #include "common/Files.h"
 #include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 namespace cm::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Outcome {
     int code = -1;
     std::string out, err;
 };
 
-std::string Slurp(const std::string& file) {
-    const std::vector<uint8_t> bytes = ReadBytes(file);
-    return {bytes.begin(), bytes.end()};
-}
-
 // Runs the program from a scratch folder with the environment changed by env (env's syntax).
 Outcome Start(const std::string& env, const std::string& args) {
     const ScratchDir scratch;
-    const std::string command = "cd " + scratch.path.string() + " && env " + env + " " +
-                                (fs::current_path() / "coldmeridian").string() + " " + args + " >out 2>err";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(scratch.Path("out")), Slurp(scratch.Path("err"))};
+    const std::string program = (std::filesystem::current_path() / "coldmeridian").string();
+    const CommandRun run = RunCommand("cd " + scratch.path.string() + " && env " + env + " " + program + " " + args +
+                                      " 2>err");
+    return {run.status, run.output, ReadText(scratch.Path("err"))};
 }
 
 TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine) {

@@ -1,4 +1,5 @@
 // The pack archive, its writer, and data files read from disk or from a mounted pack.
+#include "common/Files.h"
 #include "resources/DataFile.h"
 #include "resources/PackArchive.h"
 #include "resources/PackBytes.h"
@@ -57,8 +58,7 @@ TEST(PackWriter, WritesTheExactLayoutAndRefusesNamesItCannotHold) {
     AddEntry(expected, "empty.txt", "");
     AddEntry(expected, "x.bin", "\x01", 1);
     AddCount(expected, 3);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), expected);
+    EXPECT_EQ(ReadBytes(path), expected);
 
     for (const std::string& name : {std::string(), std::string(128, 'n'), std::string("data\\x.lws"),
                                     std::string(".."), std::string("a\0b", 3)})

@@ -34,7 +34,7 @@ TEST(PngImage, FramesRoundTripAndBadFilesAreRefused) {
     EXPECT_EQ(back.pixels, im.pixels);
 
     // A cut-off file and a file that is no PNG are refused, leaving the image as it was.
-    const std::string bytes = test::ReadFile(path);
+    const std::string bytes = test::ReadText(path);
     for (const std::string& broken : {bytes.substr(0, bytes.size() / 2), std::string("not a png at all")}) {
         std::ofstream(path, std::ios::binary) << broken;
         EXPECT_FALSE(ReadPng(path, back));

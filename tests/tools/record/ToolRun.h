@@ -2,23 +2,25 @@
 // the files they write.
 #pragma once
 
+#include "common/Command.h"
+#include "common/Files.h"
 #include "common/ScratchDir.h"
 #include "resources/PngImage.h"
 #include "RecordOptions.h"
 #include "Recorder.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace cm::record::test {
 
+using cm::test::FilesIn;
+using cm::test::ReadText;
+using cm::test::RunCommand;
 using cm::test::ScratchDir;
 
 // Options from a command line, which must parse.
 RecordOptions Options(const std::vector<std::string>& args);
-// Runs a shell command; returns its standard output, and its exit status in *status.
-std::string Shell(const std::string& command, int* status = nullptr);
 // ffprobe's value of one stream entry (e.g. "duration", "nb_frames") of stream v:0 or a:0.
 std::string Probe(const std::string& file, const std::string& stream, const std::string& entry);
 // The file's audio decoded to 16-bit stereo at 48000 Hz.
@@ -26,8 +28,5 @@ std::vector<int16_t> DecodeAudio(const std::string& file);
 double Rms(const std::vector<int16_t>& samples);
 // Mean of red, green and blue over the image, 0..255.
 double MeanBrightness(const Image& image);
-std::string ReadFile(const std::string& path);
-// Files of a folder, by name.
-std::vector<std::string> FilesIn(const std::filesystem::path& dir);
 
 }  // namespace cm::record::test
