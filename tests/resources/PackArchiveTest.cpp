@@ -14,12 +14,8 @@ using namespace test;
 
 TEST(PackLookup, ByFileNameAndExtensionIgnoringCaseFirstEntryWins) {
     ScratchDir dir;
-    Bytes bytes;
-    AddEntry(bytes, "introScene.lws", "first");
-    AddEntry(bytes, "scroll.jpg", "jpeg");
-    AddEntry(bytes, "IntroScene.LWS", "second copy");
-    AddEntry(bytes, "locked.tga", "secret", PackEntry::kFlagUnreadable);
-    AddCount(bytes, 4);
+    const Bytes bytes = PackOf({{"introScene.lws", "first"}, {"scroll.jpg", "jpeg"}, {"IntroScene.LWS", "again"},
+                                {"locked.tga", "secret", PackEntry::kFlagUnreadable}});
     PackArchive pack;
     ASSERT_TRUE(pack.Open(dir.Write("a.pak", bytes)));
     EXPECT_TRUE(pack.GetDamage().empty());
@@ -38,9 +34,7 @@ TEST(PackLookup, ByFileNameAndExtensionIgnoringCaseFirstEntryWins) {
 
 TEST(PackLookup, EmptyArchiveMountsAndFindsNothingFailedMountLeavesNone) {
     ScratchDir dir;
-    Bytes bytes;
-    AddCount(bytes, 0);
-    ASSERT_TRUE(MountPack(dir.Write("empty.pak", bytes).c_str()));
+    ASSERT_TRUE(MountPack(dir.Write("empty.pak", PackOf({})).c_str()));
     DataFile file;
     EXPECT_FALSE(file.Open("data\\introScene.lws"));
     EXPECT_EQ(file.GetSize(), -1);
@@ -53,12 +47,7 @@ TEST(PackWriter, WritesTheExactLayoutAndRefusesNamesItCannotHold) {
     ScratchDir dir;
     const std::string path = (dir.path / "w.pak").string();
     ASSERT_TRUE(WritePack(path, {{"introScene.lws", {'L', 'W', 'S'}, 0}, {"empty.txt", {}, 0}, {"x.bin", {1}, 1}}));
-    Bytes expected;
-    AddEntry(expected, "introScene.lws", "LWS");
-    AddEntry(expected, "empty.txt", "");
-    AddEntry(expected, "x.bin", "\x01", 1);
-    AddCount(expected, 3);
-    EXPECT_EQ(ReadBytes(path), expected);
+    EXPECT_EQ(ReadBytes(path), PackOf({{"introScene.lws", "LWS"}, {"empty.txt", ""}, {"x.bin", "\x01", 1}}));
 
     for (const std::string& name : {std::string(), std::string(128, 'n'), std::string("data\\x.lws"),
                                     std::string(".."), std::string("a\0b", 3)})
@@ -94,10 +83,7 @@ TEST(DataFileDisk, OpensDosNamesOnDiskAndRefusesWhatCannotBeRead) {
 TEST(DataFilePack, ReadsThePacksCurrentEntryOneFileAtATime) {
     ScratchDir dir;
     const std::string loose = dir.Write("loose.lws", {'d', 'i', 's', 'k'});
-    Bytes bytes;
-    AddEntry(bytes, "introScene.lws", "scene");
-    AddEntry(bytes, "scroll.jpg", "image");
-    AddCount(bytes, 2);
+    const Bytes bytes = PackOf({{"introScene.lws", "scene"}, {"scroll.jpg", "image"}});
     ASSERT_TRUE(MountPack(dir.Write("k.pak", bytes).c_str()));
     DataFile scene, image;
     ASSERT_TRUE(scene.Open("data\\introScene.lws"));
@@ -120,12 +106,7 @@ TEST(DataFilePack, ReadsThePacksCurrentEntryOneFileAtATime) {
 constexpr std::size_t kSecond = 144 + 5;  // position of the second header
 
 Bytes ThreeEntries() {
-    Bytes bytes;
-    AddEntry(bytes, "a.lws", "alpha");
-    AddEntry(bytes, "b.lwo", std::string(300, 'b'));
-    AddEntry(bytes, "c.tga", "charlie");
-    AddCount(bytes, 3);
-    return bytes;
+    return PackOf({{"a.lws", "alpha"}, {"b.lwo", std::string(300, 'b')}, {"c.tga", "charlie"}});
 }
 
 // Opens the bytes and lists the names kept; "refused" when the whole archive is.
@@ -172,21 +153,13 @@ TEST(PackDamage, WrappedOffsetsAndLengths) {
 }
 
 TEST(PackDamage, MissingNulRefusesOnlyThatEntryAndEmptyFilesAreRefused) {
-    Bytes bytes;
-    AddEntry(bytes, "a.lws", "alpha");
-    AddEntry(bytes, std::string(128, 'x'), "no terminator");
-    AddEntry(bytes, "c.tga", "charlie");
-    AddCount(bytes, 3);
-    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    const std::string unterminated(128, 'x');
+    EXPECT_EQ(Kept(PackOf({{"a.lws", "alpha"}, {unterminated, "data"}, {"c.tga", "charlie"}})), "a.lws c.tga ");
     EXPECT_EQ(Kept({}), "refused");
     EXPECT_EQ(Kept({0, 0, 0}), "refused");
     // An entry of no bytes is sound.
-    bytes.clear();
-    AddEntry(bytes, "none.txt", "");
-    AddEntry(bytes, "after.txt", "x");
-    AddCount(bytes, 2);
     std::size_t damage = 1;
-    EXPECT_EQ(Kept(bytes, &damage), "none.txt after.txt ");
+    EXPECT_EQ(Kept(PackOf({{"none.txt", ""}, {"after.txt", "x"}}), &damage), "none.txt after.txt ");
     EXPECT_EQ(damage, 0u);
 }
 

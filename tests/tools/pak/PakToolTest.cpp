@@ -51,10 +51,7 @@ TEST(PakTool, RoundTripThroughCreateListAndExtract) {
 
 // list and extract both refuse with a message and exit 1 (never a signal); extract writes nothing.
 TEST(PakTool, RefusesDamagedArchives) {
-    Bytes sound;
-    AddEntry(sound, "a.lws", "alpha");
-    AddEntry(sound, "b.lwo", std::string(300, 'b'));
-    AddCount(sound, 2);
+    const Bytes sound = PackOf({{"a.lws", "alpha"}, {"b.lwo", std::string(300, 'b')}});
     std::pair<const char*, Bytes> cases[] = {{"count 0xFFFFFFFF", sound}, {"wrapped offset", sound}, {"zero-length file", {}}};
     PutU32(cases[0].second, sound.size() - 4, 0xffffffffu);
     PutU32(cases[1].second, 144 + 5 + 140, 0xfffffff0u);
@@ -73,11 +70,8 @@ TEST(PakTool, RefusesDamagedArchives) {
 TEST(PakTool, ExtractRefusesNamesThatLeaveTheFolder) {
     ScratchDir dir;
     for (const char* name : {"../escape.txt", "sub/x.txt", "..", "/abs.txt"}) {
-        Bytes bytes;
-        AddEntry(bytes, "fine.txt", "ok");
-        AddEntry(bytes, name, "evil");
-        AddCount(bytes, 2);
-        const auto extract = Pak("extract " + Q(dir.Write("e.pak", bytes)) + " " + Q((dir.path / "out").string()));
+        const std::string pak = dir.Write("e.pak", PackOf({{"fine.txt", "ok"}, {name, "evil"}}));
+        const auto extract = Pak("extract " + Q(pak) + " " + Q((dir.path / "out").string()));
         EXPECT_EQ(extract.status, 1) << name << ":\n" << extract.output;
         EXPECT_FALSE(std::filesystem::exists(dir.path / "out")) << "refused before writing anything";
     }
