@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace cm {
 namespace {
@@ -16,10 +17,8 @@ TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgumen
     std::string error;
     const auto line = ParseShowCommandLine({"--data", "/some/dir", "-h", "--version", "--no-vsync"}, error);
     ASSERT_TRUE(line) << error;
-    EXPECT_TRUE(line->noVsync);
-    EXPECT_EQ(line->dataDir, "/some/dir");
-    EXPECT_TRUE(line->help);
-    EXPECT_TRUE(line->version);
+    EXPECT_EQ(std::tie(line->dataDir, line->noVsync, line->help, line->version),
+              std::make_tuple(std::string("/some/dir"), true, true, true));
 
     const std::vector<std::vector<std::string>> refused = {
         {"--fullscreen"}, {"data"}, {"--data"}, {"--data", "--help"}, {"--data", ""}};

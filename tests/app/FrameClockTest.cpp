@@ -50,10 +50,8 @@ TEST(FrameClock, SamplesPerFrameAddUpExactly) {
 }
 
 TEST(FrameClock, FrameRatesAreParsedOrRefused) {
-    const auto ntsc = ParseFrameRate("30000/1001");
-    ASSERT_TRUE(ntsc);
-    EXPECT_EQ(ntsc->num, 30000u);
-    EXPECT_EQ(ntsc->den, 1001u);
+    const FrameRate ntsc = ParseFrameRate("30000/1001").value_or(FrameRate{0, 0});
+    EXPECT_EQ(std::pair(ntsc.num, ntsc.den), std::pair(30000u, 1001u));
     EXPECT_EQ(ParseFrameRate("25")->den, 1u);
     for (const char* bad : {"", "0", "60/0", "-60", "6O", "60/", "/2", "1e3", "1001", "2000/1", "99999999", "60/1/1", " 60"}) {
         EXPECT_FALSE(ParseFrameRate(bad)) << bad;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -15,9 +16,7 @@ namespace {
 TEST(SparkRandom, GeneratorFollowsTheRuntimeSequenceAndStaysInRange) {
     SeedProgramRandom(1);
     // The first values of the C runtime generator for seed 1.
-    EXPECT_EQ(ProgramRandom(), 41);
-    EXPECT_EQ(ProgramRandom(), 18467);
-    EXPECT_EQ(ProgramRandom(), 6334);
+    EXPECT_EQ((std::array{ProgramRandom(), ProgramRandom(), ProgramRandom()}), (std::array{41, 18467, 6334}));
     SeedProgramRandom(0x9e3779b9u);
     for (int i = 0; i < 20000; ++i) {
         const float r = RandomSigned();

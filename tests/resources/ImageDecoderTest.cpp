@@ -148,8 +148,7 @@ TEST(JpegDecoder, MatchesTheLibraryOnRealAndGeneratedFiles) {
         std::string error;
         ASSERT_TRUE(DecodeJpeg(c.file, image, error)) << error;
         const DecodedImage reference = ReferenceDecode(c.file);  // opaque, as the decoder's must be
-        EXPECT_EQ(image.width, reference.width);
-        EXPECT_EQ(image.height, reference.height);
+        EXPECT_EQ(std::pair(image.width, image.height), std::pair(reference.width, reference.height));
         EXPECT_TRUE(image.pixels == reference.pixels) << "pixels differ from the library's own";
     }
 }
@@ -235,8 +234,7 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
             expected[static_cast<size_t>(31 - row) * 200 + x] = PackOpaque(p[2], p[1], p[0]);
         }
     const DecodedImage bottomLeft = Decode(RealTga("200x32_rgb_bl_rle.tga"));
-    ASSERT_EQ(bottomLeft.width, 200);
-    ASSERT_EQ(bottomLeft.height, 32);
+    ASSERT_EQ(std::pair(bottomLeft.width, bottomLeft.height), std::pair(200, 32));
     EXPECT_EQ(bottomLeft.pixels, expected);
 
     // The origin bit is not read: a top-left file comes out upside down, the mirror image of

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 namespace cm {
 namespace {
@@ -78,11 +79,8 @@ TEST(TextLineReader, TokensConvertInOrderAndStopAtTheEnd) {
     std::string s;
     ASSERT_TRUE(reader.NextToken(i) && reader.NextToken(f) && reader.NextToken(g) && reader.NextToken(j) &&
                 reader.NextToken() && reader.NextToken(s));
-    EXPECT_EQ(i, 12);
-    EXPECT_EQ(f, 0.5f);
-    EXPECT_EQ(g, 0.0f) << "letters read as 0";
-    EXPECT_EQ(j, -7);
-    EXPECT_EQ(s, "name.lwo");
+    EXPECT_EQ(std::tie(i, f, g, j, s), std::make_tuple(12, 0.5f, 0.0f, -7, std::string("name.lwo")))
+        << "letters read as 0";
     EXPECT_FALSE(reader.NextToken(i));
     EXPECT_EQ(i, 12) << "nothing stored past the last token";
 }

@@ -346,7 +346,7 @@ TEST(MeshArrays, RefusedCountsKeepTheOldArrays) {
     EXPECT_FALSE(m.ComputeNormals());  // still no faces
 }
 
-TEST(MeshNormals, AverageOfUnitFaceNormals) {
+TEST(MeshNormals, AreTheAverageOfUnitFaceNormalsAndNeverNaN) {
     // Vertex 0 is shared by a face with normal +z and one with +y; the average is not
     // renormalised, and the faces' sizes do not weigh in.
     Mesh s;
@@ -356,9 +356,7 @@ TEST(MeshNormals, AverageOfUnitFaceNormals) {
     ExpectVector(s.GetVertex(0)->normal, 0, 0.5f, 0.5f);
     ExpectVector(s.GetVertex(1)->normal, 0, 0, 1);
     ExpectVector(s.GetVertex(3)->normal, 0, 1, 0);
-}
 
-TEST(MeshNormals, UnusedVerticesDegenerateAndBrokenFacesGiveNoNaN) {
     Mesh m;
     // Face 1 is collinear, face 2 a point, face 3 reaches outside the mesh; vertex 4 is unused
     // but holds a stale normal.
