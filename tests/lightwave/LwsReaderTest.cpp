@@ -6,6 +6,7 @@
 
 #include <numbers>
 #include <sstream>
+#include <tuple>
 
 #include "LightWaveFiles.h"
 #include "common/Files.h"
@@ -98,9 +99,7 @@ TEST_F(LwsReaderTest, MotionKeysBecomeChannels) {
     const ChannelKey* early = node->GetRotationChannel()->GetFirst();
     const ChannelKey* late = node->GetRotationChannel()->GetLast();
     EXPECT_EQ(early->continuity, 0.25f);
-    EXPECT_EQ(late->time, 30.0f);
-    EXPECT_EQ(late->tension, 0.5f);
-    EXPECT_EQ(late->bias, -0.5f);
+    EXPECT_EQ(std::tie(late->time, late->tension, late->bias), std::make_tuple(30.0f, 0.5f, -0.5f));
     // Heading 90 becomes the y angle and pitch 45 the x angle, in radians.
     EXPECT_FLOAT_EQ(late->values[0], 0.0f);
     EXPECT_FLOAT_EQ(late->values[1], std::numbers::pi_v<float> / 2);
@@ -137,8 +136,7 @@ TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
     ASSERT_EQ(graph->GetNodeCount(), 6);
     SceneNode* object = graph->GetNode(0);
     EXPECT_EQ(graph->GetNode(1)->GetTarget(), object);
-    EXPECT_EQ(graph->GetNode(2)->GetParent(), nullptr);
-    EXPECT_EQ(graph->GetNode(3)->GetParent(), nullptr);
+    for (int i : {2, 3}) EXPECT_EQ(graph->GetNode(i)->GetParent(), nullptr) << i;
     EXPECT_EQ(graph->GetNode(4)->GetParent(), object);
     EXPECT_EQ(graph->GetNode(5)->GetTarget(), nullptr);
     ASSERT_EQ(graph->GetRootCount(), 5);
@@ -151,8 +149,8 @@ TEST_F(LwsDamageTest, ChannelCountsAreClampedToNine) {
     // Twelve values: nine are read, and the parameter line after them is still in step.
     std::unique_ptr<SceneGraph> graph = Load(Lines(
         {"LoadObject Null", "ObjectMotion", "12", "1", "1 2 3 0 0 0 5 6 7 8 8 8", "15 0 0 0 0", "EndBehavior 1", ""}));
-    EXPECT_EQ(graph->GetNode(0)->GetScaleChannel()->GetFirst()->values[2], 7.0f);
-    EXPECT_EQ(graph->GetNode(0)->GetScaleChannel()->GetFirst()->time, 15.0f);
+    const ChannelKey* scale = graph->GetNode(0)->GetScaleChannel()->GetFirst();
+    EXPECT_EQ(std::pair(scale->values[2], scale->time), std::pair(7.0f, 15.0f));
     // Three channels, or a negative count: what is not given leaves the node as it is.
     for (const char* channels : {"3", "-4"}) {
         graph = Load(Lines({"LoadObject Null", "ObjectMotion", channels, "1", "1 2 3", "0 0 0 0 0", "EndBehavior 1", ""}));
@@ -217,8 +215,8 @@ TEST_F(LwsDamageTest, LinesLongerThan511CharactersAreIgnored) {
     EXPECT_EQ(echo.str().find("FirstFrame"), std::string::npos);
     ASSERT_EQ(graph->GetNodeCount(), 1);
     // The long key line still counted as the key's value line but gave no value.
-    EXPECT_EQ(graph->GetNode(0)->GetPositionChannel()->GetFirst()->values[0], 0.0f);
-    EXPECT_EQ(graph->GetNode(0)->GetPositionChannel()->GetFirst()->time, 7.0f);
+    const ChannelKey* key = graph->GetNode(0)->GetPositionChannel()->GetFirst();
+    EXPECT_EQ(std::pair(key->values[0], key->time), std::pair(0.0f, 7.0f));
 }
 
 TEST_F(LwsDamageTest, HugeScenesAreBounded) {

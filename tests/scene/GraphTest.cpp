@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <pthread.h>
 #include <strings.h>
+#include <tuple>
 
 #include "common/ScratchLocale.h"
 #include "scene/LwsScene.h"
@@ -93,8 +94,7 @@ TEST(Transform, MaterialsStopThePassAndFlaresOnlyTranslate) {
     flare->rotation.x = 0.7f;
     flare->rotation.y = -1.1f;
     g.Animate(0);
-    EXPECT_EQ(material->matrix[12], 42.0f);
-    EXPECT_EQ(under->matrix[12], 42.0f);
+    EXPECT_EQ(std::pair(material->matrix[12], under->matrix[12]), std::pair(42.0f, 42.0f));
     Matrix4 expected = kIdentityMatrix;
     expected[12] = 1, expected[13] = 2, expected[14] = 13;
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(flare->matrix[i], expected[i], 1e-6f) << i;
@@ -107,9 +107,7 @@ TEST(Transform, DetachedOrKeylessChannelsLeaveTheOwnersValues) {
     h->SetRotationChannel(ConstantChannel(g, 0.1f, 0.2f, 0.3f));
     h->SetScaleChannel(ConstantChannel(g, 4, 4, 4));
     g.Animate(5);
-    EXPECT_EQ(h->position.y, 8.0f);
-    EXPECT_EQ(h->rotation.z, 0.3f);
-    EXPECT_EQ(h->scale.x, 4.0f);
+    EXPECT_EQ(std::tie(h->position.y, h->rotation.z, h->scale.x), std::make_tuple(8.0f, 0.3f, 4.0f));
 
     h->SetPositionChannel(nullptr);
     h->SetRotationChannel(nullptr);
@@ -181,8 +179,7 @@ TEST(Hierarchy, LinksChildrenAndRefusesLoops) {
     EXPECT_TRUE(b.SetParent(&a));
     EXPECT_TRUE(c.SetParent(&b));
     EXPECT_EQ(a.GetChild(0), &b);
-    EXPECT_EQ(a.GetChild(-1), nullptr);
-    EXPECT_EQ(a.GetChild(1), nullptr);
+    for (int i : {-1, 1}) EXPECT_EQ(a.GetChild(i), nullptr) << i;
     // A loop would send the transform pass round for ever.
     EXPECT_FALSE(a.SetParent(&c));
     EXPECT_FALSE(a.SetParent(&a));
@@ -190,8 +187,7 @@ TEST(Hierarchy, LinksChildrenAndRefusesLoops) {
     EXPECT_EQ(a.GetParent(), nullptr);
     // Reparenting leaves the node listed under its old parent too.
     EXPECT_TRUE(c.SetParent(&a));
-    EXPECT_EQ(a.GetChildCount(), 2);
-    EXPECT_EQ(b.GetChildCount(), 1);
+    EXPECT_EQ(std::pair(a.GetChildCount(), b.GetChildCount()), std::pair(2, 1));
 }
 
 // Runs body on a thread whose stack is far smaller than a deep hierarchy would need if it were

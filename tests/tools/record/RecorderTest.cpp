@@ -112,8 +112,7 @@ TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
     ASSERT_EQ(r.Run(), 0);
     Image still;
     ASSERT_TRUE(ReadPng(dir.Path("still_35.png"), still));
-    ASSERT_EQ(still.width, 800);
-    ASSERT_EQ(still.height, 450);
+    ASSERT_EQ(std::pair(still.width, still.height), std::pair(800, 450));
     auto columnLit = [&](int x) {
         for (int y = 0; y < 450; ++y)
             if (still.pixels[size_t(y) * 800 + x] & 0xFFFFFF) return true;

@@ -245,8 +245,7 @@ TEST(DeviceTrace, MalformedTracesAreRefusedWithTheirLine) {
     }
     ASSERT_TRUE(ReadTrace("frame # a comment\n\nrs 36 -0\nrs 7 0x10\npresent\n", entries, error)) << error;
     ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[1].b, 0x80000000u);  // -0.0f
-    EXPECT_EQ(entries[2].b, 16u);
+    EXPECT_EQ(std::pair(entries[1].b, entries[2].b), std::pair(0x80000000u, 16u));  // -0.0f, 0x10
 }
 
 }  // namespace
