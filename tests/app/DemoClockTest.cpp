@@ -39,9 +39,8 @@ TEST(DemoClock, FrameDeltaFollowsTicksAndIgnoresStaleTimerIds) {
 }
 
 TEST(DemoClock, PeriodIsThousandOverRateTruncatedImpossibleRatesFailStartAndTheTimerRunsTime) {
-    EXPECT_EQ(DemoClock::TickPeriodMs(70.0f), 14u);
-    EXPECT_EQ(DemoClock::TickPeriodMs(60.0f), 16u);
-    EXPECT_EQ(DemoClock::TickPeriodMs(1000.0f), 1u);
+    for (const auto& [rate, ms] : {std::pair{70.0f, 14u}, {60.0f, 16u}, {1000.0f, 1u}})
+        EXPECT_EQ(DemoClock::TickPeriodMs(rate), ms) << rate;
     for (float bad : {0.0f, -70.0f, 1001.0f, 1e-9f, std::numeric_limits<float>::infinity(),
                       std::numeric_limits<float>::quiet_NaN()})
         EXPECT_EQ(DemoClock::TickPeriodMs(bad), 0u) << bad;

@@ -55,8 +55,7 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     std::fill(file.begin(), file.begin() + 8, 0xEE);  // only bytes 8..11 are looked at
     std::unique_ptr<Mesh> mesh = Load(file);
     ASSERT_NE(mesh, nullptr);
-    ASSERT_EQ(mesh->GetVertexCount(), 5);
-    ASSERT_EQ(mesh->GetFaceCount(), 3);
+    ASSERT_EQ(std::pair(mesh->GetVertexCount(), mesh->GetFaceCount()), std::pair(5, 3));
     const MeshFace* quad = mesh->GetFace(0);
     EXPECT_EQ(quad->i0 * 100 + quad->i1 * 10 + quad->i2, 123);  // first three corners, in order
 
@@ -248,8 +247,7 @@ TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
         SCOPED_TRACE(y.file);
         std::unique_ptr<Mesh> mesh = reader.Load(test::SamplePath(y.file).c_str(), nullptr, &textures);
         ASSERT_NE(mesh, nullptr);
-        EXPECT_EQ(mesh->GetVertexCount(), y.vertices);
-        EXPECT_EQ(mesh->GetFaceCount(), y.faces);
+        EXPECT_EQ(std::pair(mesh->GetVertexCount(), mesh->GetFaceCount()), std::pair(y.vertices, y.faces));
         ASSERT_EQ(mesh->GetMaterialCount(), y.materials);
         EXPECT_STREQ(mesh->GetMaterial(0)->GetName(), y.firstMaterial);
         EXPECT_FLOAT_EQ(mesh->GetMaterial(0)->GetDiffuse().r * 255.0f, y.red);

@@ -198,10 +198,9 @@ TEST_F(LwsDamageTest, ParentsAndTargetsThatPointNowhereOrInLoops) {
          "ParentObject -3", "", "ShowCamera", "TargetObject 9", "", "ShowCamera", "TargetObject 2147483647", ""}));
     ASSERT_EQ(graph->GetNodeCount(), 10);
     // The link that would close each loop is refused; each loop keeps one root.
-    EXPECT_EQ(graph->GetNode(0)->GetParent(), graph->GetNode(1));
-    EXPECT_EQ(graph->GetNode(1)->GetParent(), nullptr);
-    EXPECT_EQ(graph->GetNode(3)->GetParent(), graph->GetNode(4));
-    EXPECT_EQ(graph->GetNode(4)->GetParent(), nullptr);
+    auto parent = [&](int i) { return graph->GetNode(i)->GetParent(); };
+    EXPECT_EQ((std::vector{parent(0), parent(1), parent(3), parent(4)}),
+              (std::vector<SceneNode*>{graph->GetNode(1), nullptr, graph->GetNode(4), nullptr}));
     for (int i = 5; i < 10; ++i) EXPECT_TRUE(graph->GetNode(i)->GetParent() == nullptr && graph->GetNode(i)->GetTarget() == nullptr);
     EXPECT_EQ(graph->GetRootCount(), 7);
     ExpectAnimates(*graph);

@@ -54,8 +54,7 @@ TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
 
     Texture* logo = manager_.Load(upper.c_str());
     ASSERT_NE(logo, nullptr);
-    EXPECT_EQ(logo->GetWidth(), 227u);
-    EXPECT_EQ(logo->GetHeight(), 149u);
+    EXPECT_EQ(std::pair(logo->GetWidth(), logo->GetHeight()), std::pair(227u, 149u));
     Texture* sky = manager_.Load(tga.c_str());
     ASSERT_NE(sky, nullptr);
     EXPECT_EQ(manager_.GetCount(), 2);
