@@ -127,26 +127,20 @@ std::vector<uint8_t> RealJpeg(const char* name) { return test::SampleBytes(std::
 // The one-byte source, its skips and restart handling must give exactly the pixels the
 // library's own memory source gives: baseline, restart intervals, progressive, big markers, grey.
 TEST(JpegDecoder, MatchesTheLibraryOnRealAndGeneratedFiles) {
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> file;
-    };
-    std::vector<Case> cases = {
-        {"flower", RealJpeg("flower.jpg")},
-        {"testorig", RealJpeg("testorig.jpg")},
-        {"restarts", RealJpeg("restarts.jpg")},
-        {"progressive", RealJpeg("jpg-progressive.jpg")},
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+        {"flower", RealJpeg("flower.jpg")}, {"testorig", RealJpeg("testorig.jpg")},
+        {"restarts", RealJpeg("restarts.jpg")}, {"progressive", RealJpeg("jpg-progressive.jpg")},
         {"comment marker skipped", EncodeJpeg({.width = 40, .height = 24, .commentBytes = 60000})},
         {"190 scans", EncodeJpeg({.width = 24, .height = 16, .progressive = true, .acScansPerComponent = 1})},
         {"grey", RealJpeg("jpg-gray.jpg")},  // expanded to grey RGB
         {"generated grey", EncodeJpeg({.width = 19, .height = 7, .components = 1})},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
         DecodedImage image;
         std::string error;
-        ASSERT_TRUE(DecodeJpeg(c.file, image, error)) << error;
-        const DecodedImage reference = ReferenceDecode(c.file);  // opaque, as the decoder's must be
+        ASSERT_TRUE(DecodeJpeg(file, image, error)) << error;
+        const DecodedImage reference = ReferenceDecode(file);  // opaque, as the decoder's must be
         EXPECT_EQ(std::pair(image.width, image.height), std::pair(reference.width, reference.height));
         EXPECT_TRUE(image.pixels == reference.pixels) << "pixels differ from the library's own";
     }

@@ -74,7 +74,7 @@ TEST(MusicPlayer, PlayersShareOneInitialisedLibrary) {
     EXPECT_EQ(standin.Calls(), "Init(-1,44100,0) Start Stop Free");
 }
 
-TEST(MusicPlayer, LoadReplacesTheModuleOnlyWhenTheNewOneLoads) {
+TEST(MusicPlayer, LoadReplacesTheModuleOnlyWhenTheNewOneLoadsAndFreesItEvenWithoutChannelStop) {
     Standin standin(CM_STANDIN_FULL);
     {
         MusicPlayer player;
@@ -98,18 +98,16 @@ TEST(MusicPlayer, LoadReplacesTheModuleOnlyWhenTheNewOneLoads) {
         EXPECT_EQ(standin.Calls(), "ChannelStop(102)");
     }
     EXPECT_EQ(standin.Calls(), "ChannelStop(102) MusicFree(102) Stop Free");
-}
 
-TEST(MusicPlayer, WithoutChannelStopTheModuleIsStillFreed) {
-    Standin standin(CM_STANDIN_NO_STOP);
+    Standin noStop(CM_STANDIN_NO_STOP);
     {
         MusicPlayer player;
         ASSERT_TRUE(player.Load("kelvarin.xm"));
         EXPECT_EQ(player.Stop(), 0);
         ASSERT_TRUE(player.Load("other.xm"));
-        standin.Calls();
+        noStop.Calls();
     }
-    EXPECT_EQ(standin.Calls(), "MusicFree(102) Stop Free");
+    EXPECT_EQ(noStop.Calls(), "MusicFree(102) Stop Free");
 }
 
 }  // namespace
