@@ -203,7 +203,7 @@ DecodedImage Decode(const std::vector<uint8_t>& file) {
     return image;
 }
 
-TEST(TgaDecoder, PacketsInFileColourOrderFillRowsBottomUpAcrossRowEnds) {
+TEST(TgaDecoder, PacketsAfterTheIdFieldAndColourMapFillRowsBottomUpAcrossRowEnds) {
     // 0x83: one blue-green-red pixel written four times; 0x02: three pixels read in turn.
     EXPECT_EQ(Decode(Tga(7, 1, {0x83, 0x30, 0x20, 0x10, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9})).pixels,
               (std::vector<uint32_t>{0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030, 0xFF030201, 0xFF060504, 0xFF090807}));
@@ -213,6 +213,13 @@ TEST(TgaDecoder, PacketsInFileColourOrderFillRowsBottomUpAcrossRowEnds) {
     // A raw packet that crosses the row end, and a run that reaches past the last pixel.
     EXPECT_EQ(Decode(Tga(2, 2, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0xFF, 4, 4, 4})).pixels,
               (std::vector<uint32_t>{0xFF030303, 0xFF040404, 0xFF010101, 0xFF020202}));
+    // The packets start after the ID field and the colour map.
+    std::vector<uint8_t> file = Tga(1, 1, {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
+    file[0] = 3;   // ID field of 3 bytes
+    file[1] = 1;   // colour map present...
+    file[5] = 2;   // ...with 2 entries...
+    file[7] = 15;  // ...of 15 bits, stored in 2 bytes each
+    EXPECT_EQ(Decode(file).pixels, std::vector<uint32_t>{0xFF112233});
 }
 
 TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
@@ -261,15 +268,6 @@ TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     ExpectRefused<DecodeTga>(test::FlatTga(8192, 4096, 1, 2, 3));
     ExpectRefused<DecodeTga>(Tga(2, 2, {0x03, 1, 1, 1, 2, 2, 2}));  // raw packet ends early
     ExpectRefused<DecodeTga>(Tga(2, 2, {0x80, 1, 1}));               // run pixel cut short
-}
-
-TEST(TgaDecoder, SkipsIdFieldAndColourMap) {
-    std::vector<uint8_t> file = Tga(1, 1, {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
-    file[0] = 3;   // ID field of 3 bytes
-    file[1] = 1;   // colour map present...
-    file[5] = 2;   // ...with 2 entries...
-    file[7] = 15;  // ...of 15 bits, stored in 2 bytes each
-    EXPECT_EQ(Decode(file).pixels, std::vector<uint32_t>{0xFF112233});
 }
 
 }  // namespace

@@ -265,7 +265,7 @@ struct Counted : T {
 using CountedHelper = Counted<HelperNode>;
 using CountedMaterial = Counted<Material>;
 
-TEST(Ownership, GraphReleasesEverythingOnceHoweverItIsListed) {
+TEST(Ownership, GraphAndLwsSceneReleaseEverythingOnceHoweverItIsListed) {
     g_live = 0;
     {
         SceneGraph g;
@@ -290,10 +290,6 @@ TEST(Ownership, GraphReleasesEverythingOnceHoweverItIsListed) {
         EXPECT_EQ(g_live, 4);
     }
     EXPECT_EQ(g_live, 0);
-}
-
-TEST(Ownership, LwsSceneReleasesEachItemAndMotionOnce) {
-    g_live = 0;
     {
         LwsScene scene;
         auto* mesh = new Counted<LwsMeshItem>;
