@@ -11,8 +11,6 @@
 namespace cm {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgument) {
     std::string error;
     const auto line = ParseShowCommandLine({"--data", "/some/dir", "-h", "--version", "--no-vsync"}, error);
@@ -32,7 +30,7 @@ TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgumen
 TEST(DataFolder, LooksBesideTheProgramThenInItsShareFolderAndOnlyInAGivenFolder) {
     // The tests run from the bin folder beside the generated data.
     const DataSearch here = FindDataFolder("");
-    EXPECT_EQ(fs::path(here.folder), fs::current_path());
+    EXPECT_EQ(std::filesystem::path(here.folder), std::filesystem::current_path());
     ASSERT_EQ(here.searched.size(), 1u);
 
     const test::ScratchDir dir;

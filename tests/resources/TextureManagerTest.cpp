@@ -19,8 +19,6 @@
 namespace cm {
 namespace {
 
-namespace fs = std::filesystem;
-
 // A headless display (for the device and the screen vertex buffer) and a scratch folder of
 // image files named by absolute paths.
 class TextureManagerTest : public ::testing::Test {
@@ -64,7 +62,7 @@ TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
     EXPECT_TRUE(Texels(logo) == picture.pixels && Texels(sky) == strip.pixels) << "the texels hold the decoded images";
 
     // The second load of a name (in any case) is the first texture, without reading the file.
-    fs::remove(upper);
+    std::filesystem::remove(upper);
     std::string otherCase = upper;
     otherCase.replace(otherCase.size() - 8, 8, "logo.jpg");
     EXPECT_EQ(manager_.Load(upper.c_str()), logo);

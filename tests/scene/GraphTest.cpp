@@ -262,24 +262,22 @@ struct Counted : T {
     Counted() { ++g_live; }
     ~Counted() override { --g_live; }
 };
-using CountedHelper = Counted<HelperNode>;
-using CountedMaterial = Counted<Material>;
 
 TEST(Ownership, GraphAndLwsSceneReleaseEverythingOnceHoweverItIsListed) {
     g_live = 0;
     {
         SceneGraph g;
-        auto* a = new CountedHelper;
+        auto* a = new Counted<HelperNode>;
         g.AddHelper(a);
         g.AddNode(a);  // listed twice
         g.AddRoot(a);
-        Add<CountedHelper>(g, a);
-        auto* lib = new CountedMaterial;
+        Add<Counted<HelperNode>>(g, a);
+        auto* lib = new Counted<Material>;
         g.AddMaterial(lib);
         g.AddNode(lib);
         // A mesh's private material that also ended up in the library is the mesh's to release.
         auto* mesh = new Mesh;
-        auto* priv = new CountedMaterial;
+        auto* priv = new Counted<Material>;
         mesh->AddMaterial(priv);
         mesh->AddMaterial(priv);
         g.AddMaterial(priv);

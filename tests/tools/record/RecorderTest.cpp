@@ -14,8 +14,6 @@
 namespace cm::record::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 // What every option table refuses (unknown options, missing values, values that look like
 // options) is CommandLineTest's; these are the recorder's own values.
 TEST(Recording, BadValuesAreRefusedWithAReason) {
@@ -169,7 +167,7 @@ TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {
     // Takes all input, then fails as an encoder might at the end.
     const std::string failing = dir.Path("failing-ffmpeg");
     std::ofstream(failing) << "#!/bin/sh\ncat >/dev/null\necho 'broken encoder' >&2\nexit 3\n";
-    fs::permissions(failing, fs::perms::owner_all);
+    std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
     for (const std::string& ffmpeg : {dir.Path("missing"), std::string("/bin/false"), failing}) {
         Recorder r(Options({"--fps", "10", "--to", "0.5", "--out", dir.Path("show.mp4"), "--ffmpeg", ffmpeg}));
         EXPECT_NE(r.Run(), 0) << ffmpeg;
