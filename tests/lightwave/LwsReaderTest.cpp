@@ -145,7 +145,7 @@ TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
 
 using LwsDamageTest = LwsReaderTest;
 
-TEST_F(LwsDamageTest, ChannelCountsAreClampedToNine) {
+TEST_F(LwsDamageTest, ChannelCountsAreClampedToNineAndKeyCountsGoOnlyAsFarAsTheFile) {
     // Twelve values: nine are read, and the parameter line after them is still in step.
     std::unique_ptr<SceneGraph> graph = Load(Lines(
         {"LoadObject Null", "ObjectMotion", "12", "1", "1 2 3 0 0 0 5 6 7 8 8 8", "15 0 0 0 0", "EndBehavior 1", ""}));
@@ -158,12 +158,10 @@ TEST_F(LwsDamageTest, ChannelCountsAreClampedToNine) {
         EXPECT_EQ(graph->GetNode(0)->position.x, channels[0] == '3' ? 1.0f : 0.0f);
         EXPECT_EQ(graph->GetNode(0)->scale.z, 1.0f);
     }
-}
 
-TEST_F(LwsDamageTest, KeyCountsGoOnlyAsFarAsTheFile) {
-    // Negative: no keys and no channel; the block goes on after the motion.
-    std::unique_ptr<SceneGraph> graph = Load(Lines({"LoadObject Null", "", "LoadObject Null", "ObjectMotion", "9", "-5",
-                                                    "EndBehavior 1", "ParentObject 1", ""}));
+    // A negative key count: no keys and no channel; the block goes on after the motion.
+    graph = Load(Lines(
+        {"LoadObject Null", "", "LoadObject Null", "ObjectMotion", "9", "-5", "EndBehavior 1", "ParentObject 1", ""}));
     ASSERT_EQ(graph->GetNodeCount(), 2);
     EXPECT_EQ(graph->GetNode(1)->GetPositionChannel(), nullptr);
     EXPECT_EQ(graph->GetNode(1)->GetParent(), graph->GetNode(0));

@@ -78,7 +78,7 @@ TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
     EXPECT_EQ(manager_.GetCount(), 3);
 }
 
-TEST_F(TextureManagerTest, RefusedImagesRegisterNothing) {
+TEST_F(TextureManagerTest, RefusedImagesRegisterNothingAndAddTakesEachTextureOnce) {
     testing::internal::CaptureStderr();
     const std::string truncated = Write("cut.jpg", Real("jpg/truncated_jpeg.jpg"));
     EXPECT_EQ(manager_.Load(truncated.c_str()), nullptr);
@@ -95,19 +95,18 @@ TEST_F(TextureManagerTest, RefusedImagesRegisterNothing) {
     Texture* texture = manager_.Load(wide.c_str());
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->GetSurface(), nullptr);
-}
 
-TEST_F(TextureManagerTest, AddTakesEachTextureOnce) {
-    auto* texture = new Texture;
-    EXPECT_FALSE(manager_.Add(nullptr, texture));
+    // Added by hand: each texture once, under its first name.
+    auto* added = new Texture;
+    EXPECT_FALSE(manager_.Add(nullptr, added));
     EXPECT_FALSE(manager_.Add("x", nullptr));
-    ASSERT_TRUE(manager_.Add("x", texture));
-    EXPECT_FALSE(manager_.Add("y", texture));  // one owner only
+    ASSERT_TRUE(manager_.Add("x", added));
+    EXPECT_FALSE(manager_.Add("y", added));  // one owner only
     EXPECT_TRUE(manager_.Add("x", new Texture));  // a second entry of one name: the first wins
-    EXPECT_EQ(manager_.Find("X"), texture);
-    EXPECT_EQ(manager_.GetCount(), 2);
+    EXPECT_EQ(manager_.Find("X"), added);
+    EXPECT_EQ(manager_.GetCount(), 3);
     EXPECT_FALSE(manager_.Upload(nullptr, nullptr));
-    EXPECT_FALSE(manager_.Upload(texture, nullptr));
+    EXPECT_FALSE(manager_.Upload(added, nullptr));
 }
 
 TEST_F(TextureManagerTest, FullScreenQuadCoversTheTargetAndLeavesItsStates) {
