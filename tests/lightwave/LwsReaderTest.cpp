@@ -160,8 +160,8 @@ TEST_F(LwsDamageTest, ChannelCountsAreClampedToNineAndKeyCountsGoOnlyAsFarAsTheF
     }
 
     // A negative key count: no keys and no channel; the block goes on after the motion.
-    graph = Load(Lines(
-        {"LoadObject Null", "", "LoadObject Null", "ObjectMotion", "9", "-5", "EndBehavior 1", "ParentObject 1", ""}));
+    graph = Load(Lines({"LoadObject Null", "", "LoadObject Null", "ObjectMotion", "9", "-5", "EndBehavior 1",
+                        "ParentObject 1", ""}));
     ASSERT_EQ(graph->GetNodeCount(), 2);
     EXPECT_EQ(graph->GetNode(1)->GetPositionChannel(), nullptr);
     EXPECT_EQ(graph->GetNode(1)->GetParent(), graph->GetNode(0));
