@@ -84,14 +84,6 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     EXPECT_FLOAT_EQ(mesh->GetVertex(3)->normal.z, -1.0f);  // normals computed
 }
 
-// Other forms are refused by the real files' test (RealObjects).
-TEST_F(LwoReaderTest, RefusesShortFormsAndMissingArguments) {
-    EXPECT_EQ(Load(Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O'}), nullptr);
-    EXPECT_EQ(reader.Load(dir.Path("missing.lwo").c_str(), nullptr, &textures), nullptr);
-    EXPECT_EQ(reader.Load(nullptr, nullptr, &textures), nullptr);
-    EXPECT_EQ(reader.Load(dir.Write("a.lwo", test::Square("A").Build()).c_str(), nullptr, nullptr), nullptr);
-}
-
 TEST_F(LwoReaderTest, ImagesBesideTheObjectMissingOrUnprojected) {
     const std::string beside = dir.Write("objects/hull.tga", test::TinyTga());
     auto object = [&](const char* projection, const std::string& image) {
@@ -225,7 +217,7 @@ TEST_F(LwoDamageTest, PolygonsThatCannotBeTrianglesGiveNoFace) {
 // LightWave files from public projects, and what each one yields.
 using RealObjects = LwoReaderTest;
 
-TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
+TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygonsAndOtherFormsAreRefused) {
     // Every polygon of these files has three or more corners in range: one face each.
     struct {
         const char* file;
@@ -252,8 +244,13 @@ TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
         EXPECT_STREQ(mesh->GetMaterial(0)->GetName(), y.firstMaterial);
         EXPECT_FLOAT_EQ(mesh->GetMaterial(0)->GetDiffuse().r * 255.0f, y.red);
     }
+    // Other forms, a short form, a missing file and missing arguments are refused.
     for (const char* file : {"lwo/box0_LWO3.lwo", "lwo/boxuv.lwo", "lws/move_x/simple_cube.lwo"})
         EXPECT_EQ(reader.Load(test::SamplePath(file).c_str(), nullptr, &textures), nullptr) << file;
+    EXPECT_EQ(Load(Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O'}), nullptr);
+    EXPECT_EQ(reader.Load(dir.Path("missing.lwo").c_str(), nullptr, &textures), nullptr);
+    EXPECT_EQ(reader.Load(nullptr, nullptr, &textures), nullptr);
+    EXPECT_EQ(reader.Load(dir.Write("a.lwo", test::Square("A").Build()).c_str(), nullptr, nullptr), nullptr);
 }
 
 }  // namespace
