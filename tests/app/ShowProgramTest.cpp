@@ -12,9 +12,8 @@
 namespace cm::test {
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out, err;
+struct Outcome : CommandRun {
+    std::string err;
 };
 
 // Runs the program from a scratch folder with the environment changed by env (env's syntax).
@@ -23,15 +22,15 @@ Outcome Start(const std::string& env, const std::string& args) {
     const std::string program = (std::filesystem::current_path() / "coldmeridian").string();
     const CommandRun run = RunCommand("cd " + scratch.path.string() + " && env " + env + " " + program + " " + args +
                                       " 2>err");
-    return {run.status, run.output, ReadText(scratch.Path("err"))};
+    return {run, ReadText(scratch.Path("err"))};
 }
 
 TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine) {
     const Outcome help = Start("", "--help");
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("--data DIR"), std::string::npos) << help.out;
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--data DIR"), std::string::npos) << help.output;
     const Outcome bad = Start("", "--fulscreen");
-    EXPECT_EQ(bad.code, 2);
+    EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("'--fulscreen'"), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("usage:"), std::string::npos) << bad.err;
 
@@ -48,11 +47,11 @@ TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine)
     };
     for (const auto& c : cases) {
         const Outcome o = Start(c.env, c.args);
-        EXPECT_EQ(o.code, 1) << c.env << " " << c.args;
+        EXPECT_EQ(o.status, 1) << c.env << " " << c.args;
         EXPECT_NE(o.err.find(c.named), std::string::npos) << o.err;
         EXPECT_EQ(o.err.rfind("coldmeridian: ", 0), 0u) << o.err;
         EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << "one line: " << o.err;
-        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.output, "");
     }
 }
 

@@ -44,7 +44,7 @@ Clock::duration PresentFrames(FramePacer& pacer, Clock::time_point& now, int fra
     return now - start;
 }
 
-TEST(FramePacer, TrustsAPresentThatWaitsAndPacesOneThatDoesNot) {
+TEST(FramePacer, TrustsAPresentThatWaitsPacesOneThatDoesNotAndRestartsAfterALateFrame) {
     Clock::time_point now{};
     FramePacer waits(60.0);
     // The present blocks to the next refresh: the pacer never adds to it.
@@ -59,13 +59,11 @@ TEST(FramePacer, TrustsAPresentThatWaitsAndPacesOneThatDoesNot) {
     // From then on one period per frame on average, however long each sleep overshoots.
     const Clock::duration paced = PresentFrames(fast, now, 144, 1ms, 1ms);
     EXPECT_NEAR(std::chrono::duration<double>(paced).count(), 1.0, 0.01);
-}
 
-TEST(FramePacer, ALateFrameRestartsTheScheduleAndUnknownRatesAreSixty) {
+    // Unknown rates are sixty.
     FramePacer pacer(0.0);
     EXPECT_EQ(pacer.GetPeriod(), FramePacer(60.0).GetPeriod());
     for (double bad : {-5.0, std::nan(""), 0.5}) EXPECT_EQ(FramePacer(bad).GetPeriod(), pacer.GetPeriod()) << bad;
-    Clock::time_point now{};
     PresentFrames(pacer, now, 9, 1ms, 0ms);
     ASSERT_TRUE(pacer.IsPacing());
     // A frame that took half a second is not followed by a burst that catches up.
