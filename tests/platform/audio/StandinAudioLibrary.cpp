@@ -19,7 +19,7 @@ int32_t Record(const std::string& entry, int32_t result = 1) {
     return result;
 }
 int32_t Record(const char* entry, uint32_t handle, int32_t result = 1) {
-    return Record(entry + ("(" + std::to_string(handle) + ")"), result);
+    return Record(std::string(entry).append("(").append(std::to_string(handle)).append(")"), result);
 }
 }  // namespace
 

@@ -77,8 +77,8 @@ std::array<int, 5> Covered(const RenderTarget& t) {
 
 // A quad from a to b of the device's own pixels covers the target's pixels from ceil(a s) to
 // ceil(b s): the same fraction of the picture at any size, for screen quads and for meshes
-// through the viewport alike.
-TEST(RenderSizeTest, QuadsCoverTheSamePartOfThePictureAtEverySize) {
+// through the viewport alike. And the fill rule leaves no gap and no overlap at any size.
+TEST(RenderSizeTest, QuadsCoverTheSamePartOfThePictureAndTheFillRuleHoldsAtEverySize) {
     for (const double s : {1.0, 2.25, 4.5}) {
         const int w = static_cast<int>(640 * s), h = static_cast<int>(480 * s);
         for (const auto& [x0, y0, x1, y1] : {std::array{0.0f, 0.0f, 640.0f, 480.0f},
@@ -97,14 +97,12 @@ TEST(RenderSizeTest, QuadsCoverTheSamePartOfThePictureAtEverySize) {
             EXPECT_EQ(Covered(mesh.Target()), expected) << "mesh";
         }
     }
-}
 
-// A mesh of triangles sharing every edge, split along alternating diagonals in both windings
-// and reaching past the picture, drawn additively with 1: each pixel must end at exactly 1 (no
-// gap, none drawn twice). On the left its vertices lie on multiples of 16, which are whole
-// pixels at every size tried, so edges run through pixel centres; on the right they are
-// jittered off the grid.
-TEST(RenderSizeTest, FillRuleLeavesNoGapAndNoOverlapAtEverySize) {
+    // A mesh of triangles sharing every edge, split along alternating diagonals in both windings
+    // and reaching past the picture, drawn additively with 1: each pixel must end at exactly 1 (no
+    // gap, none drawn twice). On the left its vertices lie on multiples of 16, which are whole
+    // pixels at every size tried, so edges run through pixel centres; on the right they are
+    // jittered off the grid.
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> jitter(-9.0f, 9.0f);
     constexpr int kColumns = 14, kRows = 11;
