@@ -136,8 +136,7 @@ TEST_F(LwoDamageTest, LengthsPastTheirContainerEndTheWalkThere) {
         test::Lwob o = test::Square("S");
         EXPECT_EQ(Red(o.Chunk("SURF", Name("S"), length)), 1.0f);
     }
-    Bytes cut = test::Square("S").Build();
-    cut = test::Lwob::Join(cut, Bytes{'P', 'N', 'T'});  // a chunk header cut short
+    const Bytes cut = test::Lwob::Join(test::Square("S").Build(), Bytes{'P', 'N', 'T'});  // header cut short
     EXPECT_EQ(Load(cut)->GetFaceCount(), 1);
 
     // A sub-chunk past its chunk's end: COLR before it counts, the FLAG in it does not; fields

@@ -64,17 +64,6 @@ TEST_F(LwsReaderTest, EchoAndItemKinds) {
     EXPECT_EQ(graph->GetRootCount(), 3);
 }
 
-TEST_F(LwsReaderTest, OnlyALineWithNoCharactersEndsABlock) {
-    // CR LF: the line of spaces does not end item 1's block, so its parent number is read; the
-    // empty line does, and item 2 is read at the top level.
-    std::unique_ptr<SceneGraph> graph =
-        Load(Lines({"LoadObject Null", "   ", "ParentObject 2", "", "LoadObject Null", ""}));
-    ASSERT_EQ(graph->GetNodeCount(), 2);
-    EXPECT_EQ(graph->GetNode(0)->GetParent(), graph->GetNode(1));
-    EXPECT_EQ(graph->GetRootCount(), 1);
-    // With LF only no line is ever empty: see the real scenes' test (RealScenes).
-}
-
 TEST_F(LwsReaderTest, ObjectsBesideTheSceneAndNumberingAcrossScenes) {
     const std::string ship = dir.Write("scenes/ship.lwo", test::Square("Hull").Build());
     const std::string text = Lines({"LoadObject C:\\scenes\\objects\\ship.lwo", "", "LoadObject Null", "",
@@ -126,7 +115,7 @@ TEST_F(LwsReaderTest, OnlyDecimalNumbersAndEmptyFilesAreEmptyScenes) {
     EXPECT_EQ(reader.Load(dir.Path("missing.lws").c_str(), &textures), nullptr);
 }
 
-TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
+TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodesAndOnlyAnEmptyLineEndsABlock) {
     // 1 object, 2 light, 3 missing object, 4 camera aimed at 1, then helpers under the light,
     // under the missing object and under the object, and a camera aimed at nothing.
     std::unique_ptr<SceneGraph> graph =
@@ -141,6 +130,14 @@ TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
     EXPECT_EQ(graph->GetNode(5)->GetTarget(), nullptr);
     ASSERT_EQ(graph->GetRootCount(), 5);
     EXPECT_EQ(graph->GetRoot(4), graph->GetNode(5));
+
+    // Only a line with no characters ends a block. CR LF: the line of spaces does not end item 1's
+    // block, so its parent number is read; the empty line does, and item 2 is read at the top
+    // level. (With LF only no line is ever empty: see the real scenes' test, RealScenes.)
+    graph = Load(Lines({"LoadObject Null", "   ", "ParentObject 2", "", "LoadObject Null", ""}));
+    ASSERT_EQ(graph->GetNodeCount(), 2);
+    EXPECT_EQ(graph->GetNode(0)->GetParent(), graph->GetNode(1));
+    EXPECT_EQ(graph->GetRootCount(), 1);
 }
 
 using LwsDamageTest = LwsReaderTest;

@@ -80,8 +80,7 @@ TEST(EnvironmentMap, NormalsAlongTheLineOfSightMapToTheCentreAndTurnWithTheView)
     *mesh.GetFace(0) = MeshFace{0, 1, 2};
     mesh.matrix.SetIdentity();
 
-    Matrix4 view;
-    view.SetIdentity();
+    Matrix4 view = kIdentityMatrix;
     EnvironmentMapCallback(&mesh, &view);
     for (int i = 0; i < 3; ++i) {
         EXPECT_NEAR(std::fabs(mesh.GetVertex(i)->normal.z), 1.0f, 1e-6f);
