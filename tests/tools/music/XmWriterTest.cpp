@@ -14,7 +14,7 @@ XmModule SmallModule() {
                .instruments = {{.name = "looped", .sample = std::vector<int16_t>(300, 1000), .loop = true,
                                 .loopStart = 100, .loopLength = 150,
                                 .envelope = {{{0, 0}, {10, 64}, {30, 20}}, 2}},
-                               {.name = "oneshot", .sample = {0, 32767, -32768}}}};
+                               {.name = "oneshot", .sample = {0, 32767, -32768}, .envelope = {}}}};
     m.patterns[0].cells[0] = {49, 1, 0x10 + 40, 0, 0};      // note, instrument, volume
     m.patterns[0].cells[4] = {kXmKeyOff, 0, 0, 0, 0};       // row 1, channel 2
     m.patterns[0].cells[20] = {96, 2, 0x50, 0x0A, 0x21};    // all five fields: stored unpacked
