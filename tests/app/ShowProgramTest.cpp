@@ -20,8 +20,8 @@ struct Outcome : CommandRun {
 Outcome Start(const std::string& env, const std::string& args) {
     const ScratchDir scratch;
     const std::string program = (std::filesystem::current_path() / "coldmeridian").string();
-    const CommandRun run = RunCommand("cd " + scratch.path.string() + " && env " + env + " " + program + " " + args +
-                                      " 2>err");
+    const CommandRun run =
+        RunCommand("cd " + scratch.path.string() + " && env " + env + " " + program + " " + args + " 2>err");
     return {run, ReadText(scratch.Path("err"))};
 }
 

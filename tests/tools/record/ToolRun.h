@@ -35,9 +35,9 @@ inline RecordOptions Options(const std::vector<std::string>& args) {
 
 // ffprobe's value of one stream entry (e.g. "duration", "nb_frames") of stream v:0 or a:0.
 inline std::string Probe(const std::string& file, const std::string& stream, const std::string& entry) {
-    std::string v = RunCommand("ffprobe -v error -select_streams " + stream + " -count_frames -show_entries stream=" +
-                               entry + " -of default=nw=1:nk=1 '" + file + "'")
-                        .output;
+    const std::string select = "-v error -count_frames -of default=nw=1:nk=1 -select_streams " + stream;
+    std::string v =
+        RunCommand("ffprobe " + select + " -show_entries stream=" + entry + " '" + file + "'").output;
     while (!v.empty() && (v.back() == '\n' || v.back() == '\r')) v.pop_back();
     return v;
 }
