@@ -6,20 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace cm {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgument) {
     std::string error;
     const auto line = ParseShowCommandLine({"--data", "/some/dir", "-h", "--version", "--no-vsync"}, error);
     ASSERT_TRUE(line) << error;
-    EXPECT_TRUE(line->noVsync);
-    EXPECT_EQ(line->dataDir, "/some/dir");
-    EXPECT_TRUE(line->help);
-    EXPECT_TRUE(line->version);
+    EXPECT_EQ(std::tie(line->dataDir, line->noVsync, line->help, line->version),
+              std::make_tuple(std::string("/some/dir"), true, true, true));
 
     const std::vector<std::vector<std::string>> refused = {
         {"--fullscreen"}, {"data"}, {"--data"}, {"--data", "--help"}, {"--data", ""}};
@@ -33,7 +30,7 @@ TEST(ShowCommandLine, TakesItsOptionsAndRefusesWhatItDoesNotKnowNamingTheArgumen
 TEST(DataFolder, LooksBesideTheProgramThenInItsShareFolderAndOnlyInAGivenFolder) {
     // The tests run from the bin folder beside the generated data.
     const DataSearch here = FindDataFolder("");
-    EXPECT_EQ(fs::path(here.folder), fs::current_path());
+    EXPECT_EQ(std::filesystem::path(here.folder), std::filesystem::current_path());
     ASSERT_EQ(here.searched.size(), 1u);
 
     const test::ScratchDir dir;

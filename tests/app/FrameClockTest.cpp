@@ -12,7 +12,7 @@ namespace {
 // Frames in 170 s, a little more than the whole show.
 int64_t ShowFrames(FrameRate r) { return int64_t(170) * r.num / r.den + 1; }
 
-TEST(FrameClock, TicksFollowRealTimeOverTheWholeShowWithoutDriftAndFramesStartOnTheirBoundaries) {
+TEST(FrameClock, TicksAndSamplesFollowRealTimeWithoutDriftAndFramesStartOnTheirBoundaries) {
     for (const FrameRate r : {FrameRate{60, 1}, FrameRate{50, 1}, FrameRate{30000, 1001}}) {
         const FrameClock clock(r);
         int64_t total = 0;
@@ -35,10 +35,8 @@ TEST(FrameClock, TicksFollowRealTimeOverTheWholeShowWithoutDriftAndFramesStartOn
     for (const auto& [seconds, frame] : at60) EXPECT_EQ(c60.FirstFrameAtOrAfter(seconds), frame) << seconds;
     EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1001.0), 30000);
     EXPECT_EQ(ntsc.FirstFrameAtOrAfter(1000.99), 30000);
-}
 
-TEST(FrameClock, SamplesPerFrameAddUpExactly) {
-    const FrameClock ntsc({30000, 1001});
+    // Samples per frame add up exactly.
     int64_t sum = 0;
     for (int64_t n = 0; n < 30000; ++n) {
         const int64_t frameSamples = ntsc.SamplesAt(n + 1, 44100) - ntsc.SamplesAt(n, 44100);
@@ -50,10 +48,8 @@ TEST(FrameClock, SamplesPerFrameAddUpExactly) {
 }
 
 TEST(FrameClock, FrameRatesAreParsedOrRefused) {
-    const auto ntsc = ParseFrameRate("30000/1001");
-    ASSERT_TRUE(ntsc);
-    EXPECT_EQ(ntsc->num, 30000u);
-    EXPECT_EQ(ntsc->den, 1001u);
+    const FrameRate ntsc = ParseFrameRate("30000/1001").value_or(FrameRate{0, 0});
+    EXPECT_EQ(std::pair(ntsc.num, ntsc.den), std::pair(30000u, 1001u));
     EXPECT_EQ(ParseFrameRate("25")->den, 1u);
     for (const char* bad : {"", "0", "60/0", "-60", "6O", "60/", "/2", "1e3", "1001", "2000/1", "99999999", "60/1/1", " 60"}) {
         EXPECT_FALSE(ParseFrameRate(bad)) << bad;

@@ -1,46 +1,36 @@
 // The show program started as a user would, from another folder, where it cannot start: each
 // failure is one line on standard error naming what failed and what to do.
+#include "common/Command.h"
 #include "common/Files.h"
 #include "common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 namespace cm::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
+struct Outcome : CommandRun {
+    std::string err;
 };
-
-std::string Slurp(const std::string& file) {
-    const std::vector<uint8_t> bytes = ReadBytes(file);
-    return {bytes.begin(), bytes.end()};
-}
 
 // Runs the program from a scratch folder with the environment changed by env (env's syntax).
 Outcome Start(const std::string& env, const std::string& args) {
     const ScratchDir scratch;
-    const std::string command = "cd " + scratch.path.string() + " && env " + env + " " +
-                                (fs::current_path() / "coldmeridian").string() + " " + args + " >out 2>err";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(scratch.Path("out")), Slurp(scratch.Path("err"))};
+    const std::string program = (std::filesystem::current_path() / "coldmeridian").string();
+    const CommandRun run =
+        RunCommand("cd " + scratch.path.string() + " && env " + env + " " + program + " " + args + " 2>err");
+    return {run, ReadText(scratch.Path("err"))};
 }
 
 TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine) {
     const Outcome help = Start("", "--help");
-    EXPECT_EQ(help.code, 0);
-    EXPECT_NE(help.out.find("--data DIR"), std::string::npos) << help.out;
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.output.find("--data DIR"), std::string::npos) << help.output;
     const Outcome bad = Start("", "--fulscreen");
-    EXPECT_EQ(bad.code, 2);
+    EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("'--fulscreen'"), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("usage:"), std::string::npos) << bad.err;
 
@@ -57,11 +47,11 @@ TEST(ShowProgram, AnswersHelpRefusesUnknownArgumentsAndNamesWhatFailedInOneLine)
     };
     for (const auto& c : cases) {
         const Outcome o = Start(c.env, c.args);
-        EXPECT_EQ(o.code, 1) << c.env << " " << c.args;
+        EXPECT_EQ(o.status, 1) << c.env << " " << c.args;
         EXPECT_NE(o.err.find(c.named), std::string::npos) << o.err;
         EXPECT_EQ(o.err.rfind("coldmeridian: ", 0), 0u) << o.err;
         EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << "one line: " << o.err;
-        EXPECT_EQ(o.out, "");
+        EXPECT_EQ(o.output, "");
     }
 }
 

@@ -43,8 +43,7 @@ TEST_F(ShowTimeline, FirstFrameHasNoDeltaAndEachEventMovesOnOnce) {
     EXPECT_FALSE(show.IsFlashActive());
     TickTo(100.0f);
     show.FrameStep();  // the intro's last frame; its Update fires the event
-    EXPECT_EQ(show.GetLastDrawnPart(), 0);
-    EXPECT_EQ(show.GetSequenceIndex(), 1);
+    EXPECT_EQ(std::pair(show.GetLastDrawnPart(), show.GetSequenceIndex()), std::pair(0, 1));
     EXPECT_TRUE(show.IsFlashActive());
     EXPECT_FLOAT_EQ(show.GetFlashLevel(), 0.7f);
     // The event does not fire again while time passes on.
@@ -60,8 +59,7 @@ TEST_F(ShowTimeline, TwoEventsInOneFrameAdvanceTwiceAndCapTheFlashAndRoomPartsRe
     show.FrameStep();
     TickTo(212.0f);  // 100 and 212 both due at the next Update
     show.FrameStep();
-    EXPECT_EQ(show.GetLastDrawnPart(), 0);
-    EXPECT_EQ(show.GetSequenceIndex(), 2);
+    EXPECT_EQ(std::pair(show.GetLastDrawnPart(), show.GetSequenceIndex()), std::pair(0, 2));
     EXPECT_FLOAT_EQ(show.GetFlashLevel(), 1.0f);
     show.FrameStep();
     EXPECT_EQ(show.GetLastDrawnPart(), 2);  // the tunnel was skipped

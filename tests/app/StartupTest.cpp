@@ -22,7 +22,7 @@ void ExpectNothingLeft() {
 }
 
 // Windowed and silent, the window waiting for the refresh too; full screen without vsync, with music.
-TEST(ShowStartup, OptionsChooseTheDisplayAndTheMusic) {
+TEST(ShowStartup, OptionsChooseTheDisplayAndTheMusicAndAStopLeavesNothing) {
     for (const bool windowed : {true, false}) {
         {
             Show show;
@@ -36,9 +36,8 @@ TEST(ShowStartup, OptionsChooseTheDisplayAndTheMusic) {
         }
         ExpectNothingLeft();
     }
-}
 
-TEST(ShowStartup, CancelOrScenesWithoutTheNodesAPartUsesExitWithOneLeavingNothing) {
+    // Cancelled, or scenes without the nodes a part uses: exit with 1, leaving nothing.
     ShowSetup cancel = HeadlessSetup(nullptr);
     cancel.options.cancelled = 1;
     Show cancelled;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 namespace cm::test {
@@ -68,9 +69,7 @@ TEST(WholeShow, TheMusicChangesNoFrameAndEverySeekLandsOnThePlayedFrame) {
     AudioLibrary::SetLibraryName("libcoldmeridian-audio-not-here.so");
     const Played silent = Play(300);
     AudioLibrary::SetLibraryName(kAudioLibraryName);
-    EXPECT_EQ(silent.code, 0);
-    EXPECT_FALSE(silent.library);
-    EXPECT_EQ(silent.module, 0u);
+    EXPECT_EQ(std::tie(silent.code, silent.library, silent.module), std::make_tuple(0, false, 0u));
     ASSERT_EQ(silent.frames.size(), 301u);
     EXPECT_TRUE(std::equal(silent.frames.begin(), silent.frames.end(), played.frames.begin()));
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace cm::test {
@@ -31,10 +32,12 @@ protected:
         }
         return out;
     }
-    // The last value given to a render state in the record; -1 when it was never set.
-    int64_t LastRenderState(RenderState state) const {
+    // The last value given to a render state in the record (before the first call of `until`, when
+    // given); -1 when it was never set.
+    int64_t LastRenderState(RenderState state, std::optional<DeviceMethod> until = {}) const {
         int64_t value = -1;
         for (const DeviceCall& call : device->GetCallRecord().Calls()) {
+            if (call.method == until) break;
             if (call.method == DeviceMethod::SetRenderState && call.a == state) value = call.b;
         }
         return value;

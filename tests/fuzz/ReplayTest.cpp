@@ -2,7 +2,6 @@
 // use. A harness reports a broken promise as text; a crash or sanitizer report (in a sanitizer
 // build) fails the test program outright, and so does a single allocation beyond the fuzzers'
 // malloc limit.
-
 #include "CorpusFiles.h"
 #include "Harness.h"
 #include "common/Files.h"

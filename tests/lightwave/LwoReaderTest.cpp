@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "LightWaveFiles.h"
 #include "common/Files.h"
 #include "resources/TextureManager.h"
@@ -53,8 +55,7 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     std::fill(file.begin(), file.begin() + 8, 0xEE);  // only bytes 8..11 are looked at
     std::unique_ptr<Mesh> mesh = Load(file);
     ASSERT_NE(mesh, nullptr);
-    ASSERT_EQ(mesh->GetVertexCount(), 5);
-    ASSERT_EQ(mesh->GetFaceCount(), 3);
+    ASSERT_EQ(std::pair(mesh->GetVertexCount(), mesh->GetFaceCount()), std::pair(5, 3));
     const MeshFace* quad = mesh->GetFace(0);
     EXPECT_EQ(quad->i0 * 100 + quad->i1 * 10 + quad->i2, 123);  // first three corners, in order
 
@@ -83,14 +84,6 @@ TEST_F(LwoReaderTest, ChunksBecomeFacesMaterialsAndMaps) {
     EXPECT_FLOAT_EQ(mesh->GetVertex(3)->normal.z, -1.0f);  // normals computed
 }
 
-// Other forms are refused by the real files' test (RealObjects).
-TEST_F(LwoReaderTest, RefusesShortFormsAndMissingArguments) {
-    EXPECT_EQ(Load(Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O'}), nullptr);
-    EXPECT_EQ(reader.Load(dir.Path("missing.lwo").c_str(), nullptr, &textures), nullptr);
-    EXPECT_EQ(reader.Load(nullptr, nullptr, &textures), nullptr);
-    EXPECT_EQ(reader.Load(dir.Write("a.lwo", test::Square("A").Build()).c_str(), nullptr, nullptr), nullptr);
-}
-
 TEST_F(LwoReaderTest, ImagesBesideTheObjectMissingOrUnprojected) {
     const std::string beside = dir.Write("objects/hull.tga", test::TinyTga());
     auto object = [&](const char* projection, const std::string& image) {
@@ -113,9 +106,8 @@ TEST_F(LwoReaderTest, ImagesBesideTheObjectMissingOrUnprojected) {
     face = mesh->GetFace(0);
     EXPECT_EQ(face->material->GetTextureMap()->GetProjectionKind(), kProjectionUnknown);
     EXPECT_EQ(face->material->GetFlags(), kMaterialTextured);
-    EXPECT_EQ(face->uv0.u + face->uv0.v + face->uv1.u + face->uv1.v + face->uv2.u + face->uv2.v, 3.0f);
-    EXPECT_EQ(face->uv1.u, 1.0f);
-    EXPECT_EQ(face->uv2.v, 1.0f);
+    EXPECT_EQ((std::array{face->uv0.u, face->uv0.v, face->uv1.u, face->uv1.v, face->uv2.u, face->uv2.v}),
+              (std::array{0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1.0f}));
 }
 
 TEST_F(LwoReaderTest, MaterialsAreSharedByNameThroughTheLibrary) {
@@ -144,8 +136,7 @@ TEST_F(LwoDamageTest, LengthsPastTheirContainerEndTheWalkThere) {
         test::Lwob o = test::Square("S");
         EXPECT_EQ(Red(o.Chunk("SURF", Name("S"), length)), 1.0f);
     }
-    Bytes cut = test::Square("S").Build();
-    cut = test::Lwob::Join(cut, Bytes{'P', 'N', 'T'});  // a chunk header cut short
+    const Bytes cut = test::Lwob::Join(test::Square("S").Build(), Bytes{'P', 'N', 'T'});  // header cut short
     EXPECT_EQ(Load(cut)->GetFaceCount(), 1);
 
     // A sub-chunk past its chunk's end: COLR before it counts, the FLAG in it does not; fields
@@ -225,7 +216,7 @@ TEST_F(LwoDamageTest, PolygonsThatCannotBeTrianglesGiveNoFace) {
 // LightWave files from public projects, and what each one yields.
 using RealObjects = LwoReaderTest;
 
-TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
+TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygonsAndOtherFormsAreRefused) {
     // Every polygon of these files has three or more corners in range: one face each.
     struct {
         const char* file;
@@ -247,14 +238,18 @@ TEST_F(RealObjects, EveryLwobLoadsWithAllItsPolygons) {
         SCOPED_TRACE(y.file);
         std::unique_ptr<Mesh> mesh = reader.Load(test::SamplePath(y.file).c_str(), nullptr, &textures);
         ASSERT_NE(mesh, nullptr);
-        EXPECT_EQ(mesh->GetVertexCount(), y.vertices);
-        EXPECT_EQ(mesh->GetFaceCount(), y.faces);
+        EXPECT_EQ(std::pair(mesh->GetVertexCount(), mesh->GetFaceCount()), std::pair(y.vertices, y.faces));
         ASSERT_EQ(mesh->GetMaterialCount(), y.materials);
         EXPECT_STREQ(mesh->GetMaterial(0)->GetName(), y.firstMaterial);
         EXPECT_FLOAT_EQ(mesh->GetMaterial(0)->GetDiffuse().r * 255.0f, y.red);
     }
+    // Other forms, a short form, a missing file and missing arguments are refused.
     for (const char* file : {"lwo/box0_LWO3.lwo", "lwo/boxuv.lwo", "lws/move_x/simple_cube.lwo"})
         EXPECT_EQ(reader.Load(test::SamplePath(file).c_str(), nullptr, &textures), nullptr) << file;
+    EXPECT_EQ(Load(Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 4, 'L', 'W', 'O'}), nullptr);
+    EXPECT_EQ(reader.Load(dir.Path("missing.lwo").c_str(), nullptr, &textures), nullptr);
+    EXPECT_EQ(reader.Load(nullptr, nullptr, &textures), nullptr);
+    EXPECT_EQ(reader.Load(dir.Write("a.lwo", test::Square("A").Build()).c_str(), nullptr, nullptr), nullptr);
 }
 
 }  // namespace

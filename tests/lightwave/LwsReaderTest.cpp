@@ -6,6 +6,7 @@
 
 #include <numbers>
 #include <sstream>
+#include <tuple>
 
 #include "LightWaveFiles.h"
 #include "common/Files.h"
@@ -63,17 +64,6 @@ TEST_F(LwsReaderTest, EchoAndItemKinds) {
     EXPECT_EQ(graph->GetRootCount(), 3);
 }
 
-TEST_F(LwsReaderTest, OnlyALineWithNoCharactersEndsABlock) {
-    // CR LF: the line of spaces does not end item 1's block, so its parent number is read; the
-    // empty line does, and item 2 is read at the top level.
-    std::unique_ptr<SceneGraph> graph =
-        Load(Lines({"LoadObject Null", "   ", "ParentObject 2", "", "LoadObject Null", ""}));
-    ASSERT_EQ(graph->GetNodeCount(), 2);
-    EXPECT_EQ(graph->GetNode(0)->GetParent(), graph->GetNode(1));
-    EXPECT_EQ(graph->GetRootCount(), 1);
-    // With LF only no line is ever empty: see the real scenes' test (RealScenes).
-}
-
 TEST_F(LwsReaderTest, ObjectsBesideTheSceneAndNumberingAcrossScenes) {
     const std::string ship = dir.Write("scenes/ship.lwo", test::Square("Hull").Build());
     const std::string text = Lines({"LoadObject C:\\scenes\\objects\\ship.lwo", "", "LoadObject Null", "",
@@ -98,9 +88,7 @@ TEST_F(LwsReaderTest, MotionKeysBecomeChannels) {
     const ChannelKey* early = node->GetRotationChannel()->GetFirst();
     const ChannelKey* late = node->GetRotationChannel()->GetLast();
     EXPECT_EQ(early->continuity, 0.25f);
-    EXPECT_EQ(late->time, 30.0f);
-    EXPECT_EQ(late->tension, 0.5f);
-    EXPECT_EQ(late->bias, -0.5f);
+    EXPECT_EQ(std::tie(late->time, late->tension, late->bias), std::make_tuple(30.0f, 0.5f, -0.5f));
     // Heading 90 becomes the y angle and pitch 45 the x angle, in radians.
     EXPECT_FLOAT_EQ(late->values[0], 0.0f);
     EXPECT_FLOAT_EQ(late->values[1], std::numbers::pi_v<float> / 2);
@@ -127,7 +115,7 @@ TEST_F(LwsReaderTest, OnlyDecimalNumbersAndEmptyFilesAreEmptyScenes) {
     EXPECT_EQ(reader.Load(dir.Path("missing.lws").c_str(), &textures), nullptr);
 }
 
-TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
+TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodesAndOnlyAnEmptyLineEndsABlock) {
     // 1 object, 2 light, 3 missing object, 4 camera aimed at 1, then helpers under the light,
     // under the missing object and under the object, and a camera aimed at nothing.
     std::unique_ptr<SceneGraph> graph =
@@ -137,22 +125,29 @@ TEST_F(LwsReaderTest, LinksSkipItemsWithoutNodes) {
     ASSERT_EQ(graph->GetNodeCount(), 6);
     SceneNode* object = graph->GetNode(0);
     EXPECT_EQ(graph->GetNode(1)->GetTarget(), object);
-    EXPECT_EQ(graph->GetNode(2)->GetParent(), nullptr);
-    EXPECT_EQ(graph->GetNode(3)->GetParent(), nullptr);
+    for (int i : {2, 3}) EXPECT_EQ(graph->GetNode(i)->GetParent(), nullptr) << i;
     EXPECT_EQ(graph->GetNode(4)->GetParent(), object);
     EXPECT_EQ(graph->GetNode(5)->GetTarget(), nullptr);
     ASSERT_EQ(graph->GetRootCount(), 5);
     EXPECT_EQ(graph->GetRoot(4), graph->GetNode(5));
+
+    // Only a line with no characters ends a block. CR LF: the line of spaces does not end item 1's
+    // block, so its parent number is read; the empty line does, and item 2 is read at the top
+    // level. (With LF only no line is ever empty: see the real scenes' test, RealScenes.)
+    graph = Load(Lines({"LoadObject Null", "   ", "ParentObject 2", "", "LoadObject Null", ""}));
+    ASSERT_EQ(graph->GetNodeCount(), 2);
+    EXPECT_EQ(graph->GetNode(0)->GetParent(), graph->GetNode(1));
+    EXPECT_EQ(graph->GetRootCount(), 1);
 }
 
 using LwsDamageTest = LwsReaderTest;
 
-TEST_F(LwsDamageTest, ChannelCountsAreClampedToNine) {
+TEST_F(LwsDamageTest, ChannelCountsAreClampedToNineAndKeyCountsGoOnlyAsFarAsTheFile) {
     // Twelve values: nine are read, and the parameter line after them is still in step.
     std::unique_ptr<SceneGraph> graph = Load(Lines(
         {"LoadObject Null", "ObjectMotion", "12", "1", "1 2 3 0 0 0 5 6 7 8 8 8", "15 0 0 0 0", "EndBehavior 1", ""}));
-    EXPECT_EQ(graph->GetNode(0)->GetScaleChannel()->GetFirst()->values[2], 7.0f);
-    EXPECT_EQ(graph->GetNode(0)->GetScaleChannel()->GetFirst()->time, 15.0f);
+    const ChannelKey* scale = graph->GetNode(0)->GetScaleChannel()->GetFirst();
+    EXPECT_EQ(std::pair(scale->values[2], scale->time), std::pair(7.0f, 15.0f));
     // Three channels, or a negative count: what is not given leaves the node as it is.
     for (const char* channels : {"3", "-4"}) {
         graph = Load(Lines({"LoadObject Null", "ObjectMotion", channels, "1", "1 2 3", "0 0 0 0 0", "EndBehavior 1", ""}));
@@ -160,12 +155,10 @@ TEST_F(LwsDamageTest, ChannelCountsAreClampedToNine) {
         EXPECT_EQ(graph->GetNode(0)->position.x, channels[0] == '3' ? 1.0f : 0.0f);
         EXPECT_EQ(graph->GetNode(0)->scale.z, 1.0f);
     }
-}
 
-TEST_F(LwsDamageTest, KeyCountsGoOnlyAsFarAsTheFile) {
-    // Negative: no keys and no channel; the block goes on after the motion.
-    std::unique_ptr<SceneGraph> graph = Load(Lines({"LoadObject Null", "", "LoadObject Null", "ObjectMotion", "9", "-5",
-                                                    "EndBehavior 1", "ParentObject 1", ""}));
+    // A negative key count: no keys and no channel; the block goes on after the motion.
+    graph = Load(Lines({"LoadObject Null", "", "LoadObject Null", "ObjectMotion", "9", "-5", "EndBehavior 1",
+                        "ParentObject 1", ""}));
     ASSERT_EQ(graph->GetNodeCount(), 2);
     EXPECT_EQ(graph->GetNode(1)->GetPositionChannel(), nullptr);
     EXPECT_EQ(graph->GetNode(1)->GetParent(), graph->GetNode(0));
@@ -200,10 +193,9 @@ TEST_F(LwsDamageTest, ParentsAndTargetsThatPointNowhereOrInLoops) {
          "ParentObject -3", "", "ShowCamera", "TargetObject 9", "", "ShowCamera", "TargetObject 2147483647", ""}));
     ASSERT_EQ(graph->GetNodeCount(), 10);
     // The link that would close each loop is refused; each loop keeps one root.
-    EXPECT_EQ(graph->GetNode(0)->GetParent(), graph->GetNode(1));
-    EXPECT_EQ(graph->GetNode(1)->GetParent(), nullptr);
-    EXPECT_EQ(graph->GetNode(3)->GetParent(), graph->GetNode(4));
-    EXPECT_EQ(graph->GetNode(4)->GetParent(), nullptr);
+    auto parent = [&](int i) { return graph->GetNode(i)->GetParent(); };
+    EXPECT_EQ((std::vector{parent(0), parent(1), parent(3), parent(4)}),
+              (std::vector<SceneNode*>{graph->GetNode(1), nullptr, graph->GetNode(4), nullptr}));
     for (int i = 5; i < 10; ++i) EXPECT_TRUE(graph->GetNode(i)->GetParent() == nullptr && graph->GetNode(i)->GetTarget() == nullptr);
     EXPECT_EQ(graph->GetRootCount(), 7);
     ExpectAnimates(*graph);
@@ -217,8 +209,8 @@ TEST_F(LwsDamageTest, LinesLongerThan511CharactersAreIgnored) {
     EXPECT_EQ(echo.str().find("FirstFrame"), std::string::npos);
     ASSERT_EQ(graph->GetNodeCount(), 1);
     // The long key line still counted as the key's value line but gave no value.
-    EXPECT_EQ(graph->GetNode(0)->GetPositionChannel()->GetFirst()->values[0], 0.0f);
-    EXPECT_EQ(graph->GetNode(0)->GetPositionChannel()->GetFirst()->time, 7.0f);
+    const ChannelKey* key = graph->GetNode(0)->GetPositionChannel()->GetFirst();
+    EXPECT_EQ(std::pair(key->values[0], key->time), std::pair(0.0f, 7.0f));
 }
 
 TEST_F(LwsDamageTest, HugeScenesAreBounded) {

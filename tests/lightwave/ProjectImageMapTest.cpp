@@ -62,8 +62,7 @@ TEST(ProjectImageMap, ScaleAndUnrecognisedKinds) {
     for (int kind : {kProjectionUnknown, kProjectionNone}) {
         float u = 0.25f, v = 0.75f;
         EXPECT_FALSE(ProjectImageMap(Map(kind, kAxisZ, {1, 1, 1}), 1, 2, 3, u, v));
-        EXPECT_EQ(u, 0.25f);
-        EXPECT_EQ(v, 0.75f);
+        EXPECT_EQ(std::pair(u, v), std::pair(0.25f, 0.75f));
     }
     // Longitude beyond pi/2 when q < 0: the range is (-pi/2, 3pi/2], not atan2's.
     EXPECT_FLOAT_EQ(LongitudeAngle(1, -1), 5 * std::numbers::pi_v<float> / 4);

@@ -70,9 +70,8 @@ TEST(Matrix4, InvertRoundTripsInPlaceAndReportsTheSignedDeterminant) {
 
     Matrix4 zeroRow = m;
     zeroRow[4] = zeroRow[5] = zeroRow[6] = zeroRow[7] = 0.0f;
-    EXPECT_EQ(inv.Invert(zeroRow), 0.0f);
-    EXPECT_EQ(inv.Invert(Make({1, 2, 3, 0, 2, 4, 6, 0, 0, 0, 1, 0, 0, 0, 0, 1})), 0.0f);
-    EXPECT_EQ(inv.Invert(Matrix4{}), 0.0f);
+    for (const Matrix4& singular : {zeroRow, Make({1, 2, 3, 0, 2, 4, 6, 0, 0, 0, 1, 0, 0, 0, 0, 1}), Matrix4{}})
+        EXPECT_EQ(inv.Invert(singular), 0.0f);
 }
 
 TEST(Matrix4, RotationsAreLeftHandedAndApplyZThenYThenX) {

@@ -28,8 +28,6 @@ std::unique_ptr<SceneGraph> BallScene() {
     return scene;
 }
 
-float Length(const Vector3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
 TEST(BlobDeformer, DetachesTheMeshAndMovesItAlongRaysWithinItsAmplitudeTheSameForTheSameTime) {
     for (const BlobParameters& params : {DistortBlobParameters(), GlassBlobParameters(), RotoballBlobParameters()}) {
         auto scene = BallScene();
@@ -49,7 +47,7 @@ TEST(BlobDeformer, DetachesTheMeshAndMovesItAlongRaysWithinItsAmplitudeTheSameFo
                 const Vector3& r = blob.GetRestPositions()[size_t(i)];
                 const Vector3& p = mesh->GetVertex(i)->position;
                 // p = k * r: the signed ratio along the ray is k, within 1 +- 3 amp.
-                const float k = (p.x * r.x + p.y * r.y + p.z * r.z) / (Length(r) * Length(r));
+                const float k = p.Dot(r) / r.Dot(r);
                 EXPECT_GE(k, 1.0f - 3.0f * amp - 1e-5f);
                 EXPECT_LE(k, 1.0f + 3.0f * amp + 1e-5f);
                 EXPECT_NEAR(p.x, k * r.x, 1e-5f);
@@ -82,8 +80,7 @@ TEST(EnvironmentMap, NormalsAlongTheLineOfSightMapToTheCentreAndTurnWithTheView)
     *mesh.GetFace(0) = MeshFace{0, 1, 2};
     mesh.matrix.SetIdentity();
 
-    Matrix4 view;
-    view.SetIdentity();
+    Matrix4 view = kIdentityMatrix;
     EnvironmentMapCallback(&mesh, &view);
     for (int i = 0; i < 3; ++i) {
         EXPECT_NEAR(std::fabs(mesh.GetVertex(i)->normal.z), 1.0f, 1e-6f);

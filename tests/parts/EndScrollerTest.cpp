@@ -56,12 +56,7 @@ TEST_F(EndScrollerTest, QuitsOnTheFirstFrameAtMinus960NeverOnAStillFrameAndDraws
     EXPECT_EQ(std::vector<float>({top.x, top.y, bottom.x, bottom.y, bottom.u, bottom.v}),
               std::vector<float>({0.0f, -100.0f, 640.0f, 860.0f, 1.0f, 1.0f}));
     // Blending was off when the fan was drawn.
-    int64_t blend = -1;
-    for (const DeviceCall& call : device->GetCallRecord().Calls()) {
-        if (call.method == DeviceMethod::SetRenderState && call.a == D3DRENDERSTATE_ALPHABLENDENABLE) blend = call.b;
-        if (call.method == DeviceMethod::DrawPrimitiveVB) break;
-    }
-    EXPECT_EQ(blend, int64_t(kFalse));
+    EXPECT_EQ(LastRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, DeviceMethod::DrawPrimitiveVB), int64_t(kFalse));
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <vector>
 
 namespace cm::test {
@@ -15,9 +17,7 @@ namespace {
 TEST(SparkRandom, GeneratorFollowsTheRuntimeSequenceAndStaysInRange) {
     SeedProgramRandom(1);
     // The first values of the C runtime generator for seed 1.
-    EXPECT_EQ(ProgramRandom(), 41);
-    EXPECT_EQ(ProgramRandom(), 18467);
-    EXPECT_EQ(ProgramRandom(), 6334);
+    EXPECT_EQ((std::array{ProgramRandom(), ProgramRandom(), ProgramRandom()}), (std::array{41, 18467, 6334}));
     SeedProgramRandom(0x9e3779b9u);
     for (int i = 0; i < 20000; ++i) {
         const float r = RandomSigned();
@@ -160,9 +160,8 @@ TEST(SparkEmitter, TheFountainIsTheSameAtAnyFrameRateAndAsBeforeAtSixty) {
     ASSERT_EQ(sixty.size(), 4u);
     for (size_t i = 0; i < sixty.size(); ++i) {
         EXPECT_GT(sixty[i].count, 100);
-        EXPECT_EQ(sixty[i].count, perFrame[i].count);
-        EXPECT_EQ(sixty[i].highest, perFrame[i].highest);
-        EXPECT_EQ(sixty[i].meanGrey, perFrame[i].meanGrey);
+        EXPECT_EQ(std::tie(sixty[i].count, sixty[i].highest, sixty[i].meanGrey),
+                  std::tie(perFrame[i].count, perFrame[i].highest, perFrame[i].meanGrey));
     }
     // Joining the show at another rate may take the step due just before the join in the first
     // frame: the fountains then differ by about one step (25 sparks, 1/90 of brightness).

@@ -25,8 +25,7 @@ void ExpectRefused(const std::vector<uint8_t>& file, const std::string& messageP
     image.width = 5;
     std::string error;
     EXPECT_FALSE(Decode(file, image, error));
-    EXPECT_EQ(image.width, 0);
-    EXPECT_TRUE(image.pixels.empty());
+    EXPECT_TRUE(image.width == 0 && image.pixels.empty());
     EXPECT_FALSE(error.empty());
     EXPECT_NE(error.find(messagePart), std::string::npos) << error;
 }
@@ -128,33 +127,27 @@ std::vector<uint8_t> RealJpeg(const char* name) { return test::SampleBytes(std::
 // The one-byte source, its skips and restart handling must give exactly the pixels the
 // library's own memory source gives: baseline, restart intervals, progressive, big markers, grey.
 TEST(JpegDecoder, MatchesTheLibraryOnRealAndGeneratedFiles) {
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> file;
-    };
-    std::vector<Case> cases = {
-        {"flower", RealJpeg("flower.jpg")},
-        {"testorig", RealJpeg("testorig.jpg")},
-        {"restarts", RealJpeg("restarts.jpg")},
-        {"progressive", RealJpeg("jpg-progressive.jpg")},
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+        {"flower", RealJpeg("flower.jpg")}, {"testorig", RealJpeg("testorig.jpg")},
+        {"restarts", RealJpeg("restarts.jpg")}, {"progressive", RealJpeg("jpg-progressive.jpg")},
         {"comment marker skipped", EncodeJpeg({.width = 40, .height = 24, .commentBytes = 60000})},
         {"190 scans", EncodeJpeg({.width = 24, .height = 16, .progressive = true, .acScansPerComponent = 1})},
         {"grey", RealJpeg("jpg-gray.jpg")},  // expanded to grey RGB
         {"generated grey", EncodeJpeg({.width = 19, .height = 7, .components = 1})},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
         DecodedImage image;
         std::string error;
-        ASSERT_TRUE(DecodeJpeg(c.file, image, error)) << error;
-        const DecodedImage reference = ReferenceDecode(c.file);  // opaque, as the decoder's must be
-        EXPECT_EQ(image.width, reference.width);
-        EXPECT_EQ(image.height, reference.height);
+        ASSERT_TRUE(DecodeJpeg(file, image, error)) << error;
+        const DecodedImage reference = ReferenceDecode(file);  // opaque, as the decoder's must be
+        EXPECT_EQ(std::pair(image.width, image.height), std::pair(reference.width, reference.height));
         EXPECT_TRUE(image.pixels == reference.pixels) << "pixels differ from the library's own";
     }
 }
 
-TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
+// Damaged entropy data is the jpeg harness's, replayed by test_fuzz_replay.
+TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLengthBadHeadersHugeSizesCmykAndEndlessScans) {
     ExpectRefused<DecodeJpeg>(RealJpeg("truncated_jpeg.jpg"), "Premature end");
     ExpectRefused<DecodeJpeg>({});
     // Baseline and progressive, cut anywhere from inside the header to just before the final
@@ -173,10 +166,7 @@ TEST(JpegDecoder, RefusesTruncatedFilesAtEveryLength) {
     closed.resize(closed.size() * 2 / 3);
     closed.insert(closed.end(), {0xFF, 0xD9});
     ExpectRefused<DecodeJpeg>(closed, "premature end of data segment");
-}
 
-// Damaged entropy data is the jpeg harness's, replayed by test_fuzz_replay.
-TEST(JpegDecoder, RefusesBadHeadersHugeSizesCmykAndEndlessScans) {
     ExpectRefused<DecodeJpeg>({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}, "Not a JPEG");
     // A comment running past the end.
     ExpectRefused<DecodeJpeg>({0xFF, 0xD8, 0xFF, 0xFE, 0xFF, 0xF0, 'x', 'y'});
@@ -211,7 +201,7 @@ DecodedImage Decode(const std::vector<uint8_t>& file) {
     return image;
 }
 
-TEST(TgaDecoder, PacketsInFileColourOrderFillRowsBottomUpAcrossRowEnds) {
+TEST(TgaDecoder, PacketsAfterTheIdFieldAndColourMapFillRowsBottomUpAcrossRowEnds) {
     // 0x83: one blue-green-red pixel written four times; 0x02: three pixels read in turn.
     EXPECT_EQ(Decode(Tga(7, 1, {0x83, 0x30, 0x20, 0x10, 0x02, 1, 2, 3, 4, 5, 6, 7, 8, 9})).pixels,
               (std::vector<uint32_t>{0xFF102030, 0xFF102030, 0xFF102030, 0xFF102030, 0xFF030201, 0xFF060504, 0xFF090807}));
@@ -221,9 +211,16 @@ TEST(TgaDecoder, PacketsInFileColourOrderFillRowsBottomUpAcrossRowEnds) {
     // A raw packet that crosses the row end, and a run that reaches past the last pixel.
     EXPECT_EQ(Decode(Tga(2, 2, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0xFF, 4, 4, 4})).pixels,
               (std::vector<uint32_t>{0xFF030303, 0xFF040404, 0xFF010101, 0xFF020202}));
+    // The packets start after the ID field and the colour map.
+    std::vector<uint8_t> file = Tga(1, 1, {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
+    file[0] = 3;   // ID field of 3 bytes
+    file[1] = 1;   // colour map present...
+    file[5] = 2;   // ...with 2 entries...
+    file[7] = 15;  // ...of 15 bits, stored in 2 bytes each
+    EXPECT_EQ(Decode(file).pixels, std::vector<uint32_t>{0xFF112233});
 }
 
-TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
+TEST(TgaDecoder, RealFilesDecodeOrAreRefusedAndDamagedOnesAreRefusedWithoutStrayAccess) {
     // The uncompressed copy of the same picture gives the expected pixels: stored bottom row
     // first, blue-green-red.
     const std::vector<uint8_t> raw = RealTga("200x32_rgb_bl_raw.tga");
@@ -235,8 +232,7 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
             expected[static_cast<size_t>(31 - row) * 200 + x] = PackOpaque(p[2], p[1], p[0]);
         }
     const DecodedImage bottomLeft = Decode(RealTga("200x32_rgb_bl_rle.tga"));
-    ASSERT_EQ(bottomLeft.width, 200);
-    ASSERT_EQ(bottomLeft.height, 32);
+    ASSERT_EQ(std::pair(bottomLeft.width, bottomLeft.height), std::pair(200, 32));
     EXPECT_EQ(bottomLeft.pixels, expected);
 
     // The origin bit is not read: a top-left file comes out upside down, the mirror image of
@@ -251,9 +247,8 @@ TEST(TgaDecoder, RealFilesDecodeOrAreRefused) {
         SCOPED_TRACE(name);
         ExpectRefused<DecodeTga>(RealTga(name));
     }
-}
 
-TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
+    // Cut short: refused before the header's end and anywhere before the footer.
     const std::vector<uint8_t> whole = RealTga("200x32_rgb_bl_rle.tga");
     ASSERT_GT(whole.size(), 18u + 26u);
     for (size_t length = 0; length < 18; ++length)
@@ -270,15 +265,6 @@ TEST(TgaDecoder, DamagedFilesAreRefusedWithoutStrayAccess) {
     ExpectRefused<DecodeTga>(test::FlatTga(8192, 4096, 1, 2, 3));
     ExpectRefused<DecodeTga>(Tga(2, 2, {0x03, 1, 1, 1, 2, 2, 2}));  // raw packet ends early
     ExpectRefused<DecodeTga>(Tga(2, 2, {0x80, 1, 1}));               // run pixel cut short
-}
-
-TEST(TgaDecoder, SkipsIdFieldAndColourMap) {
-    std::vector<uint8_t> file = Tga(1, 1, {'i', 'd', '!', 9, 9, 9, 9, 0x80, 0x33, 0x22, 0x11});
-    file[0] = 3;   // ID field of 3 bytes
-    file[1] = 1;   // colour map present...
-    file[5] = 2;   // ...with 2 entries...
-    file[7] = 15;  // ...of 15 bits, stored in 2 bytes each
-    EXPECT_EQ(Decode(file).pixels, std::vector<uint32_t>{0xFF112233});
 }
 
 }  // namespace

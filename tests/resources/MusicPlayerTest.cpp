@@ -15,6 +15,7 @@ class Standin {
 public:
     explicit Standin(const char* path) : handle_(OpenSharedLibrary(path)) {
         log_ = reinterpret_cast<const char* (*)()>(FindSharedSymbol(handle_, "Standin_Log"));
+        EXPECT_NE(log_, nullptr) << path;
         auto reset = reinterpret_cast<void (*)()>(FindSharedSymbol(handle_, "Standin_Reset"));
         if (reset != nullptr) reset();
         AudioLibrary::SetLibraryName(path);
@@ -23,10 +24,9 @@ public:
         AudioLibrary::SetLibraryName(kAudioLibraryName);
         CloseSharedLibrary(handle_);
     }
-    bool Ready() const { return log_ != nullptr; }
     // The calls made since the previous Calls(), separated by spaces.
     std::string Calls() {
-        const std::string all = log_();
+        const std::string all = log_ ? log_() : "";
         std::string fresh = all.substr(std::min(seen_, all.size()));
         seen_ = all.size();
         if (!fresh.empty() && fresh.front() == ' ') fresh.erase(0, 1);
@@ -55,7 +55,6 @@ TEST(MusicPlayer, WithoutTheLibraryEverythingFailsQuietly) {
 
 TEST(MusicPlayer, PlayersShareOneInitialisedLibrary) {
     Standin standin(CM_STANDIN_FULL);
-    ASSERT_TRUE(standin.Ready());
     auto first = std::make_unique<MusicPlayer>();
     EXPECT_EQ(standin.Calls(), "Init(-1,44100,0) Start");
     auto second = std::make_unique<MusicPlayer>();
@@ -75,9 +74,8 @@ TEST(MusicPlayer, PlayersShareOneInitialisedLibrary) {
     EXPECT_EQ(standin.Calls(), "Init(-1,44100,0) Start Stop Free");
 }
 
-TEST(MusicPlayer, LoadReplacesTheModuleOnlyWhenTheNewOneLoads) {
+TEST(MusicPlayer, LoadReplacesTheModuleOnlyWhenTheNewOneLoadsAndFreesItEvenWithoutChannelStop) {
     Standin standin(CM_STANDIN_FULL);
-    ASSERT_TRUE(standin.Ready());
     {
         MusicPlayer player;
         standin.Calls();
@@ -100,19 +98,16 @@ TEST(MusicPlayer, LoadReplacesTheModuleOnlyWhenTheNewOneLoads) {
         EXPECT_EQ(standin.Calls(), "ChannelStop(102)");
     }
     EXPECT_EQ(standin.Calls(), "ChannelStop(102) MusicFree(102) Stop Free");
-}
 
-TEST(MusicPlayer, WithoutChannelStopTheModuleIsStillFreed) {
-    Standin standin(CM_STANDIN_NO_STOP);
-    ASSERT_TRUE(standin.Ready());
+    Standin noStop(CM_STANDIN_NO_STOP);
     {
         MusicPlayer player;
         ASSERT_TRUE(player.Load("kelvarin.xm"));
         EXPECT_EQ(player.Stop(), 0);
         ASSERT_TRUE(player.Load("other.xm"));
-        standin.Calls();
+        noStop.Calls();
     }
-    EXPECT_EQ(standin.Calls(), "MusicFree(102) Stop Free");
+    EXPECT_EQ(noStop.Calls(), "MusicFree(102) Stop Free");
 }
 
 }  // namespace

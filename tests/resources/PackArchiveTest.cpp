@@ -1,4 +1,5 @@
 // The pack archive, its writer, and data files read from disk or from a mounted pack.
+#include "common/Files.h"
 #include "resources/DataFile.h"
 #include "resources/PackArchive.h"
 #include "resources/PackBytes.h"
@@ -13,12 +14,8 @@ using namespace test;
 
 TEST(PackLookup, ByFileNameAndExtensionIgnoringCaseFirstEntryWins) {
     ScratchDir dir;
-    Bytes bytes;
-    AddEntry(bytes, "introScene.lws", "first");
-    AddEntry(bytes, "scroll.jpg", "jpeg");
-    AddEntry(bytes, "IntroScene.LWS", "second copy");
-    AddEntry(bytes, "locked.tga", "secret", PackEntry::kFlagUnreadable);
-    AddCount(bytes, 4);
+    const Bytes bytes = PackOf({{"introScene.lws", "first"}, {"scroll.jpg", "jpeg"}, {"IntroScene.LWS", "again"},
+                                {"locked.tga", "secret", PackEntry::kFlagUnreadable}});
     PackArchive pack;
     ASSERT_TRUE(pack.Open(dir.Write("a.pak", bytes)));
     EXPECT_TRUE(pack.GetDamage().empty());
@@ -37,9 +34,7 @@ TEST(PackLookup, ByFileNameAndExtensionIgnoringCaseFirstEntryWins) {
 
 TEST(PackLookup, EmptyArchiveMountsAndFindsNothingFailedMountLeavesNone) {
     ScratchDir dir;
-    Bytes bytes;
-    AddCount(bytes, 0);
-    ASSERT_TRUE(MountPack(dir.Write("empty.pak", bytes).c_str()));
+    ASSERT_TRUE(MountPack(dir.Write("empty.pak", PackOf({})).c_str()));
     DataFile file;
     EXPECT_FALSE(file.Open("data\\introScene.lws"));
     EXPECT_EQ(file.GetSize(), -1);
@@ -52,13 +47,7 @@ TEST(PackWriter, WritesTheExactLayoutAndRefusesNamesItCannotHold) {
     ScratchDir dir;
     const std::string path = (dir.path / "w.pak").string();
     ASSERT_TRUE(WritePack(path, {{"introScene.lws", {'L', 'W', 'S'}, 0}, {"empty.txt", {}, 0}, {"x.bin", {1}, 1}}));
-    Bytes expected;
-    AddEntry(expected, "introScene.lws", "LWS");
-    AddEntry(expected, "empty.txt", "");
-    AddEntry(expected, "x.bin", "\x01", 1);
-    AddCount(expected, 3);
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), expected);
+    EXPECT_EQ(ReadBytes(path), PackOf({{"introScene.lws", "LWS"}, {"empty.txt", ""}, {"x.bin", "\x01", 1}}));
 
     for (const std::string& name : {std::string(), std::string(128, 'n'), std::string("data\\x.lws"),
                                     std::string(".."), std::string("a\0b", 3)})
@@ -94,10 +83,7 @@ TEST(DataFileDisk, OpensDosNamesOnDiskAndRefusesWhatCannotBeRead) {
 TEST(DataFilePack, ReadsThePacksCurrentEntryOneFileAtATime) {
     ScratchDir dir;
     const std::string loose = dir.Write("loose.lws", {'d', 'i', 's', 'k'});
-    Bytes bytes;
-    AddEntry(bytes, "introScene.lws", "scene");
-    AddEntry(bytes, "scroll.jpg", "image");
-    AddCount(bytes, 2);
+    const Bytes bytes = PackOf({{"introScene.lws", "scene"}, {"scroll.jpg", "image"}});
     ASSERT_TRUE(MountPack(dir.Write("k.pak", bytes).c_str()));
     DataFile scene, image;
     ASSERT_TRUE(scene.Open("data\\introScene.lws"));
@@ -118,13 +104,12 @@ TEST(DataFilePack, ReadsThePacksCurrentEntryOneFileAtATime) {
 // than the file holds, ends, and refuses exactly the entries that do not fit. (Hostile values in
 // every field byte are the pack harness's, replayed by test_fuzz_replay.)
 constexpr std::size_t kSecond = 144 + 5;  // position of the second header
+constexpr std::size_t kThird = kSecond + 144 + 300;
 
-Bytes ThreeEntries() {
-    Bytes bytes;
-    AddEntry(bytes, "a.lws", "alpha");
-    AddEntry(bytes, "b.lwo", std::string(300, 'b'));
-    AddEntry(bytes, "c.tga", "charlie");
-    AddCount(bytes, 3);
+// Three sound entries with the given 32-bit fields (position, value) overwritten.
+Bytes ThreeEntries(std::initializer_list<std::pair<std::size_t, std::uint32_t>> fields = {}) {
+    Bytes bytes = PackOf({{"a.lws", "alpha"}, {"b.lwo", std::string(300, 'b')}, {"c.tga", "charlie"}});
+    for (const auto& [at, value] : fields) PutU32(bytes, at, value);
     return bytes;
 }
 
@@ -139,54 +124,32 @@ std::string Kept(const Bytes& bytes, std::size_t* damageLines = nullptr) {
     return names;
 }
 
-TEST(PackDamage, CountPastTheFileOrAllOnes) {
-    Bytes bytes = ThreeEntries();
-    PutU32(bytes, bytes.size() - 4, 4);  // fits as bare headers, but only three exist
+TEST(PackDamage, EntriesThatDoNotFitAreRefusedAloneAndArchivesThatCannotBeWhole) {
+    // A count that fits as bare headers, though only three exist; one that cannot fit; all ones.
+    const std::size_t count = ThreeEntries().size() - 4;
     std::size_t damage = 0;
-    EXPECT_EQ(Kept(bytes, &damage), "a.lws b.lwo c.tga ");
+    EXPECT_EQ(Kept(ThreeEntries({{count, 4}}), &damage), "a.lws b.lwo c.tga ");
     EXPECT_EQ(damage, 1u);
-    PutU32(bytes, bytes.size() - 4, 6);  // cannot fit even as bare headers
-    EXPECT_EQ(Kept(bytes), "refused");
-    PutU32(bytes, bytes.size() - 4, 0xffffffffu);
-    EXPECT_EQ(Kept(bytes), "refused");
-}
-
-TEST(PackDamage, WrappedOffsetsAndLengths) {
-    Bytes bytes = ThreeEntries();
-    PutU32(bytes, kSecond + 140, 0xfffffff0u);  // offset + 144 wraps to 128, inside the first header
-    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    EXPECT_EQ(Kept(ThreeEntries({{count, 6}})), "refused");
+    EXPECT_EQ(Kept(ThreeEntries({{count, 0xffffffffu}})), "refused");
+    // An offset + 144 that wraps to 128, inside the first header.
+    EXPECT_EQ(Kept(ThreeEntries({{kSecond + 140, 0xfffffff0u}})), "a.lws c.tga ");
     // Stored length and size that would wrap the walk back to offset 0: the walk stops.
-    bytes = ThreeEntries();
-    PutU32(bytes, kSecond + 128, 0u - static_cast<std::uint32_t>(kSecond + 144));
-    PutU32(bytes, kSecond + 132, 0u - static_cast<std::uint32_t>(kSecond + 144));
-    EXPECT_EQ(Kept(bytes), "a.lws ");
+    const std::uint32_t back = 0u - static_cast<std::uint32_t>(kSecond + 144);
+    EXPECT_EQ(Kept(ThreeEntries({{kSecond + 128, back}, {kSecond + 132, back}})), "a.lws ");
     // A size beyond the stored length would read the next header as data.
-    bytes = ThreeEntries();
-    PutU32(bytes, kSecond + 132, 300 + 144);
-    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    EXPECT_EQ(Kept(ThreeEntries({{kSecond + 132, 300 + 144}})), "a.lws c.tga ");
     // The last entry's data running into the count, or past the end of the file.
-    bytes = ThreeEntries();
-    PutU32(bytes, kSecond + 144 + 300 + 128, 7 + 100);
-    PutU32(bytes, kSecond + 144 + 300 + 132, 7 + 100);
-    EXPECT_EQ(Kept(bytes), "a.lws b.lwo ");
-}
+    EXPECT_EQ(Kept(ThreeEntries({{kThird + 128, 7 + 100}, {kThird + 132, 7 + 100}})), "a.lws b.lwo ");
 
-TEST(PackDamage, MissingNulRefusesOnlyThatEntryAndEmptyFilesAreRefused) {
-    Bytes bytes;
-    AddEntry(bytes, "a.lws", "alpha");
-    AddEntry(bytes, std::string(128, 'x'), "no terminator");
-    AddEntry(bytes, "c.tga", "charlie");
-    AddCount(bytes, 3);
-    EXPECT_EQ(Kept(bytes), "a.lws c.tga ");
+    // A name without its NUL refuses only that entry; an empty or short file is refused.
+    const std::string unterminated(128, 'x');
+    EXPECT_EQ(Kept(PackOf({{"a.lws", "alpha"}, {unterminated, "data"}, {"c.tga", "charlie"}})), "a.lws c.tga ");
     EXPECT_EQ(Kept({}), "refused");
     EXPECT_EQ(Kept({0, 0, 0}), "refused");
     // An entry of no bytes is sound.
-    bytes.clear();
-    AddEntry(bytes, "none.txt", "");
-    AddEntry(bytes, "after.txt", "x");
-    AddCount(bytes, 2);
-    std::size_t damage = 1;
-    EXPECT_EQ(Kept(bytes, &damage), "none.txt after.txt ");
+    damage = 1;
+    EXPECT_EQ(Kept(PackOf({{"none.txt", ""}, {"after.txt", "x"}}), &damage), "none.txt after.txt ");
     EXPECT_EQ(damage, 0u);
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <tuple>
 
 namespace cm {
 namespace {
@@ -33,7 +34,7 @@ TEST(TextLineReader, LineEndRules) {
     EXPECT_EQ(ReadAllLines(""), Lines{});
 }
 
-TEST(TextLineReader, BoundedCopyTruncatesAndFailureLeavesNoLine) {
+TEST(TextLineReader, BoundedCopyTruncatesFailureLeavesNoLineAndTokensConvertInOrder) {
     const std::string text = "LoadObject objects\\ship.lwo\nrest";
     TextLineReader reader;
     ASSERT_TRUE(reader.Attach(text.data(), text.size()));
@@ -46,6 +47,20 @@ TEST(TextLineReader, BoundedCopyTruncatesAndFailureLeavesNoLine) {
     EXPECT_EQ(small[0], 'L') << "a failed read leaves the destination alone";
     EXPECT_EQ(reader.GetLine(), nullptr);
     EXPECT_FALSE(reader.NextToken());
+
+    // Tokens convert in order and stop at the end.
+    const std::string tokens = "12 0.5 abc -7x 1e3 \t name.lwo  \n";
+    ASSERT_TRUE(reader.Attach(tokens.data(), tokens.size()));
+    ASSERT_TRUE(reader.ReadLine());
+    std::int32_t i = 0, j = 0;
+    float f = -1.0f, g = -1.0f;
+    std::string s;
+    ASSERT_TRUE(reader.NextToken(i) && reader.NextToken(f) && reader.NextToken(g) && reader.NextToken(j) &&
+                reader.NextToken() && reader.NextToken(s));
+    EXPECT_EQ(std::tie(i, f, g, j, s), std::make_tuple(12, 0.5f, 0.0f, -7, std::string("name.lwo")))
+        << "letters read as 0";
+    EXPECT_FALSE(reader.NextToken(i));
+    EXPECT_EQ(i, 12) << "nothing stored past the last token";
 }
 
 int KeywordOf(const std::string& line, const char* list) {
@@ -66,25 +81,6 @@ TEST(TextLineReader, FindKeywordLatestInTheListWinsAnywhereInTheLine) {
     EXPECT_EQ(KeywordOf("LoadObjects FirstFrame2", scene), -1) << "whole tokens only";
     EXPECT_EQ(KeywordOf("LoadObject", nullptr), -1);
     EXPECT_EQ(KeywordOf("b", "  a \t b  "), 1);
-}
-
-TEST(TextLineReader, TokensConvertInOrderAndStopAtTheEnd) {
-    const std::string text = "12 0.5 abc -7x 1e3 \t name.lwo  \n";
-    TextLineReader reader;
-    ASSERT_TRUE(reader.Attach(text.data(), text.size()));
-    ASSERT_TRUE(reader.ReadLine());
-    std::int32_t i = 0, j = 0;
-    float f = -1.0f, g = -1.0f;
-    std::string s;
-    ASSERT_TRUE(reader.NextToken(i) && reader.NextToken(f) && reader.NextToken(g) && reader.NextToken(j) &&
-                reader.NextToken() && reader.NextToken(s));
-    EXPECT_EQ(i, 12);
-    EXPECT_EQ(f, 0.5f);
-    EXPECT_EQ(g, 0.0f) << "letters read as 0";
-    EXPECT_EQ(j, -7);
-    EXPECT_EQ(s, "name.lwo");
-    EXPECT_FALSE(reader.NextToken(i));
-    EXPECT_EQ(i, 12) << "nothing stored past the last token";
 }
 
 TEST(AsciiNumber, ReadsDecimalOnlyWithoutTheCRuntimesUndefinedCorners) {

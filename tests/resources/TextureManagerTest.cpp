@@ -19,8 +19,6 @@
 namespace cm {
 namespace {
 
-namespace fs = std::filesystem;
-
 // A headless display (for the device and the screen vertex buffer) and a scratch folder of
 // image files named by absolute paths.
 class TextureManagerTest : public ::testing::Test {
@@ -42,20 +40,17 @@ protected:
 TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
     const std::vector<uint8_t> jpeg = Real("jpg/testorig.jpg");
     const std::string upper = Write("a/LOGO.JPG", jpeg);
-    const std::string fourLetter = Write("a/logo.jpeg", jpeg);
     const std::string tga = Write("a/sky.Tga", Real("tga/200x32_rgb_bl_rle.tga"));
-    const std::string other = Write("a/logo.png", jpeg);
 
     EXPECT_EQ(manager_.Load(nullptr), nullptr);
-    EXPECT_EQ(manager_.Load(fourLetter.c_str()), nullptr);
-    EXPECT_EQ(manager_.Load(other.c_str()), nullptr);
+    EXPECT_EQ(manager_.Load(Write("a/logo.jpeg", jpeg).c_str()), nullptr);
+    EXPECT_EQ(manager_.Load(Write("a/logo.png", jpeg).c_str()), nullptr);
     EXPECT_EQ(manager_.Load(dir_.Path("missing.jpg").c_str()), nullptr);
     EXPECT_EQ(manager_.GetCount(), 0);
 
     Texture* logo = manager_.Load(upper.c_str());
     ASSERT_NE(logo, nullptr);
-    EXPECT_EQ(logo->GetWidth(), 227u);
-    EXPECT_EQ(logo->GetHeight(), 149u);
+    EXPECT_EQ(std::pair(logo->GetWidth(), logo->GetHeight()), std::pair(227u, 149u));
     Texture* sky = manager_.Load(tga.c_str());
     ASSERT_NE(sky, nullptr);
     EXPECT_EQ(manager_.GetCount(), 2);
@@ -65,7 +60,7 @@ TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
     EXPECT_TRUE(Texels(logo) == picture.pixels && Texels(sky) == strip.pixels) << "the texels hold the decoded images";
 
     // The second load of a name (in any case) is the first texture, without reading the file.
-    fs::remove(upper);
+    std::filesystem::remove(upper);
     std::string otherCase = upper;
     otherCase.replace(otherCase.size() - 8, 8, "logo.jpg");
     EXPECT_EQ(manager_.Load(upper.c_str()), logo);
@@ -81,7 +76,7 @@ TEST_F(TextureManagerTest, ExtensionsPickTheDecoderAndNamesAreLoadedOnce) {
     EXPECT_EQ(manager_.GetCount(), 3);
 }
 
-TEST_F(TextureManagerTest, RefusedImagesRegisterNothing) {
+TEST_F(TextureManagerTest, RefusedImagesRegisterNothingAndAddTakesEachTextureOnce) {
     testing::internal::CaptureStderr();
     const std::string truncated = Write("cut.jpg", Real("jpg/truncated_jpeg.jpg"));
     EXPECT_EQ(manager_.Load(truncated.c_str()), nullptr);
@@ -98,19 +93,18 @@ TEST_F(TextureManagerTest, RefusedImagesRegisterNothing) {
     Texture* texture = manager_.Load(wide.c_str());
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->GetSurface(), nullptr);
-}
 
-TEST_F(TextureManagerTest, AddTakesEachTextureOnce) {
-    auto* texture = new Texture;
-    EXPECT_FALSE(manager_.Add(nullptr, texture));
+    // Added by hand: each texture once, under its first name.
+    auto* added = new Texture;
+    EXPECT_FALSE(manager_.Add(nullptr, added));
     EXPECT_FALSE(manager_.Add("x", nullptr));
-    ASSERT_TRUE(manager_.Add("x", texture));
-    EXPECT_FALSE(manager_.Add("y", texture));  // one owner only
+    ASSERT_TRUE(manager_.Add("x", added));
+    EXPECT_FALSE(manager_.Add("y", added));  // one owner only
     EXPECT_TRUE(manager_.Add("x", new Texture));  // a second entry of one name: the first wins
-    EXPECT_EQ(manager_.Find("X"), texture);
-    EXPECT_EQ(manager_.GetCount(), 2);
+    EXPECT_EQ(manager_.Find("X"), added);
+    EXPECT_EQ(manager_.GetCount(), 3);
     EXPECT_FALSE(manager_.Upload(nullptr, nullptr));
-    EXPECT_FALSE(manager_.Upload(texture, nullptr));
+    EXPECT_FALSE(manager_.Upload(added, nullptr));
 }
 
 TEST_F(TextureManagerTest, FullScreenQuadCoversTheTargetAndLeavesItsStates) {

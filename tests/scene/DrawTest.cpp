@@ -14,6 +14,12 @@ namespace {
 class DrawTest : public test::DeviceRecordTest {
 protected:
     void Forget() { device->GetCallRecord().Clear(); }
+    // The record of applying the material, alone.
+    std::string Applied(Material& material) {
+        Forget();
+        material.Apply();
+        return Record();
+    }
 
     // The record as one line of words: begin, end, world, view, proj, rs<state>=<value>, mat,
     // tex (a surface) or notex, draw<type>x<count>.
@@ -45,29 +51,22 @@ const std::string kApplyGlow = "mat rs22=1 rs19=2 rs20=2 rs27=1 notex";
 
 TEST_F(DrawTest, ApplySetsMaterialCullingBlendingAndStageZeroTextureOnly) {
     Material plain;
-    plain.Apply();
-    EXPECT_EQ(Record(), kApplyPlain);
+    EXPECT_EQ(Applied(plain), kApplyPlain);
 
     // Flag 0x8 with a map that holds no texture: nothing stale stays bound.
     Material glow;
     glow.SetFlags(0x288);
     glow.SetTextureMap(glow.AdoptMap(std::make_unique<TextureMap>()));
-    Forget();
-    glow.Apply();
-    EXPECT_EQ(Record(), kApplyGlow);
+    EXPECT_EQ(Applied(glow), kApplyGlow);
 
     // A loaded texture goes to stage 0 only with flag 0x8; stage states stay untouched.
     Texture texture;
     ASSERT_TRUE(texture.Create(4, 4));
     glow.GetTextureMap()->AttachTexture(&texture);
-    Forget();
-    glow.Apply();
-    EXPECT_EQ(Record(), "mat rs22=1 rs19=2 rs20=2 rs27=1 tex");
+    EXPECT_EQ(Applied(glow), "mat rs22=1 rs19=2 rs20=2 rs27=1 tex");
     EXPECT_EQ(Calls().back().pointer, texture.GetSurface());
     glow.SetFlags(0x280);
-    Forget();
-    glow.Apply();
-    EXPECT_EQ(Record(), kApplyGlow);
+    EXPECT_EQ(Applied(glow), kApplyGlow);
 }
 
 TEST_F(DrawTest, DrawMeshDrawsEachFaceAndAppliesAMaterialOncePerRun) {

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <pthread.h>
 #include <strings.h>
+#include <tuple>
 
 #include "common/ScratchLocale.h"
 #include "scene/LwsScene.h"
@@ -93,8 +94,7 @@ TEST(Transform, MaterialsStopThePassAndFlaresOnlyTranslate) {
     flare->rotation.x = 0.7f;
     flare->rotation.y = -1.1f;
     g.Animate(0);
-    EXPECT_EQ(material->matrix[12], 42.0f);
-    EXPECT_EQ(under->matrix[12], 42.0f);
+    EXPECT_EQ(std::pair(material->matrix[12], under->matrix[12]), std::pair(42.0f, 42.0f));
     Matrix4 expected = kIdentityMatrix;
     expected[12] = 1, expected[13] = 2, expected[14] = 13;
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(flare->matrix[i], expected[i], 1e-6f) << i;
@@ -107,9 +107,7 @@ TEST(Transform, DetachedOrKeylessChannelsLeaveTheOwnersValues) {
     h->SetRotationChannel(ConstantChannel(g, 0.1f, 0.2f, 0.3f));
     h->SetScaleChannel(ConstantChannel(g, 4, 4, 4));
     g.Animate(5);
-    EXPECT_EQ(h->position.y, 8.0f);
-    EXPECT_EQ(h->rotation.z, 0.3f);
-    EXPECT_EQ(h->scale.x, 4.0f);
+    EXPECT_EQ(std::tie(h->position.y, h->rotation.z, h->scale.x), std::make_tuple(8.0f, 0.3f, 4.0f));
 
     h->SetPositionChannel(nullptr);
     h->SetRotationChannel(nullptr);
@@ -181,8 +179,7 @@ TEST(Hierarchy, LinksChildrenAndRefusesLoops) {
     EXPECT_TRUE(b.SetParent(&a));
     EXPECT_TRUE(c.SetParent(&b));
     EXPECT_EQ(a.GetChild(0), &b);
-    EXPECT_EQ(a.GetChild(-1), nullptr);
-    EXPECT_EQ(a.GetChild(1), nullptr);
+    for (int i : {-1, 1}) EXPECT_EQ(a.GetChild(i), nullptr) << i;
     // A loop would send the transform pass round for ever.
     EXPECT_FALSE(a.SetParent(&c));
     EXPECT_FALSE(a.SetParent(&a));
@@ -190,8 +187,7 @@ TEST(Hierarchy, LinksChildrenAndRefusesLoops) {
     EXPECT_EQ(a.GetParent(), nullptr);
     // Reparenting leaves the node listed under its old parent too.
     EXPECT_TRUE(c.SetParent(&a));
-    EXPECT_EQ(a.GetChildCount(), 2);
-    EXPECT_EQ(b.GetChildCount(), 1);
+    EXPECT_EQ(std::pair(a.GetChildCount(), b.GetChildCount()), std::pair(2, 1));
 }
 
 // Runs body on a thread whose stack is far smaller than a deep hierarchy would need if it were
@@ -266,24 +262,22 @@ struct Counted : T {
     Counted() { ++g_live; }
     ~Counted() override { --g_live; }
 };
-using CountedHelper = Counted<HelperNode>;
-using CountedMaterial = Counted<Material>;
 
-TEST(Ownership, GraphReleasesEverythingOnceHoweverItIsListed) {
+TEST(Ownership, GraphAndLwsSceneReleaseEverythingOnceHoweverItIsListed) {
     g_live = 0;
     {
         SceneGraph g;
-        auto* a = new CountedHelper;
+        auto* a = new Counted<HelperNode>;
         g.AddHelper(a);
         g.AddNode(a);  // listed twice
         g.AddRoot(a);
-        Add<CountedHelper>(g, a);
-        auto* lib = new CountedMaterial;
+        Add<Counted<HelperNode>>(g, a);
+        auto* lib = new Counted<Material>;
         g.AddMaterial(lib);
         g.AddNode(lib);
         // A mesh's private material that also ended up in the library is the mesh's to release.
         auto* mesh = new Mesh;
-        auto* priv = new CountedMaterial;
+        auto* priv = new Counted<Material>;
         mesh->AddMaterial(priv);
         mesh->AddMaterial(priv);
         g.AddMaterial(priv);
@@ -294,10 +288,6 @@ TEST(Ownership, GraphReleasesEverythingOnceHoweverItIsListed) {
         EXPECT_EQ(g_live, 4);
     }
     EXPECT_EQ(g_live, 0);
-}
-
-TEST(Ownership, LwsSceneReleasesEachItemAndMotionOnce) {
-    g_live = 0;
     {
         LwsScene scene;
         auto* mesh = new Counted<LwsMeshItem>;
@@ -346,7 +336,7 @@ TEST(MeshArrays, RefusedCountsKeepTheOldArrays) {
     EXPECT_FALSE(m.ComputeNormals());  // still no faces
 }
 
-TEST(MeshNormals, AverageOfUnitFaceNormals) {
+TEST(MeshNormals, AreTheAverageOfUnitFaceNormalsAndNeverNaN) {
     // Vertex 0 is shared by a face with normal +z and one with +y; the average is not
     // renormalised, and the faces' sizes do not weigh in.
     Mesh s;
@@ -356,9 +346,7 @@ TEST(MeshNormals, AverageOfUnitFaceNormals) {
     ExpectVector(s.GetVertex(0)->normal, 0, 0.5f, 0.5f);
     ExpectVector(s.GetVertex(1)->normal, 0, 0, 1);
     ExpectVector(s.GetVertex(3)->normal, 0, 1, 0);
-}
 
-TEST(MeshNormals, UnusedVerticesDegenerateAndBrokenFacesGiveNoNaN) {
     Mesh m;
     // Face 1 is collinear, face 2 a point, face 3 reaches outside the mesh; vertex 4 is unused
     // but holds a stale normal.

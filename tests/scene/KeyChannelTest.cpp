@@ -98,7 +98,7 @@ TEST(KeyChannelEvaluate, EqualTimesAndMissingKeysStaySafe) {
     EXPECT_EQ(empty.output, (std::vector<float>{4, 5, 6}));
 }
 
-TEST(KeyChannelInsert, KeepsTimeOrderAndPutsNewEqualKeysFirst) {
+TEST(KeyChannelInsert, KeepsTimeOrderPutsNewEqualKeysFirstAndRefusesKeysThatWouldCorruptTheList) {
     KeyChannel c;
     Fill(c, {{20, 1}, {10, 2}, {30, 3}});
     EXPECT_EQ(Times(c), (std::vector<float>{10, 20, 30}));
@@ -114,29 +114,29 @@ TEST(KeyChannelInsert, KeepsTimeOrderAndPutsNewEqualKeysFirst) {
     std::vector<float> backwards;
     for (const ChannelKey* k = c.GetLast(); k != nullptr; k = k->prev) backwards.insert(backwards.begin(), k->time);
     EXPECT_EQ(backwards, Times(c));  // prev links agree with next
-}
 
-TEST(KeyChannelInsert, RefusesKeysThatWouldCorruptTheListAndKeepsWidths) {
-    KeyChannel c, other;
-    ASSERT_TRUE(c.Init(1));
+    // Keys that would corrupt the list are refused; widths are kept.
+    KeyChannel narrow, other;
+    ASSERT_TRUE(narrow.Init(1));
     ASSERT_TRUE(other.Init(5));
-    ChannelKey* k = Insert(c, {1, 2});
-    EXPECT_FALSE(c.InsertKey(nullptr));
-    EXPECT_FALSE(c.InsertKey(k));  // a second link of the same key would make a cycle
-    EXPECT_FALSE(c.InsertKey(other.NewKey()));
-    ChannelKey* nan = c.NewKey();
+    ChannelKey* k = Insert(narrow, {1, 2});
+    EXPECT_FALSE(narrow.InsertKey(nullptr));
+    EXPECT_FALSE(narrow.InsertKey(k));  // a second link of the same key would make a cycle
+    EXPECT_FALSE(narrow.InsertKey(other.NewKey()));
+    ChannelKey* nan = narrow.NewKey();
     nan->time = std::nanf("");
-    EXPECT_FALSE(c.InsertKey(nan));
-    EXPECT_EQ(c.GetKeyCount(), 1);
+    EXPECT_FALSE(narrow.InsertKey(nan));
+    EXPECT_EQ(narrow.GetKeyCount(), 1);
 
-    ASSERT_TRUE(c.Init(3));  // widening later pads every key and the output
-    ASSERT_TRUE(c.Evaluate(0.0f));
-    EXPECT_EQ(c.output, (std::vector<float>{2, 0, 0}));
-    EXPECT_FALSE(c.Init(-1));
+    ASSERT_TRUE(narrow.Init(3));  // widening later pads every key and the output
+    ASSERT_TRUE(narrow.Evaluate(0.0f));
+    EXPECT_EQ(narrow.output, (std::vector<float>{2, 0, 0}));
+    EXPECT_FALSE(narrow.Init(-1));
     k->values.resize(1);  // shrunk after insertion: evaluation reads only what is there
-    ASSERT_TRUE(c.Evaluate(0.0f));
-    EXPECT_EQ(c.output, (std::vector<float>{2, 0, 0}));
+    ASSERT_TRUE(narrow.Evaluate(0.0f));
+    EXPECT_EQ(narrow.output, (std::vector<float>{2, 0, 0}));
 }
+
 
 }  // namespace
 }  // namespace cm

@@ -18,6 +18,9 @@ int32_t Record(const std::string& entry, int32_t result = 1) {
     g_log += entry;
     return result;
 }
+int32_t Record(const char* entry, uint32_t handle, int32_t result = 1) {
+    return Record(std::string(entry).append("(").append(std::to_string(handle)).append(")"), result);
+}
 }  // namespace
 
 STANDIN_EXPORT int32_t BASS_Init(int32_t device, uint32_t rate, uint32_t flags, void*) {
@@ -36,16 +39,10 @@ STANDIN_EXPORT uint32_t BASS_MusicLoad(int32_t mem, const void* file, uint32_t o
     return handle;
 }
 // Returns a value other than 1 so that the player's pass-through can be seen.
-STANDIN_EXPORT int32_t BASS_MusicPlay(uint32_t handle) {
-    return Record("MusicPlay(" + std::to_string(handle) + ")", 7);
-}
-STANDIN_EXPORT int32_t BASS_MusicFree(uint32_t handle) {
-    return Record("MusicFree(" + std::to_string(handle) + ")");
-}
+STANDIN_EXPORT int32_t BASS_MusicPlay(uint32_t handle) { return Record("MusicPlay", handle, 7); }
+STANDIN_EXPORT int32_t BASS_MusicFree(uint32_t handle) { return Record("MusicFree", handle); }
 #ifndef CM_STANDIN_NO_CHANNEL_STOP
-STANDIN_EXPORT int32_t BASS_ChannelStop(uint32_t handle) {
-    return Record("ChannelStop(" + std::to_string(handle) + ")", 5);
-}
+STANDIN_EXPORT int32_t BASS_ChannelStop(uint32_t handle) { return Record("ChannelStop", handle, 5); }
 #endif
 
 // The test's view: the calls so far, separated by spaces; Reset clears them.

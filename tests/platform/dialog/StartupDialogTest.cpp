@@ -42,8 +42,7 @@ TEST_F(StartupDialogTest, RunReportsEachBoxAndCancelEscapeOrCloseReportNothing) 
         dialog.SetNoSound(true);
         dialog.PressEnter();
     });
-    EXPECT_TRUE(enter.run);
-    EXPECT_TRUE(enter.noSound);
+    EXPECT_TRUE(enter.run && enter.noSound);
 
     // Cancel, closing the window and Escape all leave without running; after Escape a press of
     // Run reaches a dialog that Escape left open.

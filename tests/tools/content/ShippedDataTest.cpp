@@ -14,10 +14,6 @@
 namespace cm::content::test {
 namespace {
 
-namespace fs = std::filesystem;
-
-uint64_t Fnv1a64(const std::vector<uint8_t>& bytes) { return cm::test::Fnv1a64(bytes.data(), bytes.size()); }
-
 // Regenerate with: build/<dir>/bin/test_content --gtest_filter=*Pinned* and copy the printed lines.
 const std::map<std::string, uint64_t> kPinned = {
 #include "ContentHashes.inc"
@@ -28,9 +24,10 @@ TEST(ShippedData, EveryFileMatchesItsPinnedHashAndRebuildsIdentically) {
     EXPECT_TRUE(again.files == Show().files) << "two builds differ";
     std::string current;
     for (const auto& [name, bytes] : Show().files) {
+        const uint64_t hash = cm::test::Fnv1a64(bytes.data(), bytes.size());
         char entry[160];
         const int n = std::snprintf(entry, sizeof entry, "{\"%s\", 0x%016llxULL},", name.c_str() + 5,
-                                    static_cast<unsigned long long>(Fnv1a64(bytes)));
+                                    static_cast<unsigned long long>(hash));
         // Two entries a line, as ContentHashes.inc keeps them.
         if (current.empty() || current.back() == '\n') {
             current += "    " + std::string(entry) + std::string(size_t(std::max(1, 49 - n)), ' ');
@@ -38,7 +35,7 @@ TEST(ShippedData, EveryFileMatchesItsPinnedHashAndRebuildsIdentically) {
             current += std::string(entry) + "\n";
         }
         const auto it = kPinned.find(name.substr(5));
-        EXPECT_TRUE(it != kPinned.end() && it->second == Fnv1a64(bytes)) << name << " changed or is not pinned";
+        EXPECT_TRUE(it != kPinned.end() && it->second == hash) << name << " changed or is not pinned";
     }
     EXPECT_EQ(kPinned.size(), Show().files.size());
     if (HasFailure()) std::printf("Pinned hashes of this build:\n%s\n", current.c_str());
@@ -47,7 +44,7 @@ TEST(ShippedData, EveryFileMatchesItsPinnedHashAndRebuildsIdentically) {
 TEST(ShippedData, PartsFindEveryFileTheyNameInThePackAndOnDisk) {
     for (const char* name : kPartFiles) EXPECT_TRUE(Show().files.count(name)) << name;
 
-    const fs::path bin = fs::path(CM_BINARY_DIR) / "bin";
+    const std::filesystem::path bin = std::filesystem::path(CM_BINARY_DIR) / "bin";
     PackArchive pack;
     std::string error;
     ASSERT_TRUE(pack.Open((bin / "kelvarin.pak").string(), &error)) << error;

@@ -8,7 +8,10 @@
 
 namespace cm::content::test {
 
-const ShowData& Show();
+inline const ShowData& Show() {
+    static const ShowData show = BuildShow();
+    return show;
+}
 
 // Every name the parts load, as written in their code.
 inline const char* const kPartFiles[] = {

@@ -81,11 +81,10 @@ TEST(Kelvarin, EverySectionSoundsAndNothingClips) {
 }
 
 TEST(Kelvarin, IsExactlyWhatTheScoreComposes) {
-    const std::vector<uint8_t> text = cm::test::ReadBytes(kScorePath);
     Score score;
     XmModule module;
     std::string error;
-    ASSERT_TRUE(ParseScore(std::string(text.begin(), text.end()), score, error)) << error;
+    ASSERT_TRUE(ParseScore(cm::test::ReadText(kScorePath), score, error)) << error;
     ASSERT_TRUE(BuildModule(score, module, error)) << error;
     const std::vector<uint8_t> bytes = Module();
     EXPECT_TRUE(WriteXm(module) == bytes) << "composing again gives different bytes";

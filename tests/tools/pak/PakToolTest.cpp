@@ -1,32 +1,19 @@
+#include "common/Command.h"
 #include "common/Files.h"
 #include "resources/PackBytes.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <sys/wait.h>
 
 namespace cm {
 namespace {
 
 using namespace test;
 
-struct PakRun {
-    int status = -1;     // exit status; 128 + signal for a crash
-    std::string output;  // standard output and error together
-};
-
 std::string Q(const std::string& s) { return "'" + s + "'"; }
 
-PakRun Pak(const std::string& arguments) {
-    PakRun run;
-    std::FILE* pipe = popen((Q(CM_PAK_PROGRAM) + " " + arguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return run;
-    char chunk[512];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.output.append(chunk, n);
-    const int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    return run;
+// Standard output and error together.
+CommandRun Pak(const std::string& arguments) {
+    return RunCommand(Q(CM_PAK_PROGRAM) + " " + arguments + " 2>&1");
 }
 
 TEST(PakTool, RoundTripThroughCreateListAndExtract) {
@@ -39,11 +26,11 @@ TEST(PakTool, RoundTripThroughCreateListAndExtract) {
     const std::string d = dir.path.string() + "/", pak = d + "k.pak";
     std::string inputs;
     for (const auto& [name, bytes] : files) inputs.append(" ").append(Q(dir.Write(name, bytes)));
-    const PakRun create = Pak("create " + Q(pak) + inputs);
+    const CommandRun create = Pak("create " + Q(pak) + inputs);
     ASSERT_EQ(create.status, 0) << create.output;
     EXPECT_NE(create.output.find("warning"), std::string::npos) << "scroll.jpg twice";
 
-    const PakRun list = Pak("list " + Q(pak));
+    const CommandRun list = Pak("list " + Q(pak));
     ASSERT_EQ(list.status, 0) << list.output;
     std::size_t at = 0;
     for (const char* expected : {"Scroll.JPG", "70000", "introScene.lws", "4", "scroll.jpg", "empty.txt", "0"}) {
@@ -51,10 +38,10 @@ TEST(PakTool, RoundTripThroughCreateListAndExtract) {
         ASSERT_NE(at, std::string::npos) << expected << " missing or out of order in:\n" << list.output;
     }
 
-    const PakRun extract = Pak("extract " + Q(pak) + " " + Q(d + "out/deeper"));
+    const CommandRun extract = Pak("extract " + Q(pak) + " " + Q(d + "out/deeper"));
     ASSERT_EQ(extract.status, 0) << extract.output;
     EXPECT_EQ(ReadBytes(d + "out/deeper/Scroll.JPG"), binary);
-    EXPECT_EQ(Text(ReadBytes(d + "out/deeper/introScene.lws")), "LWS\n");
+    EXPECT_EQ(ReadText(d + "out/deeper/introScene.lws"), "LWS\n");
     EXPECT_TRUE(std::filesystem::is_regular_file(d + "out/deeper/empty.txt"));
 
     EXPECT_EQ(Pak("").status, 2);
@@ -63,11 +50,8 @@ TEST(PakTool, RoundTripThroughCreateListAndExtract) {
 }
 
 // list and extract both refuse with a message and exit 1 (never a signal); extract writes nothing.
-TEST(PakTool, RefusesDamagedArchives) {
-    Bytes sound;
-    AddEntry(sound, "a.lws", "alpha");
-    AddEntry(sound, "b.lwo", std::string(300, 'b'));
-    AddCount(sound, 2);
+TEST(PakTool, RefusesDamagedArchivesAndNamesThatLeaveTheFolder) {
+    const Bytes sound = PackOf({{"a.lws", "alpha"}, {"b.lwo", std::string(300, 'b')}});
     std::pair<const char*, Bytes> cases[] = {{"count 0xFFFFFFFF", sound}, {"wrapped offset", sound}, {"zero-length file", {}}};
     PutU32(cases[0].second, sound.size() - 4, 0xffffffffu);
     PutU32(cases[1].second, 144 + 5 + 140, 0xfffffff0u);
@@ -75,24 +59,18 @@ TEST(PakTool, RefusesDamagedArchives) {
     const std::string out = (dir.path / "out").string();
     for (const auto& [what, bytes] : cases) {
         const std::string pak = dir.Write("d.pak", bytes);
-        const PakRun list = Pak("list " + Q(pak));
+        const CommandRun list = Pak("list " + Q(pak));
         EXPECT_EQ(list.status, 1) << what << ":\n" << list.output;
         EXPECT_NE(list.output.find("pak: "), std::string::npos) << what;
         EXPECT_EQ(Pak("extract " + Q(pak) + " " + Q(out)).status, 1) << what;
         EXPECT_FALSE(std::filesystem::exists(out)) << what;
     }
-}
-
-TEST(PakTool, ExtractRefusesNamesThatLeaveTheFolder) {
-    ScratchDir dir;
+    // Names that would leave the folder.
     for (const char* name : {"../escape.txt", "sub/x.txt", "..", "/abs.txt"}) {
-        Bytes bytes;
-        AddEntry(bytes, "fine.txt", "ok");
-        AddEntry(bytes, name, "evil");
-        AddCount(bytes, 2);
-        const PakRun extract = Pak("extract " + Q(dir.Write("e.pak", bytes)) + " " + Q((dir.path / "out").string()));
+        const std::string pak = dir.Write("e.pak", PackOf({{"fine.txt", "ok"}, {name, "evil"}}));
+        const CommandRun extract = Pak("extract " + Q(pak) + " " + Q(out));
         EXPECT_EQ(extract.status, 1) << name << ":\n" << extract.output;
-        EXPECT_FALSE(std::filesystem::exists(dir.path / "out")) << "refused before writing anything";
+        EXPECT_FALSE(std::filesystem::exists(out)) << "refused before writing anything";
     }
 }
 

@@ -43,10 +43,8 @@ TEST(MissingData, EachFileGoneEitherStopsStartUpWithOneOrLeavesAShowThatRunsToIt
             fs::create_symlink(other.path(), dir.path / "data" / other.path().filename());
         }
         // Two frames a second keep the whole show short while every part still runs.
-        int status = -1;
-        const std::string output = Shell(sanitizers + recorder.string() + " --data " + dir.path.string() +
-                                             " --fps 2 --seed 1 --no-audio 2>&1",
-                                         &status);
+        const auto [status, output] = RunCommand(sanitizers + recorder.string() + " --data " +
+                                                 dir.path.string() + " --fps 2 --seed 1 --no-audio 2>&1");
         EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
         EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
         if (kNeededToStart.count(missing) != 0) {

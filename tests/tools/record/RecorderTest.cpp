@@ -14,8 +14,6 @@
 namespace cm::record::test {
 namespace {
 
-namespace fs = std::filesystem;
-
 // What every option table refuses (unknown options, missing values, values that look like
 // options) is CommandLineTest's; these are the recorder's own values.
 TEST(Recording, BadValuesAreRefusedWithAReason) {
@@ -53,10 +51,9 @@ TEST(Recording, OutputsPastTheShowsEndOrUnwritableAreRefusedBeforeAnyFrameIsDraw
 
 TEST(Recording, AnInterruptedRecordingStopsFfmpegAndLeavesNoFile) {
     const ScratchDir dir;
-    int status = -1;
-    const std::string output = Shell("./coldmeridian-record --quiet --fps 10 --out " + dir.Path("x.mp4") +
-                                         " & sleep 4; kill -INT $!; wait $!; echo $?",
-                                     &status);
+    const std::string output = RunCommand("./coldmeridian-record --quiet --fps 10 --out " + dir.Path("x.mp4") +
+                                          " & sleep 4; kill -INT $!; wait $!; echo $?")
+                                   .output;
     EXPECT_EQ(output, "130\n");
     EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{});
 }
@@ -82,7 +79,7 @@ TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesThe
     Recorder still(Options({"--fps", "10", "--seed", "7", "--stills", "31.5", "--still-dir", dirs[0]}));
     ASSERT_EQ(still.Run(), 0);
     EXPECT_EQ(still.Summary().framesDrawn, 1);
-    EXPECT_TRUE(ReadFile(dirs[0] + "/still_31.5.png") == ReadFile(dirs[0] + "/frame_000315.png"));
+    EXPECT_TRUE(ReadText(dirs[0] + "/still_31.5.png") == ReadText(dirs[0] + "/frame_000315.png"));
     std::remove((dirs[0] + "/still_31.5.png").c_str());
     const auto names = FilesIn(dirs[0]);
     ASSERT_EQ(names.size(), 10u);
@@ -90,14 +87,14 @@ TEST(Recording, PngFramesAreTheSameForTheSameSeedTracedOrNotAndTheSeedReachesThe
     EXPECT_EQ(FilesIn(dirs[1]), names);
     int differing = 0;
     for (const std::string& n : names) {
-        EXPECT_TRUE(ReadFile(dirs[0] + "/" + n) == ReadFile(dirs[1] + "/" + n)) << n;
-        differing += ReadFile(dirs[0] + "/" + n) != ReadFile(dirs[2] + "/" + n);
+        EXPECT_TRUE(ReadText(dirs[0] + "/" + n) == ReadText(dirs[1] + "/" + n)) << n;
+        differing += ReadText(dirs[0] + "/" + n) != ReadText(dirs[2] + "/" + n);
     }
     EXPECT_GT(differing, 5);
 
     std::vector<TraceEntry> entries;
     std::string error;
-    ASSERT_TRUE(ReadTrace(ReadFile(trace + "/trace.txt"), entries, error)) << error;
+    ASSERT_TRUE(ReadTrace(ReadText(trace + "/trace.txt"), entries, error)) << error;
     const auto count = [&](TraceEntry::Kind kind) {
         return std::count_if(entries.begin(), entries.end(), [&](const TraceEntry& e) { return e.kind == kind; });
     };
@@ -113,8 +110,7 @@ TEST(Recording, StillsAtAnySizeAreDrawnAtThatSizeWithBars) {
     ASSERT_EQ(r.Run(), 0);
     Image still;
     ASSERT_TRUE(ReadPng(dir.Path("still_35.png"), still));
-    ASSERT_EQ(still.width, 800);
-    ASSERT_EQ(still.height, 450);
+    ASSERT_EQ(std::pair(still.width, still.height), std::pair(800, 450));
     auto columnLit = [&](int x) {
         for (int y = 0; y < 450; ++y)
             if (still.pixels[size_t(y) * 800 + x] & 0xFFFFFF) return true;
@@ -135,8 +131,9 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
     Image still;
     ASSERT_TRUE(ReadPng(dir.Path("still_14.04.png"), still));
     // Frame 351 (14.04 s) is the 12th of the range that starts with frame 340 (13.6 s).
-    const std::string rgb = Shell("ffmpeg -v error -nostdin -i " + dir.Path("a.mkv") +
-                                  " -vf 'select=eq(n\\,11)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+    const std::string rgb = RunCommand("ffmpeg -v error -nostdin -i " + dir.Path("a.mkv") +
+                                       " -vf 'select=eq(n\\,11)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -")
+                                .output;
     ASSERT_EQ(rgb.size(), size_t(640) * 480 * 3);
     size_t mismatches = 0;
     for (size_t i = 0; i < still.pixels.size(); ++i) {
@@ -153,7 +150,7 @@ TEST(Recording, VideosAreBitExactCarryTheFramesAndAudioOfTheirLength) {
                             "--out", dir.Path(name), "--jobs", name[0] == 'a' ? "1" : "3"}));
         ASSERT_EQ(r.Run(), 0);
     }
-    EXPECT_TRUE(ReadFile(dir.Path("a.mp4")) == ReadFile(dir.Path("b.mp4")));
+    EXPECT_TRUE(ReadText(dir.Path("a.mp4")) == ReadText(dir.Path("b.mp4")));
     EXPECT_EQ(Probe(dir.Path("a.mp4"), "v:0", "width,height"), "320\n240");
     EXPECT_EQ(Probe(dir.Path("a.mp4"), "v:0", "nb_read_frames"), "120");  // frames 360..479
     const double video = std::stod(Probe(dir.Path("a.mp4"), "v:0", "duration"));
@@ -170,7 +167,7 @@ TEST(Recording, AMissingOrFailingFfmpegIsAnErrorAndLeavesNoVideo) {
     // Takes all input, then fails as an encoder might at the end.
     const std::string failing = dir.Path("failing-ffmpeg");
     std::ofstream(failing) << "#!/bin/sh\ncat >/dev/null\necho 'broken encoder' >&2\nexit 3\n";
-    fs::permissions(failing, fs::perms::owner_all);
+    std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
     for (const std::string& ffmpeg : {dir.Path("missing"), std::string("/bin/false"), failing}) {
         Recorder r(Options({"--fps", "10", "--to", "0.5", "--out", dir.Path("show.mp4"), "--ffmpeg", ffmpeg}));
         EXPECT_NE(r.Run(), 0) << ffmpeg;

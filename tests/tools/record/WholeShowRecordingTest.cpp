@@ -49,8 +49,7 @@ void ExpectLikeReference(const std::string& name, const ScratchDir& dir) {
 void ExpectNineLitTiles(const std::string& file) {
     Image sheet;
     ASSERT_TRUE(ReadPng(file, sheet));
-    ASSERT_EQ(sheet.width, 960);
-    ASSERT_EQ(sheet.height, 3 * (240 + 28));
+    ASSERT_EQ(std::pair(sheet.width, sheet.height), std::pair(960, 3 * (240 + 28)));
     for (int part = 0; part < 9; ++part) {
         Image tile;
         for (int y = 0; y < 240; ++y) {
@@ -89,8 +88,7 @@ TEST(WholeShowRecording, EveryPartInOrderWithAFlashAtEachChangeAndTheReferenceFr
     const FrameClock clock({20, 1});
     EXPECT_EQ(summary.framesRun, CountShowFrames([&](int64_t n) { return clock.TicksAfter(n); }, 100000));
     ASSERT_EQ(parts.size(), size_t(summary.framesRun));
-    EXPECT_EQ(parts.front(), 0);
-    EXPECT_EQ(parts.back(), 8);
+    EXPECT_EQ(std::pair(parts.front(), parts.back()), std::pair(0, 8));
     for (size_t i = 1; i < parts.size(); ++i) {
         if (parts[i] == parts[i - 1]) continue;
         ASSERT_EQ(parts[i], parts[i - 1] + 1) << "frame " << i;
