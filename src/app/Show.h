@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace cm {
 
@@ -50,6 +51,21 @@ struct ShowSetup {
     bool vsync = true;                 // false: present without waiting for the refresh
     std::function<void(const std::string&)> notice;  // told what the show does without; may be empty
 };
+
+// The show with no window and no sound, its clock moved only by TickClock, frames into sink:
+// how the recorder and the tests run it.
+inline ShowSetup HeadlessShowSetup(SceneReader readScene, FrameSink* sink, uint32_t sparkSeed) {
+    ShowSetup setup;
+    setup.options.windowed = 1;
+    setup.options.noSound = 1;
+    setup.options.cancelled = 0;
+    setup.readScene = std::move(readScene);
+    setup.headless = true;
+    setup.sink = sink;
+    setup.runTimer = false;
+    setup.sparkSeed = sparkSeed;
+    return setup;
+}
 
 inline constexpr int kPartCount = 9;
 inline constexpr float kClockRate = 70.0f;

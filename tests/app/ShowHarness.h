@@ -10,17 +10,6 @@
 namespace cm::test {
 
 // Headless, silent, no timer, fixed spark seed, the LightWave reader.
-inline ShowSetup HeadlessSetup(FrameSink* sink) {
-    ShowSetup setup;
-    setup.options.windowed = 1;
-    setup.options.noSound = 1;
-    setup.options.cancelled = 0;
-    setup.readScene = &ReadLightWaveScene;
-    setup.headless = true;
-    setup.sink = sink;
-    setup.runTimer = false;
-    setup.sparkSeed = 12345u;
-    return setup;
-}
+inline ShowSetup HeadlessSetup(FrameSink* sink) { return HeadlessShowSetup(&ReadLightWaveScene, sink, 12345u); }
 
 }  // namespace cm::test

@@ -416,15 +416,7 @@ ShowSetup Session::MakeShowSetup() {
     summary_.firstFrame = plan_.first;
     summary_.seed = o_.seed ? *o_.seed : static_cast<uint32_t>(std::time(nullptr));
 
-    ShowSetup setup;
-    setup.options.windowed = 1;
-    setup.options.noSound = 1;
-    setup.options.cancelled = 0;
-    setup.readScene = &ReadLightWaveScene;
-    setup.headless = true;
-    setup.runTimer = false;
-    setup.sparkSeed = summary_.seed;
-    setup.sink = &sink_;
+    ShowSetup setup = HeadlessShowSetup(&ReadLightWaveScene, &sink_, summary_.seed);
     // Drawn at the largest 4:3 picture the output holds; WriteFrame adds the bars.
     setup.render = o_.render;
     if (setup.render.threads == 0) setup.render.threads = DefaultThreadCount(nullptr);
