@@ -178,14 +178,13 @@ void BandedFrame::Finish(uint64_t (&pixels)[kSpanLevelCount]) {
         finished_.wait(lock, [&] { return AllDrawn() || HasWork(); });
         finishing_.store(false, std::memory_order_seq_cst);
     }
-    for (std::unique_ptr<Lane>& lane : lanes_)
-        for (int l = 0; l < kSpanLevelCount; ++l) pixels[l] += lane->pixels[l] + lane->context.pixels[l];
-    Reset();
+    Reset(pixels);
 }
 
-// With every lane drawn. Each lane is claimed while it is cleared, so a helper that looked at
-// it just before cannot draw it half cleared.
-void BandedFrame::Reset() {
+// With every lane drawn: adds the lanes' pixel counts to pixels and forgets the frame. Each lane
+// is claimed while it is read and cleared, so a helper that looked at it just before cannot
+// take it half cleared.
+void BandedFrame::Reset(uint64_t (&pixels)[kSpanLevelCount]) {
     for (uint32_t i = 0; i < batches_.Size(); ++i)
         if (batches_[i].texture) batches_[i].texture->Release();
     batches_.Clear();
@@ -194,6 +193,7 @@ void BandedFrame::Reset() {
     publishedItems_ = 0;
     for (std::unique_ptr<Lane>& lane : lanes_) {
         while (!Claim(*lane)) Pause();
+        for (int l = 0; l < kSpanLevelCount; ++l) pixels[l] += lane->pixels[l] + lane->context.pixels[l];
         lane->items.Clear();
         lane->filed = 0;
         lane->published.store(0, std::memory_order_seq_cst);

@@ -9,10 +9,9 @@
 // next block) belongs to lane b mod lanes, so every lane gets a share of every part of the
 // picture. Each item is filed, in call order, with every lane whose blocks its rows can touch,
 // and is published to the lanes when a draw ends, a few small draws at a time (a clear at
-// once); a publication takes the lines of the lanes' counters from the threads reading them, so
-// it is not made for every sprite. A lane is not a thread:
-// whichever thread claims a lane draws what has been published to it, in order, with the
-// writable rows narrowed to the lane's blocks, and lets it go. A frame for n threads has 2n
+// once): a publication takes the lines of the lanes' counters from the threads reading them.
+// A lane is not a thread: whichever thread claims a lane draws what has been published to it,
+// in order, with the writable rows narrowed to the lane's blocks, and lets it go. A frame for n threads has 2n
 // lanes and n - 1 helper threads; the helpers draw while the caller is still transforming the
 // rest of the frame, and in Finish the caller claims lanes too until all is drawn. So n threads
 // are busy, never more: the caller's own share of the drawing is what is left when its vertex
@@ -134,7 +133,7 @@ private:
     void DrawClear(const Batch& batch, int lane) const;
     bool AllDrawn() const;
     void HelperLoop(size_t start);
-    void Reset();
+    void Reset(uint64_t (&pixels)[kSpanLevelCount]);
 
     ChunkedList<Batch> batches_;
     ChunkedList<Item> items_;
