@@ -51,76 +51,116 @@ namespace {
     return _mm512_min_epi32(i, _mm512_set1_epi32(size - 1));
 }
 
+// Texel addresses and weights along one axis. For power-of-two sizes a mask wraps the columns,
+// and the fraction needs no check: where the check would take 0 (a fraction of exactly 1, NaN,
+// whose conversion gives INT_MIN) t differs from 0's by a multiple of size * 256, which the
+// mask and the weight's byte do not see.
 [[gnu::always_inline]] inline void BilinearAxis(__m512 u, int size, __m512i& i0, __m512i& i1, __m512i& weight) {
-    const __m512i t = _mm512_sub_epi32(
-        _mm512_cvttps_epi32(_mm512_mul_ps(WrapFraction(u), _mm512_set1_ps(static_cast<float>(size * 256)))),
-        _mm512_set1_epi32(128));
-    i0 = _mm512_srai_epi32(t, 8);
+    const __m512 scale = _mm512_set1_ps(static_cast<float>(size * 256));
+    const __m512i half = _mm512_set1_epi32(128);
+    if ((size & (size - 1)) == 0) {
+        const __m512 f = _mm512_sub_ps(u, _mm512_roundscale_ps(u, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+        const __m512i t = _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_mul_ps(f, scale)), half);
+        const __m512i last = _mm512_set1_epi32(size - 1);
+        weight = _mm512_and_si512(t, _mm512_set1_epi32(255));
+        i0 = _mm512_and_si512(_mm512_srai_epi32(t, 8), last);
+        i1 = _mm512_and_si512(_mm512_add_epi32(i0, _mm512_set1_epi32(1)), last);
+        return;
+    }
+    const __m512i t = _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_mul_ps(WrapFraction(u), scale)), half);
     weight = _mm512_and_si512(t, _mm512_set1_epi32(255));
+    i0 = _mm512_srai_epi32(t, 8);
     i0 = _mm512_mask_mov_epi32(i0, _mm512_cmplt_epi32_mask(i0, _mm512_setzero_si512()), _mm512_set1_epi32(size - 1));
     i1 = _mm512_add_epi32(i0, _mm512_set1_epi32(1));
     i1 = _mm512_maskz_mov_epi32(_mm512_cmpneq_epi32_mask(i1, _mm512_set1_epi32(size)), i1);
 }
 
-[[gnu::always_inline]] inline void Unpack16(__m512i c, __m512i& lo, __m512i& hi) {
-    lo = _mm512_unpacklo_epi8(c, _mm512_setzero_si512());
-    hi = _mm512_unpackhi_epi8(c, _mm512_setzero_si512());
-}
-[[gnu::always_inline]] inline __m512i Pack16(__m512i lo, __m512i hi) { return _mm512_packus_epi16(lo, hi); }
+// Sixteen pixels as 16-bit channels: lo holds pixels 0 and 1 of each 128-bit lane, hi pixels
+// 2 and 3 (the order of the byte unpacks).
+struct Halves {
+    __m512i lo, hi;
+};
 
-[[gnu::always_inline]] inline void SpreadWeight(__m512i w, __m512i& lo, __m512i& hi) {
-    const __m512i w2 = _mm512_or_si512(w, _mm512_slli_epi32(w, 16));
-    lo = _mm512_unpacklo_epi32(w2, w2);
-    hi = _mm512_unpackhi_epi32(w2, w2);
+[[gnu::always_inline]] inline Halves Unpack(__m512i c) {
+    return {_mm512_unpacklo_epi8(c, _mm512_setzero_si512()), _mm512_unpackhi_epi8(c, _mm512_setzero_si512())};
+}
+// Each channel as 256 x + 128, the start of a blend, in the same one instruction per half.
+[[gnu::always_inline]] inline Halves UnpackRaised(__m512i c) {
+    const __m512i k128 = _mm512_set1_epi8(static_cast<char>(0x80));
+    return {_mm512_unpacklo_epi8(k128, c), _mm512_unpackhi_epi8(k128, c)};
+}
+[[gnu::always_inline]] inline __m512i Pack(Halves h) { return _mm512_packus_epi16(h.lo, h.hi); }
+
+// A per-pixel byte (the low byte of each 32-bit lane) in all four 16-bit channels of its pixel.
+[[gnu::always_inline]] inline Halves Spread(__m512i w) {
+    const __m512i lo = _mm512_set4_epi32(static_cast<int>(0x80048004u), static_cast<int>(0x80048004u),
+                                         static_cast<int>(0x80008000u), static_cast<int>(0x80008000u));
+    const __m512i hi = _mm512_set4_epi32(static_cast<int>(0x800C800Cu), static_cast<int>(0x800C800Cu),
+                                         static_cast<int>(0x80088008u), static_cast<int>(0x80088008u));
+    return {_mm512_shuffle_epi8(w, lo), _mm512_shuffle_epi8(w, hi)};
 }
 
-// (256 a + (b - a) w + 128) >> 8; see SpanAvx2.cpp for why the wrapping product is exact.
-[[gnu::always_inline]] inline __m512i Lerp16(__m512i a, __m512i b, __m512i w) {
-    const __m512i sum = _mm512_add_epi16(_mm512_add_epi16(_mm512_slli_epi16(a, 8), _mm512_set1_epi16(128)),
-                                         _mm512_mullo_epi16(_mm512_sub_epi16(b, a), w));
-    return _mm512_srli_epi16(sum, 8);
+// 256 a + 128 + (b - a) w: the blend (a (256 - w) + b w + 128) >> 8 before its shift, from a
+// raised and a, b plain. The true value lies in 0..65535, so the wrapping product is exact.
+[[gnu::always_inline]] inline __m512i BlendSum(__m512i raisedA, __m512i a, __m512i b, __m512i w) {
+    return _mm512_add_epi16(raisedA, _mm512_mullo_epi16(_mm512_sub_epi16(b, a), w));
+}
+// A blend sum's result raised again: (sum >> 8) << 8 | 128 in one instruction.
+[[gnu::always_inline]] inline __m512i Raise(__m512i sum) {
+    return _mm512_ternarylogic_epi32(sum, _mm512_set1_epi16(static_cast<short>(0xFF00)), _mm512_set1_epi16(0x80),
+                                     0xEA);  // (a & b) | c
 }
 
+// (x + (x >> 8)) >> 8, which equals (257 x) >> 16 for every 16-bit x: one high product.
+[[gnu::always_inline]] inline __m512i Div255(__m512i x) { return _mm512_mulhi_epu16(x, _mm512_set1_epi16(257)); }
+
+// a * b / 255 rounded, per 16-bit channel.
 [[gnu::always_inline]] inline __m512i Mul16(__m512i a, __m512i b) {
-    const __m512i x = _mm512_add_epi16(_mm512_mullo_epi16(a, b), _mm512_set1_epi16(128));
-    return _mm512_srli_epi16(_mm512_add_epi16(x, _mm512_srli_epi16(x, 8)), 8);
+    return Div255(_mm512_add_epi16(_mm512_mullo_epi16(a, b), _mm512_set1_epi16(128)));
 }
+[[gnu::always_inline]] inline Halves Mul16(Halves a, Halves b) { return {Mul16(a.lo, b.lo), Mul16(a.hi, b.hi)}; }
 
 // Texel pairs (x, y), (x + 1, y) of sixteen pixels by 64-bit gathers; lanes whose right
 // neighbour wraps to column 0 are fetched again (see SpanAvx2.cpp).
-[[gnu::always_inline]] inline void TexelPairs(const uint32_t* texels, __m512i index, __mmask16 seam, __m512i wrapIndex, __m512i& left,
-                       __m512i& right) {
-    // Each 128-bit lane k of the first gather holds pixels 4k, 4k + 1, of the second 4k + 2,
-    // 4k + 3, so the lane-wise shuffles below de-interleave into pixel order.
-    const __m512i order = _mm512_setr_epi32(0, 1, 4, 5, 8, 9, 12, 13, 2, 3, 6, 7, 10, 11, 14, 15);
-    const __m512i idx = _mm512_permutexvar_epi32(order, index);
-    const __m512 lo = _mm512_castsi512_ps(_mm512_i32gather_epi64(_mm512_castsi512_si256(idx), texels, 4));
-    const __m512 hi = _mm512_castsi512_ps(_mm512_i32gather_epi64(_mm512_extracti64x4_epi64(idx, 1), texels, 4));
-    left = _mm512_castps_si512(_mm512_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
-    right = _mm512_castps_si512(_mm512_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+[[gnu::always_inline]] inline void TexelPairs(const uint32_t* texels, __m512i index, __mmask16 seam, __m512i wrapIndex,
+                                              __m512i& left, __m512i& right) {
+    // The gathers hold pixels 0-7 and 8-15 as (left, right) pairs; two permutes sort them out.
+    const __m512i lo = _mm512_i32gather_epi64(_mm512_castsi512_si256(index), texels, 4);
+    const __m512i hi = _mm512_i32gather_epi64(_mm512_extracti64x4_epi64(index, 1), texels, 4);
+    const __m512i even = _mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+    left = _mm512_permutex2var_epi32(lo, even, hi);
+    right = _mm512_permutex2var_epi32(lo, _mm512_add_epi32(even, _mm512_set1_epi32(1)), hi);
     if (seam) right = _mm512_mask_i32gather_epi32(right, seam, wrapIndex, texels, 4);
 }
 
-[[gnu::always_inline]] inline __m512i Bilinear(const SpanSetup& s, __m512 u, __m512 v) {
+// Row index of texel row y: a shift for power-of-two widths.
+[[gnu::always_inline]] inline __m512i RowStart(__m512i y, int width) {
+    if ((width & (width - 1)) == 0) return _mm512_sll_epi32(y, _mm_cvtsi32_si128(__builtin_ctz(width)));
+    return _mm512_mullo_epi32(y, _mm512_set1_epi32(width));
+}
+
+// One half of the filter: rows blended first, then the two results.
+[[gnu::always_inline]] inline __m512i BilinearHalf(__m512i c00, __m512i c10, __m512i c01, __m512i c11, __m512i raised00,
+                                                   __m512i raised01, __m512i wx, __m512i wy) {
+    const __m512i top = BlendSum(raised00, c00, c10, wx), bottom = BlendSum(raised01, c01, c11, wx);
+    const __m512i t = _mm512_srli_epi16(top, 8), b = _mm512_srli_epi16(bottom, 8);
+    return _mm512_srli_epi16(BlendSum(Raise(top), t, b, wy), 8);
+}
+
+[[gnu::always_inline]] inline Halves Bilinear(const SpanSetup& s, __m512 u, __m512 v) {
     __m512i x0, x1, wx, y0, y1, wy;
     BilinearAxis(u, s.texWidth, x0, x1, wx);
     BilinearAxis(v, s.texHeight, y0, y1, wy);
-    const __m512i width = _mm512_set1_epi32(s.texWidth);
-    const __m512i row0 = _mm512_mullo_epi32(y0, width), row1 = _mm512_mullo_epi32(y1, width);
+    const __m512i row0 = RowStart(y0, s.texWidth), row1 = RowStart(y1, s.texWidth);
     const __mmask16 seam = _mm512_cmpeq_epi32_mask(x1, _mm512_setzero_si512());
     __m512i c00, c10, c01, c11;
     TexelPairs(s.texels, _mm512_add_epi32(row0, x0), seam, row0, c00, c10);
     TexelPairs(s.texels, _mm512_add_epi32(row1, x0), seam, row1, c01, c11);
-    __m512i wxl, wxh, wyl, wyh, a, b, c, d;
-    SpreadWeight(wx, wxl, wxh);
-    SpreadWeight(wy, wyl, wyh);
-    Unpack16(c00, a, b);
-    Unpack16(c10, c, d);
-    const __m512i topLo = Lerp16(a, c, wxl), topHi = Lerp16(b, d, wxh);
-    Unpack16(c01, a, b);
-    Unpack16(c11, c, d);
-    const __m512i bottomLo = Lerp16(a, c, wxl), bottomHi = Lerp16(b, d, wxh);
-    return Pack16(Lerp16(topLo, bottomLo, wyl), Lerp16(topHi, bottomHi, wyh));
+    const Halves wxs = Spread(wx), wys = Spread(wy);
+    const Halves p00 = Unpack(c00), p10 = Unpack(c10), p01 = Unpack(c01), p11 = Unpack(c11);
+    const Halves r00 = UnpackRaised(c00), r01 = UnpackRaised(c01);
+    return {BilinearHalf(p00.lo, p10.lo, p01.lo, p11.lo, r00.lo, r01.lo, wxs.lo, wys.lo),
+            BilinearHalf(p00.hi, p10.hi, p01.hi, p11.hi, r00.hi, r01.hi, wxs.hi, wys.hi)};
 }
 
 [[gnu::always_inline]] inline __m512i ColorBytes(__m512 value) {
@@ -135,12 +175,12 @@ namespace {
     return static_cast<uint32_t>(value + 0.5f);
 }
 
-constexpr __mmask64 kAlphaBytes = 0x8888888888888888ull;
 
 // What a row's blocks share: its flat colour, and whether that is white (modulating by white
 // changes nothing, so it is skipped).
 struct RowConstants {
     __m512i flatDiffuse;
+    Halves diffuse;  // the flat colour with alpha 255, as 16-bit channels
     bool white;
 };
 
@@ -151,9 +191,29 @@ template <bool kFlat>
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
         rc.flatDiffuse = _mm512_set1_epi32(static_cast<int>(d));
+        rc.diffuse = Unpack(_mm512_set1_epi32(static_cast<int>(d | 0xFF000000u)));
         rc.white = d == 0xFFFFFFFFu;
     }
     return rc;
+}
+
+// Fog per 16-bit channel: (c f + F (255 - f) + 128) as in Mul16, computed as F 255 + 128 +
+// (c - F) f with one product (the true value lies in 0..65535). Alpha lanes take f = 255,
+// which keeps them.
+[[gnu::always_inline]] inline Halves Fog(const SpanSetup& s, const SpanRow& row, __m512 fi, __m512 w, Halves c) {
+    __m512 f = _mm512_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
+    f = _mm512_min_ps(_mm512_max_ps(f, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
+    const __m512i f8 =
+        _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(f, _mm512_set1_ps(255.0f)), _mm512_set1_ps(0.5f)));
+    const __m512i alpha255 = _mm512_set1_epi64(static_cast<long long>(0x00FF000000000000ull));
+    const Halves f16 = Spread(f8);
+    const Halves fog = Unpack(_mm512_set1_epi32(static_cast<int>(s.fogColor)));
+    auto blend = [&](__m512i col, __m512i fogc, __m512i f) {
+        const __m512i base = _mm512_add_epi16(_mm512_mullo_epi16(fogc, _mm512_set1_epi16(255)), _mm512_set1_epi16(128));
+        const __m512i x = _mm512_add_epi16(base, _mm512_mullo_epi16(_mm512_sub_epi16(col, fogc), _mm512_or_si512(f, alpha255)));
+        return Div255(x);
+    };
+    return {blend(c.lo, fog.lo, f16.lo), blend(c.hi, fog.hi, f16.hi)};
 }
 
 // Pixels i .. i + 15 of a row.
@@ -187,47 +247,30 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
 
     __m512i c;
     if constexpr (kTex == TexMode::None) {
-        c = diffuse;
+        c = kFog ? Pack(Fog(s, row, fi, w, Unpack(diffuse))) : diffuse;
     } else {
         const __m512 u = _mm512_mul_ps(Interpolate(row.uq, s.duq, fi), w);
         const __m512 v = _mm512_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
-        __m512i texel;
+        Halves t{};
         if constexpr (kTex == TexMode::Point) {
-            const __m512i index = _mm512_add_epi32(
-                _mm512_mullo_epi32(PointIndex(v, s.texHeight), _mm512_set1_epi32(s.texWidth)),
-                PointIndex(u, s.texWidth));
-            texel = _mm512_i32gather_epi32(index, s.texels, 4);
+            const __m512i index =
+                _mm512_add_epi32(RowStart(PointIndex(v, s.texHeight), s.texWidth), PointIndex(u, s.texWidth));
+            const __m512i texel = _mm512_i32gather_epi32(index, s.texels, 4);
+            if (!kFog && rc.white) c = texel;
+            else t = Unpack(texel);
         } else {
-            texel = Bilinear(s, u, v);
+            t = Bilinear(s, u, v);
         }
-        if (rc.white) {
-            c = texel;
-        } else {
-            __m512i tl, th, dl, dh;
-            Unpack16(texel, tl, th);
-            Unpack16(diffuse, dl, dh);
-            c = _mm512_mask_blend_epi8(kAlphaBytes, Pack16(Mul16(tl, dl), Mul16(th, dh)), texel);
+        if (kTex == TexMode::Bilinear || kFog || !rc.white) {
+            // Alpha is the texel's: the diffuse alpha is taken as 255, by which the product is exact.
+            if constexpr (kFlat) {
+                if (!rc.white) t = Mul16(t, rc.diffuse);
+            } else {
+                t = Mul16(t, Unpack(_mm512_or_si512(diffuse, _mm512_set1_epi32(static_cast<int>(0xFF000000u)))));
+            }
+            if constexpr (kFog) t = Fog(s, row, fi, w, t);
+            c = Pack(t);
         }
-    }
-
-    if constexpr (kFog) {
-        __m512 f = _mm512_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
-        f = _mm512_min_ps(_mm512_max_ps(f, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
-        const __m512i f8 = _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(f, _mm512_set1_ps(255.0f)),
-                                                             _mm512_set1_ps(0.5f)));
-        __m512i fl, fh, cl, ch, gl, gh;
-        SpreadWeight(f8, fl, fh);
-        Unpack16(c, cl, ch);
-        Unpack16(_mm512_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
-        const __m512i k255 = _mm512_set1_epi16(255), k128 = _mm512_set1_epi16(128);
-        auto fog = [&](__m512i col, __m512i fogc, __m512i f16) {
-            const __m512i x = _mm512_add_epi16(
-                _mm512_add_epi16(_mm512_mullo_epi16(col, f16),
-                                 _mm512_mullo_epi16(fogc, _mm512_sub_epi16(k255, f16))),
-                k128);
-            return _mm512_srli_epi16(_mm512_add_epi16(x, _mm512_srli_epi16(x, 8)), 8);
-        };
-        c = _mm512_mask_blend_epi8(kAlphaBytes, Pack16(fog(cl, gl, fl), fog(ch, gh, fh)), c);
     }
 
     if constexpr (kZWrite) _mm512_mask_storeu_ps(depth, mask, z);

@@ -52,7 +52,8 @@ inline void UsePerspective(Device* d, float farPlane) {
 
 // Random triangles of the kinds the show draws: pre-transformed ones of every size up to
 // `largest`, around a w x h screen, with varied depth, rhw and texture coordinates beyond 0..1;
-// and transformed ones spread in front of the camera. Random colours, or one each if flat.
+// and transformed ones spread in front of the camera. Random colours, or one each if flat (white
+// for the transformed ones).
 struct RandomTriangles {
     RandomTriangles(uint32_t seed, float w, float h, float largest, bool flat = false) {
         std::mt19937 rng(seed);
@@ -70,7 +71,7 @@ struct RandomTriangles {
         for (int i = 0; i < 60; ++i) {
             const float cx = any(rng) * 40 - 20, cy = any(rng) * 30 - 15, cz = any(rng) * 45 - 5;
             for (int k = 0; k < 3; ++k) {
-                const uint32_t color = flat ? 0xFF80FF40u : static_cast<uint32_t>(rng());
+                const uint32_t color = flat ? 0xFFFFFFFFu : static_cast<uint32_t>(rng());  // white skips the modulation
                 const float x = cx + any(rng) * 20 - 10, y = cy + any(rng) * 20 - 10, z = cz + any(rng) * 20 - 10;
                 world.push_back(XYZ(x, y, z, color, any(rng) * 4 - 2, any(rng) * 4 - 2));
             }

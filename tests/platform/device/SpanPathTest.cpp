@@ -6,6 +6,7 @@
 
 #include "platform/device/Span.h"
 
+#include <limits>
 #include <random>
 
 namespace cm::test {
@@ -78,6 +79,34 @@ TEST(SpanPathTest, VectorLoopsGiveThePixelsOfThePlainLoop) {
     }
     pow2->Release();
     odd->Release();
+}
+
+// Coordinates the wrap takes as 0 (a fraction that rounds up to 1, NaN, infinities), and ones
+// just inside it, each over a quad of its own: the vector loops' wrapping must sample the texels
+// the plain loop samples.
+TEST(SpanPathTest, CoordinatesAtTheWrapsEdgesSampleThePlainLoopsTexels) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const float edges[] = {-1e-9f, -3e-8f, 0.99999994f, -0.99999994f, 1e30f, -1e30f, nan, inf, -inf, 8388607.5f};
+    for (const int width : {64, 37}) {
+        TextureSurface* texture = TextureSurface::Create(width, width / 2);
+        std::mt19937 rng(width);
+        for (uint32_t i = 0; i < texture->GetWidth() * texture->GetHeight(); ++i) texture->GetTexels()[i] = rng();
+        for (const TexMode tex : {TexMode::Point, TexMode::Bilinear}) {
+            TestDevice plain, fast;
+            plain.device->SetSpanPath(SpanPath::Plain);
+            for (TestDevice* t : {&plain, &fast}) {
+                Apply(t->device, Combination{tex, true, false, false, false, false, false, true}, texture);
+                t->Clear(0xFF203040u);
+                for (int i = 0; i < 100; ++i) {
+                    const float u = edges[i % 10], v = edges[i / 10], x = (i % 10) * 60.0f, y = (i / 10) * 45.0f;
+                    t->Draw(D3DPT_TRIANGLEFAN, {TL(x, y, 0xFFFFFFFFu, u, v), TL(x + 50, y, 0xFFFFFFFFu, u, v),
+                                                TL(x + 50, y + 40, 0xFFFFFFFFu, u, v), TL(x, y + 40, 0xFFFFFFFFu, u, v)});
+                }
+            }
+            EXPECT_TRUE(plain.Target().color == fast.Target().color) << width << " wide, filter " << int(tex);
+        }
+        texture->Release();
+    }
 }
 
 }  // namespace
