@@ -22,12 +22,13 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
 
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }  // b > 0
 
+// The edge function of pixel (px, py): E = a (256 px - x) + b (256 py - y) = 256 a px + k, with
+// k = b (256 py - y) - a x; the pixel is covered when E >= bias for all three edges.
 struct Edge {
     int64_t a;     // coefficient of the pixel's x (in 1/256 px)
     int64_t b;     // coefficient of the pixel's y
     int64_t x, y;  // start vertex
     int64_t bias;  // 0 where a centre on the edge counts as inside, 1 where it does not
-    double inverse;  // 1 / (256 a), for a first guess of the crossing
     int64_t rowFirst, rowLast;  // the pixel rows whose centres lie within the edge's height
 };
 
@@ -41,40 +42,47 @@ Edge MakeEdge(int64_t xi, int64_t yi, int64_t xj, int64_t yj) {
     // edge (horizontal) has it growing with y: both are inclusive.
     const bool topLeft = e.a > 0 || (e.a == 0 && e.b > 0);
     e.bias = topLeft ? 0 : 1;
-    e.inverse = e.a != 0 ? 1.0 / (256.0 * static_cast<double>(e.a)) : 0.0;
     e.rowFirst = CeilDiv(std::min(yi, yj), 256);
     e.rowLast = FloorDiv(std::max(yi, yj), 256);
     return e;
 }
 
-// Narrows [lo, hi] to the pixels of row py on the inner side of the edge.
-void ClipSpanToEdge(const Edge& e, int64_t py, int64_t& lo, int64_t& hi) {
-    // E(px) = a * (256 px - x) + b * (256 py - y) = 256 a px + k; covered when E >= bias. The
-    // crossing is guessed in floating point and settled exactly in integers.
-    const int64_t k = e.b * (py * 256 - e.y) - e.a * e.x;
-    if (e.a == 0) {
-        if (k < e.bias) hi = lo - 1;
-        return;
-    }
-    const int64_t d = e.a * 256;
-    const double guess = static_cast<double>(e.bias - k) * e.inverse;
-    if (!(guess > -1e12 && guess < 1e12)) {  // beyond double's exact range: divide exactly
-        if (e.a > 0) lo = std::max(lo, CeilDiv(e.bias - k, d));
-        else hi = std::min(hi, FloorDiv(k - e.bias, -d));
-        return;
-    }
-    int64_t c = static_cast<int64_t>(guess);  // within one of the answer; the loops settle it
-    if (e.a > 0) {
-        // Smallest c with d c + k >= bias.
-        while (d * c + k < e.bias) ++c;
-        while (d * (c - 1) + k >= e.bias) --c;
-        lo = std::max(lo, c);
-    } else {
-        // Largest c with d c + k >= bias.
-        while (d * c + k < e.bias) --c;
-        while (d * (c + 1) + k >= e.bias) ++c;
-        hi = std::min(hi, c);
-    }
+// A horizontal edge (a = 0) on row py: E = 256 a px + k = k for every pixel, so it admits the
+// whole row or nothing.
+bool FlatEdgeAdmits(const Edge& e, int64_t py) { return e.b * (py * 256 - e.y) >= e.bias; }
+
+// One sloped edge's bound on the span of consecutive rows, kept exactly: F = floor((k - bias) /
+// D) with D = |256 a|, as quotient and remainder while k grows by 256 b a row. The first pixel
+// a left edge (a > 0) admits is -F, the last one a right edge admits is F (the solutions of
+// 256 a px + k >= bias). Stepping costs a few additions where settling each row anew costs
+// products and a guess that may be off by one.
+struct EdgeWalk {
+    int64_t f = 0, r = 0;           // k - bias = f D + r, 0 <= r < D
+    int64_t stepF = 0, stepR = 0;   // 256 b = stepF D + stepR, 0 <= stepR < D
+    int64_t divisor = 0;            // D; 0 for a horizontal edge, which is not walked
+};
+
+EdgeWalk MakeWalk(const Edge& e) {
+    EdgeWalk w;
+    if (e.a == 0) return w;
+    w.divisor = e.a > 0 ? e.a * 256 : -e.a * 256;
+    w.stepF = FloorDiv(e.b * 256, w.divisor);
+    w.stepR = e.b * 256 - w.stepF * w.divisor;
+    return w;
+}
+
+// Settles the walk at row py.
+void StartWalk(const Edge& e, EdgeWalk& w, int64_t py) {
+    if (w.divisor == 0) return;
+    const int64_t m = e.b * (py * 256 - e.y) - e.a * e.x - e.bias;
+    w.f = FloorDiv(m, w.divisor);
+    w.r = m - w.f * w.divisor;
+}
+
+void StepWalk(EdgeWalk& w) {
+    w.f += w.stepF;
+    w.r += w.stepR;
+    if (w.r >= w.divisor) w.r -= w.divisor, ++w.f;
 }
 
 bool Finite(const RasterVertex& v) {
@@ -224,18 +232,32 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     constexpr int kRowBatch = 8;
     SpanRow rows[kRowBatch];
     int batched = 0;
+    EdgeWalk walks[3] = {MakeWalk(edges[0]), MakeWalk(edges[1]), MakeWalk(edges[2])};
+    bool restart = true;
     int64_t blockEnd;
     for (int64_t py = FirstOwnedRow(ctx, yMin, blockEnd); py <= yMax; ++py) {
         if (py == blockEnd) {  // skip the other threads' blocks
             py += (ctx.blockStride - 1) * static_cast<int64_t>(ctx.blockRows);
             blockEnd = py + ctx.blockRows;
             if (py > yMax) break;
+            restart = true;
+        }
+        if (restart) {
+            for (int i = 0; i < 3; ++i) StartWalk(edges[i], walks[i], py);
+            restart = false;
         }
         int64_t lo = xMin, hi = xMax;
         // A row outside an edge's height meets the triangle only inside the wedge of the other
         // two edges, strictly on the inner side of this one: the edge cannot narrow the span.
-        for (const Edge& e : edges)
-            if (py >= e.rowFirst && py <= e.rowLast) ClipSpanToEdge(e, py, lo, hi);
+        for (int i = 0; i < 3; ++i) {
+            const Edge& e = edges[i];
+            if (py >= e.rowFirst && py <= e.rowLast) {
+                if (e.a > 0) lo = std::max(lo, -walks[i].f);
+                else if (e.a < 0) hi = std::min(hi, walks[i].f);
+                else if (!FlatEdgeAdmits(e, py)) hi = lo - 1;
+            }
+            StepWalk(walks[i]);
+        }
         if (lo > hi) continue;
         SpanRow& row = rows[batched++];
         StartRow(s, planes, lo, py, row);
