@@ -197,23 +197,22 @@ template <bool kFlat>
     return rc;
 }
 
-// Fog per 16-bit channel: (c f + F (255 - f) + 128) as in Mul16, computed as F 255 + 128 +
-// (c - F) f with one product (the true value lies in 0..65535). Alpha lanes take f = 255,
-// which keeps them.
+// Fog on one half: (c f + F (255 - f) + 128) as in Mul16, computed as F 255 + 128 + (c - F) f
+// with one product (the true value lies in 0..65535). Alpha lanes take f = 255, which keeps them.
+[[gnu::always_inline]] inline __m512i FogHalf(__m512i c, __m512i fog, __m512i f) {
+    const __m512i alpha255 = _mm512_set1_epi64(static_cast<long long>(0x00FF000000000000ull));
+    const __m512i base = _mm512_add_epi16(_mm512_mullo_epi16(fog, _mm512_set1_epi16(255)), _mm512_set1_epi16(128));
+    return Div255(_mm512_add_epi16(base, _mm512_mullo_epi16(_mm512_sub_epi16(c, fog), _mm512_or_si512(f, alpha255))));
+}
+
 [[gnu::always_inline]] inline Halves Fog(const SpanSetup& s, const SpanRow& row, __m512 fi, __m512 w, Halves c) {
     __m512 f = _mm512_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
     f = _mm512_min_ps(_mm512_max_ps(f, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
     const __m512i f8 =
         _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(f, _mm512_set1_ps(255.0f)), _mm512_set1_ps(0.5f)));
-    const __m512i alpha255 = _mm512_set1_epi64(static_cast<long long>(0x00FF000000000000ull));
     const Halves f16 = Spread(f8);
     const Halves fog = Unpack(_mm512_set1_epi32(static_cast<int>(s.fogColor)));
-    auto blend = [&](__m512i col, __m512i fogc, __m512i f) {
-        const __m512i base = _mm512_add_epi16(_mm512_mullo_epi16(fogc, _mm512_set1_epi16(255)), _mm512_set1_epi16(128));
-        const __m512i x = _mm512_add_epi16(base, _mm512_mullo_epi16(_mm512_sub_epi16(col, fogc), _mm512_or_si512(f, alpha255)));
-        return Div255(x);
-    };
-    return {blend(c.lo, fog.lo, f16.lo), blend(c.hi, fog.hi, f16.hi)};
+    return {FogHalf(c.lo, fog.lo, f16.lo), FogHalf(c.hi, fog.hi, f16.hi)};
 }
 
 // Pixels i .. i + 15 of a row.
