@@ -4,6 +4,7 @@
 #include "platform/device/TextureSurface.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -26,9 +27,12 @@ constexpr int kBlocksPerLane = 4;
 // A draw's items are published at its end once this many draws or items have gathered.
 constexpr int kPublishDraws = 8;
 constexpr uint32_t kPublishItems = 32;
+// A long draw's items are published while it goes on, this many at a time.
+constexpr uint32_t kPublishLongDraw = 128;
 
-// How long a helper that has caught up looks for more work before it sleeps.
-constexpr int kSpinRounds = 200;
+// How long a helper that has caught up looks for more work before it sleeps: long enough to
+// span the caller's work between two frames, as waking a sleeping thread takes longer still.
+constexpr auto kSpinTime = std::chrono::microseconds(200);
 
 void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -104,6 +108,7 @@ void BandedFrame::AddTriangle(const RasterVertex& v0, const RasterVertex& v1, co
     item.firstRow = std::max(item.firstRow, c.y0);
     item.lastRow = std::min(item.lastRow, c.y1 - 1);
     FileItem(number);
+    if (items_.Size() - publishedItems_ >= kPublishLongDraw) Publish();
 }
 
 // Small draws are handed over a few at a time: every publication costs the caller the lines
@@ -246,15 +251,22 @@ bool BandedFrame::DrawSome(size_t start) {
     return drew;
 }
 
+// Looks for work for up to kSpinTime; true when there is some.
+bool BandedFrame::AwaitWork() const {
+    const auto end = std::chrono::steady_clock::now() + kSpinTime;
+    for (;;) {
+        for (int i = 0; i < 32; ++i) {
+            if (HasWork()) return true;
+            Pause();
+        }
+        if (std::chrono::steady_clock::now() >= end) return false;
+    }
+}
+
 void BandedFrame::HelperLoop(size_t start) {
     for (;;) {
         if (DrawSome(start)) continue;
-        bool found = false;
-        for (int i = 0; i < kSpinRounds && !found; ++i) {
-            found = HasWork();
-            if (!found) Pause();
-        }
-        if (found) continue;
+        if (AwaitWork()) continue;
         std::unique_lock<std::mutex> lock(mutex_);
         sleeping_.fetch_add(1, std::memory_order_seq_cst);
         wake_.wait(lock, [&] { return stopping_ || HasWork(); });

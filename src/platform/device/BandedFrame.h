@@ -9,7 +9,9 @@
 // next block) belongs to lane b mod lanes, so every lane gets a share of every part of the
 // picture. Each item is filed, in call order, with every lane whose blocks its rows can touch,
 // and is published to the lanes when a draw ends, a few small draws at a time (a clear at
-// once): a publication takes the lines of the lanes' counters from the threads reading them.
+// once, a long draw every few hundred triangles as it goes): a publication takes the lines of
+// the lanes' counters from the threads reading them. A helper that runs out of work looks for
+// more for a while before it sleeps, as waking it costs more than the gap between two frames.
 // A lane is not a thread: whichever thread claims a lane draws what has been published to it,
 // in order, with the writable rows narrowed to the lane's blocks, and lets it go. A frame for n threads has 2n
 // lanes and n - 1 helper threads; the helpers draw while the caller is still transforming the
@@ -132,6 +134,7 @@ private:
     void DrawLane(int index);
     void DrawClear(const Batch& batch, int lane) const;
     bool AllDrawn() const;
+    bool AwaitWork() const;
     void HelperLoop(size_t start);
     void Reset(uint64_t (&pixels)[kSpanLevelCount]);
 
