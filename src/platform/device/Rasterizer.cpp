@@ -184,7 +184,7 @@ void StartRow(const SpanSetup& s, const Planes& p, int64_t lo, int64_t py, SpanR
     const double ox = static_cast<double>(lo) - p.x0, oy = static_cast<double>(py) - p.y0;
     auto at = [&](const Plane& pl) { return static_cast<float>(pl.at0 + pl.dx * ox + pl.dy * oy); };
     row.q = at(p.q);
-    row.z = at(p.z);
+    row.z = s.zTest || s.zWrite ? at(p.z) : 0.0f;
     if (s.tex != TexMode::None) row.uq = at(p.u), row.vq = at(p.v);
     else row.uq = row.vq = 0.0f;
     row.fq = s.fog ? at(p.fog) : 0.0f;

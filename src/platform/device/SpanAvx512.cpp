@@ -176,17 +176,23 @@ struct Halves {
 }
 
 
-// What a row's blocks share: its flat colour, and whether that is white (modulating by white
-// changes nothing, so it is skipped).
+// What a row's blocks share: 1 / q where it is constant, its flat colour, and whether that is
+// white (modulating by white changes nothing, so it is skipped).
 struct RowConstants {
+    __m512 w;  // 1 / q, when it is the same all along the row
+    bool constantW;
     __m512i flatDiffuse;
     Halves diffuse;  // the flat colour with alpha 255, as 16-bit channels
     bool white;
 };
 
 template <bool kFlat>
-[[gnu::always_inline]] inline RowConstants Prepare(const SpanRow& row) {
+[[gnu::always_inline]] inline RowConstants Prepare(const SpanSetup& s, const SpanRow& row) {
     RowConstants rc{};
+    // q + i dq is the row's q in every pixel when dq is zero (the product is a zero of dq's
+    // sign), so w is one division per row instead of one per block.
+    rc.constantW = s.dq == 0.0f;
+    if (rc.constantW) rc.w = _mm512_set1_ps(1.0f / (row.q + 0.0f * s.dq));
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
@@ -230,7 +236,7 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
         mask &= _mm512_cmp_ps_mask(z, stored, _CMP_LE_OQ);
         if (!mask) return;
     }
-    const __m512 w = _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+    const __m512 w = rc.constantW ? rc.w : _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
 
     __m512i diffuse;
     if constexpr (kFlat) {
@@ -286,7 +292,7 @@ void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     for (; r + 1 < rowCount; r += 2) {
         const SpanRow& a = rows[r];
         const SpanRow& b = rows[r + 1];
-        const RowConstants ca = Prepare<kFlat>(a), cb = Prepare<kFlat>(b);
+        const RowConstants ca = Prepare<kFlat>(s, a), cb = Prepare<kFlat>(s, b);
         const int both = a.count < b.count ? a.count : b.count;
         int i = 0;
         for (; i < both; i += 16) {
@@ -297,7 +303,7 @@ void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
         for (int j = i; j < b.count; j += 16) block(s, b, j, cb);
     }
     if (r < rowCount) {
-        const RowConstants c = Prepare<kFlat>(rows[r]);
+        const RowConstants c = Prepare<kFlat>(s, rows[r]);
         for (int i = 0; i < rows[r].count; i += 16) block(s, rows[r], i, c);
     }
 }
