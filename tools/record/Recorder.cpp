@@ -600,14 +600,17 @@ bool Session::FinishOutputs() {
 
 void Session::PrintSummary() const {
     const int64_t frame = frame_;
+    // Rates count the frames drawn, in the time drawing them took: a run from a later second
+    // simulates the frames before it, which are neither drawn nor counted.
+    const double drawn = double(summary_.framesDrawn);
     std::fprintf(stderr,
                  "coldmeridian-record: %lld frames at %u/%u fps (show %.3f to %.3f s, seed %u)%s; "
                  "rendering %.2f s (%.0f fps; processor time %.2f s, %.0f fps), whole run %.2f s\n",
                  static_cast<long long>(frame), o_.fps.num, o_.fps.den, clock_.SecondsAt(plan_.first),
                  clock_.SecondsAt(plan_.first + summary_.framesWritten), summary_.seed,
                  summary_.showEnded ? ", to the show's end" : "", summary_.renderSeconds,
-                 double(frame) / std::max(summary_.renderSeconds, 1e-9), summary_.renderCpuSeconds,
-                 double(frame) / std::max(summary_.renderCpuSeconds, 1e-9), summary_.totalSeconds);
+                 drawn / std::max(summary_.renderSeconds - summary_.seekSeconds, 1e-9), summary_.renderCpuSeconds,
+                 drawn / std::max(summary_.renderCpuSeconds - summary_.seekCpuSeconds, 1e-9), summary_.totalSeconds);
     if (summary_.framesDrawn < frame) {
         std::fprintf(stderr, "coldmeridian-record: %lld frames drawn, the other %lld simulated in %.2f s (%.2f s of processor time)\n",
                      static_cast<long long>(summary_.framesDrawn), static_cast<long long>(frame - summary_.framesDrawn),
