@@ -30,8 +30,8 @@ constexpr uint32_t kPublishItems = 32;
 // A long draw's items are published while it goes on, this many at a time.
 constexpr uint32_t kPublishLongDraw = 128;
 
-// How long a helper that has caught up looks for more work before it sleeps: long enough to
-// span the caller's work between two frames, as waking a sleeping thread takes longer still.
+// How long a thread that has caught up looks for more work before it sleeps: a helper between
+// two frames, the caller while a helper draws the last lanes. Waking a thread takes longer.
 constexpr auto kSpinTime = std::chrono::microseconds(200);
 
 void Pause() {
@@ -40,6 +40,19 @@ void Pause() {
 #else
     std::this_thread::yield();
 #endif
+}
+
+// Asks ready() between pauses for up to kSpinTime; true as soon as it says yes.
+template <typename Ready>
+bool SpinUntil(Ready ready) {
+    const auto end = std::chrono::steady_clock::now() + kSpinTime;
+    for (;;) {
+        for (int i = 0; i < 32; ++i) {
+            if (ready()) return true;
+            Pause();
+        }
+        if (std::chrono::steady_clock::now() >= end) return false;
+    }
 }
 
 // The rows a triangle may touch, widened by a row on each side to cover the rasterizer's
@@ -168,7 +181,7 @@ void BandedFrame::Publish() {
     wake_.notify_all();
 }
 
-// The caller draws whatever lane it can claim until everything is drawn; it sleeps only while
+// The caller draws whatever lane it can claim until everything is drawn; it waits only while
 // the last lanes are being drawn by helpers.
 void BandedFrame::Finish(uint64_t (&pixels)[kSpanLevelCount]) {
     for (int l = 0; l < kSpanLevelCount; ++l) pixels[l] += std::exchange(carried_[l], 0);
@@ -177,7 +190,7 @@ void BandedFrame::Finish(uint64_t (&pixels)[kSpanLevelCount]) {
     for (;;) {
         if (DrawSome(0)) continue;
         if (AllDrawn()) break;
-        if (HasWork()) continue;
+        if (SpinUntil([&] { return AllDrawn() || HasWork(); })) continue;
         finishing_.store(true, std::memory_order_seq_cst);
         std::unique_lock<std::mutex> lock(mutex_);
         finished_.wait(lock, [&] { return AllDrawn() || HasWork(); });
@@ -251,22 +264,10 @@ bool BandedFrame::DrawSome(size_t start) {
     return drew;
 }
 
-// Looks for work for up to kSpinTime; true when there is some.
-bool BandedFrame::AwaitWork() const {
-    const auto end = std::chrono::steady_clock::now() + kSpinTime;
-    for (;;) {
-        for (int i = 0; i < 32; ++i) {
-            if (HasWork()) return true;
-            Pause();
-        }
-        if (std::chrono::steady_clock::now() >= end) return false;
-    }
-}
-
 void BandedFrame::HelperLoop(size_t start) {
     for (;;) {
         if (DrawSome(start)) continue;
-        if (AwaitWork()) continue;
+        if (SpinUntil([&] { return HasWork(); })) continue;
         std::unique_lock<std::mutex> lock(mutex_);
         sleeping_.fetch_add(1, std::memory_order_seq_cst);
         wake_.wait(lock, [&] { return stopping_ || HasWork(); });

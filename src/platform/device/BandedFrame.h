@@ -134,7 +134,6 @@ private:
     void DrawLane(int index);
     void DrawClear(const Batch& batch, int lane) const;
     bool AllDrawn() const;
-    bool AwaitWork() const;
     void HelperLoop(size_t start);
     void Reset(uint64_t (&pixels)[kSpanLevelCount]);
 
