@@ -90,11 +90,6 @@ bool Finite(const RasterVertex& v) {
            std::fabs(v.y) < kMaxCoordinate;
 }
 
-// Plane of one attribute over the triangle: value at the first vertex plus gradients.
-struct Plane {
-    double at0, dx, dy;
-};
-
 // The triangle snapped to 1/256 pixel and ordered clockwise on screen (every edge function
 // positive inside).
 struct SnappedTriangle {
@@ -134,65 +129,81 @@ bool PixelBounds(const RasterContext& ctx, const SnappedTriangle& t, int64_t& xM
 }
 
 // Every interpolated attribute as a plane over the snapped positions, in double precision;
-// texture coordinates and fog are multiplied by q for perspective-correct interpolation.
+// texture coordinates and fog are multiplied by q for perspective-correct interpolation. The
+// planes sit side by side in the order of a row's start values, so that a row's start is
+// worked out two attributes at a time (the same operations, in the same order, as one at a
+// time).
+enum PlaneIndex { kQ, kU, kV, kZ, kFog, kR, kG, kB, kA, kPlaneSlots = 10 };
+
+using Double2 = double __attribute__((vector_size(16)));
+using Float2 = float __attribute__((vector_size(8)));
+
 struct Planes {
     double x0, y0;  // the first vertex, where every plane's at0 holds
-    Plane q, u, v, fog, z, r, g, b, a;
+    alignas(16) double at0[kPlaneSlots], dx[kPlaneSlots], dy[kPlaneSlots];  // value there, gradients
 };
 
 Planes SetupPlanes(const SnappedTriangle& t, bool perspective) {
-    Planes p;
+    Planes p{};
     p.x0 = t.X[0] / kSubpixel, p.y0 = t.Y[0] / kSubpixel;
     const double dx1 = (t.X[1] - t.X[0]) / kSubpixel, dy1 = (t.Y[1] - t.Y[0]) / kSubpixel;
     const double dx2 = (t.X[2] - t.X[0]) / kSubpixel, dy2 = (t.Y[2] - t.Y[0]) / kSubpixel;
     const double inv = 1.0 / (dx1 * dy2 - dx2 * dy1);
-    auto plane = [&](double a0, double a1, double a2) {
+    auto plane = [&](int i, double a0, double a1, double a2) {
         const double d1 = a1 - a0, d2 = a2 - a0;
-        return Plane{a0, (d1 * dy2 - d2 * dy1) * inv, (d2 * dx1 - d1 * dx2) * inv};
+        p.at0[i] = a0, p.dx[i] = (d1 * dy2 - d2 * dy1) * inv, p.dy[i] = (d2 * dx1 - d1 * dx2) * inv;
     };
     const RasterVertex &v0 = *t.v[0], &v1 = *t.v[1], &v2 = *t.v[2];
     const double q0 = perspective ? v0.q : 1.0, q1 = perspective ? v1.q : 1.0, q2 = perspective ? v2.q : 1.0;
-    p.q = plane(q0, q1, q2);
-    p.u = plane(v0.u * q0, v1.u * q1, v2.u * q2);
-    p.v = plane(v0.v * q0, v1.v * q1, v2.v * q2);
-    p.fog = plane(v0.fog * q0, v1.fog * q1, v2.fog * q2);
-    p.z = plane(v0.z, v1.z, v2.z);
-    p.r = plane(v0.r, v1.r, v2.r);
-    p.g = plane(v0.g, v1.g, v2.g);
-    p.b = plane(v0.b, v1.b, v2.b);
-    p.a = plane(v0.a, v1.a, v2.a);
+    plane(kQ, q0, q1, q2);
+    plane(kU, v0.u * q0, v1.u * q1, v2.u * q2);
+    plane(kV, v0.v * q0, v1.v * q1, v2.v * q2);
+    plane(kFog, v0.fog * q0, v1.fog * q1, v2.fog * q2);
+    plane(kZ, v0.z, v1.z, v2.z);
+    plane(kR, v0.r, v1.r, v2.r);
+    plane(kG, v0.g, v1.g, v2.g);
+    plane(kB, v0.b, v1.b, v2.b);
+    plane(kA, v0.a, v1.a, v2.a);
     return p;
 }
 
 void SetGradients(SpanSetup& s, const Planes& p) {
-    s.dq = static_cast<float>(p.q.dx);
-    s.duq = static_cast<float>(p.u.dx);
-    s.dvq = static_cast<float>(p.v.dx);
-    s.dfq = static_cast<float>(p.fog.dx);
-    s.dz = static_cast<float>(p.z.dx);
-    s.dr = static_cast<float>(p.r.dx);
-    s.dg = static_cast<float>(p.g.dx);
-    s.db = static_cast<float>(p.b.dx);
-    s.da = static_cast<float>(p.a.dx);
-    s.flatColor = s.dr == 0.0f && s.dg == 0.0f && s.db == 0.0f && s.da == 0.0f && p.r.dy == 0.0 &&
-                  p.g.dy == 0.0 && p.b.dy == 0.0 && p.a.dy == 0.0;
+    s.dq = static_cast<float>(p.dx[kQ]);
+    s.duq = static_cast<float>(p.dx[kU]);
+    s.dvq = static_cast<float>(p.dx[kV]);
+    s.dfq = static_cast<float>(p.dx[kFog]);
+    s.dz = static_cast<float>(p.dx[kZ]);
+    s.dr = static_cast<float>(p.dx[kR]);
+    s.dg = static_cast<float>(p.dx[kG]);
+    s.db = static_cast<float>(p.dx[kB]);
+    s.da = static_cast<float>(p.dx[kA]);
+    s.flatColor = s.dr == 0.0f && s.dg == 0.0f && s.db == 0.0f && s.da == 0.0f && p.dy[kR] == 0.0 &&
+                  p.dy[kG] == 0.0 && p.dy[kB] == 0.0 && p.dy[kA] == 0.0;
 }
 
 // The values at the first pixel (lo, py) of a row, from the planes alone: nothing depends on
-// which rows or spans were drawn before.
+// which rows or spans were drawn before. Values the draw does not use (depth it neither tests
+// nor writes, texture coordinates without a texture) may be worked out all the same.
 void StartRow(const SpanSetup& s, const Planes& p, int64_t lo, int64_t py, SpanRow& row) {
     const double ox = static_cast<double>(lo) - p.x0, oy = static_cast<double>(py) - p.y0;
-    auto at = [&](const Plane& pl) { return static_cast<float>(pl.at0 + pl.dx * ox + pl.dy * oy); };
-    row.q = at(p.q);
-    row.z = s.zTest || s.zWrite ? at(p.z) : 0.0f;
-    if (s.tex != TexMode::None) row.uq = at(p.u), row.vq = at(p.v);
-    else row.uq = row.vq = 0.0f;
-    row.fq = s.fog ? at(p.fog) : 0.0f;
+    // Gouraud colours need all pairs; otherwise up to fog, or up to depth.
+    const int pairs = !s.flatColor ? kPlaneSlots / 2 : s.fog ? (kFog + 2) / 2 : (kZ + 1) / 2;
+    alignas(8) float v[kPlaneSlots];
+    for (int k = 0; k < pairs; ++k) {
+        Double2 at0, dx, dy;
+        __builtin_memcpy(&at0, &p.at0[2 * k], sizeof at0);
+        __builtin_memcpy(&dx, &p.dx[2 * k], sizeof dx);
+        __builtin_memcpy(&dy, &p.dy[2 * k], sizeof dy);
+        const Float2 value = __builtin_convertvector(at0 + dx * ox + dy * oy, Float2);
+        __builtin_memcpy(&v[2 * k], &value, sizeof value);
+    }
+    row.q = v[kQ], row.uq = v[kU], row.vq = v[kV], row.z = v[kZ];
+    row.fq = s.fog ? v[kFog] : 0.0f;
     if (s.flatColor) {  // the planes are constant: the same values without the arithmetic
-        row.r = static_cast<float>(p.r.at0), row.g = static_cast<float>(p.g.at0);
-        row.b = static_cast<float>(p.b.at0), row.a = static_cast<float>(p.a.at0);
+        row.r = static_cast<float>(p.at0[kR]), row.g = static_cast<float>(p.at0[kG]);
+        row.b = static_cast<float>(p.at0[kB]), row.a = static_cast<float>(p.at0[kA]);
     } else {
-        row.r = at(p.r), row.g = at(p.g), row.b = at(p.b), row.a = at(p.a);
+        row.r = v[kR], row.g = v[kG], row.b = v[kB], row.a = v[kA];
     }
 }
 
