@@ -1,7 +1,8 @@
 // The AVX2 span loops: eight pixels at a time, specialised at compile time by the switches of
-// Span.h, chosen at run time from a table when the processor has AVX2. Every
-// operation mirrors PlainSpan's arithmetic (Span.h), lane by lane, so the pixels are the same;
-// a test draws the same scenes through both and compares every bit.
+// Span.h, chosen at run time from a table when the processor has AVX2. Every step gives, lane
+// by lane, the result of PlainSpan's arithmetic (Span.h), some by a shorter route whose
+// exactness the comments argue, so the pixels are the same; a test draws the same scenes
+// through both and compares every bit.
 #include "platform/device/D3DTypes.h"
 #include "platform/device/Span.h"
 #include "platform/device/SpanVariants.h"
@@ -47,52 +48,82 @@ namespace {
     return _mm256_min_epi32(i, _mm256_set1_epi32(size - 1));
 }
 
+// Texel addresses and weights along one axis. For power-of-two sizes a mask wraps the columns,
+// and the fraction needs no check: where the check would take 0 (a fraction of exactly 1, NaN,
+// whose conversion gives INT_MIN) t differs from 0's by a multiple of size * 256, which the
+// mask and the weight's byte do not see.
 [[gnu::always_inline]] inline void BilinearAxis(__m256 u, int size, __m256i& i0, __m256i& i1, __m256i& weight) {
-    const __m256i t = _mm256_sub_epi32(
-        _mm256_cvttps_epi32(_mm256_mul_ps(WrapFraction(u), _mm256_set1_ps(static_cast<float>(size * 256)))),
-        _mm256_set1_epi32(128));
-    i0 = _mm256_srai_epi32(t, 8);
-    weight = _mm256_and_si256(t, _mm256_set1_epi32(255));
+    const __m256 scale = _mm256_set1_ps(static_cast<float>(size * 256));
+    const __m256i half = _mm256_set1_epi32(128);
     const __m256i last = _mm256_set1_epi32(size - 1);
+    if ((size & (size - 1)) == 0) {
+        const __m256 f = _mm256_sub_ps(u, _mm256_floor_ps(u));
+        const __m256i t = _mm256_sub_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(f, scale)), half);
+        weight = _mm256_and_si256(t, _mm256_set1_epi32(255));
+        i0 = _mm256_and_si256(_mm256_srai_epi32(t, 8), last);
+        i1 = _mm256_and_si256(_mm256_add_epi32(i0, _mm256_set1_epi32(1)), last);
+        return;
+    }
+    const __m256i t = _mm256_sub_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(WrapFraction(u), scale)), half);
+    weight = _mm256_and_si256(t, _mm256_set1_epi32(255));
+    i0 = _mm256_srai_epi32(t, 8);
     i0 = _mm256_blendv_epi8(i0, last, _mm256_cmpgt_epi32(_mm256_setzero_si256(), i0));
     i1 = _mm256_add_epi32(i0, _mm256_set1_epi32(1));
     i1 = _mm256_andnot_si256(_mm256_cmpeq_epi32(i1, _mm256_set1_epi32(size)), i1);
 }
 
-// Byte channels of eight pixels as two registers of 16-bit channels (the halves come back
-// together in Pack16, so the lane order in between does not matter).
-[[gnu::always_inline]] inline void Unpack16(__m256i c, __m256i& lo, __m256i& hi) {
-    lo = _mm256_unpacklo_epi8(c, _mm256_setzero_si256());
-    hi = _mm256_unpackhi_epi8(c, _mm256_setzero_si256());
-}
-[[gnu::always_inline]] inline __m256i Pack16(__m256i lo, __m256i hi) { return _mm256_packus_epi16(lo, hi); }
+// Eight pixels as 16-bit channels: lo holds pixels 0 and 1 of each 128-bit lane, hi pixels 2
+// and 3 (the order of the byte unpacks; Pack puts them back in place).
+struct Halves {
+    __m256i lo, hi;
+};
 
-// A per-pixel 32-bit value 0..256 spread over the four 16-bit channels of its pixel.
-[[gnu::always_inline]] inline void SpreadWeight(__m256i w, __m256i& lo, __m256i& hi) {
-    const __m256i w2 = _mm256_or_si256(w, _mm256_slli_epi32(w, 16));
-    lo = _mm256_unpacklo_epi32(w2, w2);
-    hi = _mm256_unpackhi_epi32(w2, w2);
+[[gnu::always_inline]] inline Halves Unpack(__m256i c) {
+    return {_mm256_unpacklo_epi8(c, _mm256_setzero_si256()), _mm256_unpackhi_epi8(c, _mm256_setzero_si256())};
+}
+// Each channel as 256 x + 128, the start of a blend, in the same one instruction per half.
+[[gnu::always_inline]] inline Halves UnpackRaised(__m256i c) {
+    const __m256i k128 = _mm256_set1_epi8(static_cast<char>(0x80));
+    return {_mm256_unpacklo_epi8(k128, c), _mm256_unpackhi_epi8(k128, c)};
+}
+[[gnu::always_inline]] inline __m256i Pack(Halves h) { return _mm256_packus_epi16(h.lo, h.hi); }
+
+// A per-pixel byte (the low byte of each 32-bit lane) in all four 16-bit channels of its pixel;
+// the shuffle's 0x80 bytes give the channels' zero high bytes.
+[[gnu::always_inline]] inline Halves Spread(__m256i w) {
+    const int p0 = static_cast<int>(0x80008000u), p1 = static_cast<int>(0x80048004u);
+    const int p2 = static_cast<int>(0x80088008u), p3 = static_cast<int>(0x800C800Cu);
+    const __m256i lo = _mm256_setr_epi32(p0, p0, p1, p1, p0, p0, p1, p1);
+    const __m256i hi = _mm256_setr_epi32(p2, p2, p3, p3, p2, p2, p3, p3);
+    return {_mm256_shuffle_epi8(w, lo), _mm256_shuffle_epi8(w, hi)};
 }
 
-// (a (256 - w) + b w + 128) >> 8 per 16-bit channel, computed as (256 a + (b - a) w + 128) >> 8:
-// the product may wrap around 16 bits, but the sum is in 0..65408, so the wrapped sum is exact.
-[[gnu::always_inline]] inline __m256i Lerp16(__m256i a, __m256i b, __m256i w) {
-    const __m256i sum = _mm256_add_epi16(_mm256_add_epi16(_mm256_slli_epi16(a, 8), _mm256_set1_epi16(128)),
-                                         _mm256_mullo_epi16(_mm256_sub_epi16(b, a), w));
-    return _mm256_srli_epi16(sum, 8);
+// 256 a + 128 + (b - a) w: the blend (a (256 - w) + b w + 128) >> 8 before its shift, from a
+// raised and a, b plain. The product may wrap around 16 bits, but the true sum lies in
+// 0..65535, so the wrapped sum is exact.
+[[gnu::always_inline]] inline __m256i BlendSum(__m256i raisedA, __m256i a, __m256i b, __m256i w) {
+    return _mm256_add_epi16(raisedA, _mm256_mullo_epi16(_mm256_sub_epi16(b, a), w));
+}
+// A blend sum's result raised again: (sum >> 8) << 8 | 128, as (sum & 0xFF00) | 128.
+[[gnu::always_inline]] inline __m256i Raise(__m256i sum) {
+    return _mm256_or_si256(_mm256_and_si256(sum, _mm256_set1_epi16(static_cast<short>(0xFF00))),
+                           _mm256_set1_epi16(0x80));
 }
 
-// x = a b + 128; (x + (x >> 8)) >> 8.
+// (x + (x >> 8)) >> 8, which equals (257 x) >> 16 for every 16-bit x: one high product.
+[[gnu::always_inline]] inline __m256i Div255(__m256i x) { return _mm256_mulhi_epu16(x, _mm256_set1_epi16(257)); }
+
+// a * b / 255 rounded, per 16-bit channel.
 [[gnu::always_inline]] inline __m256i Mul16(__m256i a, __m256i b) {
-    const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128));
-    return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+    return Div255(_mm256_add_epi16(_mm256_mullo_epi16(a, b), _mm256_set1_epi16(128)));
 }
+[[gnu::always_inline]] inline Halves Mul16(Halves a, Halves b) { return {Mul16(a.lo, b.lo), Mul16(a.hi, b.hi)}; }
 
 // Texels (x, y) and (x + 1, y) of eight pixels as two registers, from 64-bit loads. A load at
 // the last column reads one texel past the row (the surface keeps a spare texel at its end);
 // those lanes, where the right neighbour wraps to column 0, are fetched again.
-[[gnu::always_inline]] inline void TexelPairs(const uint32_t* texels, __m256i index, __m256i seam, __m256i wrapIndex, __m256i& left,
-                       __m256i& right) {
+[[gnu::always_inline]] inline void TexelPairs(const uint32_t* texels, __m256i index, __m256i seam, __m256i wrapIndex,
+                                              __m256i& left, __m256i& right) {
     // Loading pixels 0, 1, 4, 5 into one register and 2, 3, 6, 7 into the other makes the
     // de-interleaving shuffles below come out in pixel order.
     const __m256i order = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
@@ -106,26 +137,34 @@ namespace {
         right = _mm256_mask_i32gather_epi32(right, reinterpret_cast<const int*>(texels), wrapIndex, seam, 4);
 }
 
-[[gnu::always_inline]] inline __m256i Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
+// Row index of texel row y: a shift for power-of-two widths.
+[[gnu::always_inline]] inline __m256i RowStart(__m256i y, int width) {
+    if ((width & (width - 1)) == 0) return _mm256_sll_epi32(y, _mm_cvtsi32_si128(__builtin_ctz(width)));
+    return _mm256_mullo_epi32(y, _mm256_set1_epi32(width));
+}
+
+// One half of the filter: rows blended first, then the two results.
+[[gnu::always_inline]] inline __m256i BilinearHalf(__m256i c00, __m256i c10, __m256i c01, __m256i c11, __m256i raised00,
+                                                   __m256i raised01, __m256i wx, __m256i wy) {
+    const __m256i top = BlendSum(raised00, c00, c10, wx), bottom = BlendSum(raised01, c01, c11, wx);
+    const __m256i t = _mm256_srli_epi16(top, 8), b = _mm256_srli_epi16(bottom, 8);
+    return _mm256_srli_epi16(BlendSum(Raise(top), t, b, wy), 8);
+}
+
+[[gnu::always_inline]] inline Halves Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
     __m256i x0, x1, wx, y0, y1, wy;
     BilinearAxis(u, s.texWidth, x0, x1, wx);
     BilinearAxis(v, s.texHeight, y0, y1, wy);
-    const __m256i width = _mm256_set1_epi32(s.texWidth);
-    const __m256i row0 = _mm256_mullo_epi32(y0, width), row1 = _mm256_mullo_epi32(y1, width);
+    const __m256i row0 = RowStart(y0, s.texWidth), row1 = RowStart(y1, s.texWidth);
     const __m256i seam = _mm256_cmpeq_epi32(x1, _mm256_setzero_si256());  // x0 is the last column
     __m256i c00, c10, c01, c11;
     TexelPairs(s.texels, _mm256_add_epi32(row0, x0), seam, row0, c00, c10);
     TexelPairs(s.texels, _mm256_add_epi32(row1, x0), seam, row1, c01, c11);
-    __m256i wxl, wxh, wyl, wyh, a, b, c, d;
-    SpreadWeight(wx, wxl, wxh);
-    SpreadWeight(wy, wyl, wyh);
-    Unpack16(c00, a, b);
-    Unpack16(c10, c, d);
-    const __m256i topLo = Lerp16(a, c, wxl), topHi = Lerp16(b, d, wxh);
-    Unpack16(c01, a, b);
-    Unpack16(c11, c, d);
-    const __m256i bottomLo = Lerp16(a, c, wxl), bottomHi = Lerp16(b, d, wxh);
-    return Pack16(Lerp16(topLo, bottomLo, wyl), Lerp16(topHi, bottomHi, wyh));
+    const Halves wxs = Spread(wx), wys = Spread(wy);
+    const Halves p00 = Unpack(c00), p10 = Unpack(c10), p01 = Unpack(c01), p11 = Unpack(c11);
+    const Halves r00 = UnpackRaised(c00), r01 = UnpackRaised(c01);
+    return {BilinearHalf(p00.lo, p10.lo, p01.lo, p11.lo, r00.lo, r01.lo, wxs.lo, wys.lo),
+            BilinearHalf(p00.hi, p10.hi, p01.hi, p11.hi, r00.hi, r01.hi, wxs.hi, wys.hi)};
 }
 
 [[gnu::always_inline]] inline __m256i ColorBytes(__m256 value) {
@@ -144,6 +183,7 @@ namespace {
 // changes nothing (t * 255 / 255 rounds back to t), so a white flat colour skips the multiply.
 struct RowConstants {
     __m256i flatDiffuse;
+    Halves diffuse;  // the flat colour with alpha 255, as 16-bit channels
     bool white;
 };
 
@@ -154,9 +194,28 @@ template <bool kFlat>
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
         rc.flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
+        rc.diffuse = Unpack(_mm256_set1_epi32(static_cast<int>(d | 0xFF000000u)));
         rc.white = d == 0xFFFFFFFFu;
     }
     return rc;
+}
+
+// Fog on one half: (c f + F (255 - f) + 128) as in Mul16, computed as F 255 + 128 + (c - F) f
+// with one product (the true value lies in 0..65535). Alpha lanes take f = 255, which keeps them.
+[[gnu::always_inline]] inline __m256i FogHalf(__m256i c, __m256i fog, __m256i f) {
+    const __m256i alpha255 = _mm256_set1_epi64x(static_cast<long long>(0x00FF000000000000ull));
+    const __m256i base = _mm256_add_epi16(_mm256_mullo_epi16(fog, _mm256_set1_epi16(255)), _mm256_set1_epi16(128));
+    return Div255(_mm256_add_epi16(base, _mm256_mullo_epi16(_mm256_sub_epi16(c, fog), _mm256_or_si256(f, alpha255))));
+}
+
+[[gnu::always_inline]] inline Halves Fog(const SpanSetup& s, const SpanRow& row, __m256 fi, __m256 w, Halves c) {
+    __m256 f = _mm256_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
+    f = _mm256_min_ps(_mm256_max_ps(f, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    const __m256i f8 =
+        _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(f, _mm256_set1_ps(255.0f)), _mm256_set1_ps(0.5f)));
+    const Halves f16 = Spread(f8);
+    const Halves fog = Unpack(_mm256_set1_epi32(static_cast<int>(s.fogColor)));
+    return {FogHalf(c.lo, fog.lo, f16.lo), FogHalf(c.hi, fog.hi, f16.hi)};
 }
 
 // Pixels i .. i + 7 of a row.
@@ -191,49 +250,31 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
 
     __m256i c;
     if constexpr (kTex == TexMode::None) {
-        c = diffuse;
+        c = kFog ? Pack(Fog(s, row, fi, w, Unpack(diffuse))) : diffuse;
     } else {
         const __m256 u = _mm256_mul_ps(Interpolate(row.uq, s.duq, fi), w);
         const __m256 v = _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
-        __m256i texel;
+        Halves t{};
         if constexpr (kTex == TexMode::Point) {
-            const __m256i index = _mm256_add_epi32(
-                _mm256_mullo_epi32(PointIndex(v, s.texHeight), _mm256_set1_epi32(s.texWidth)),
-                PointIndex(u, s.texWidth));
-            texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(s.texels), index, 4);
+            const __m256i index =
+                _mm256_add_epi32(RowStart(PointIndex(v, s.texHeight), s.texWidth), PointIndex(u, s.texWidth));
+            const __m256i texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(s.texels), index, 4);
+            if (!kFog && rc.white) c = texel;
+            else t = Unpack(texel);
         } else {
-            texel = Bilinear(s, u, v);
+            t = Bilinear(s, u, v);
         }
-        if (rc.white) {
-            c = texel;
-        } else {
-            __m256i tl, th, dl, dh;
-            Unpack16(texel, tl, th);
-            Unpack16(diffuse, dl, dh);
-            const __m256i modulated = Pack16(Mul16(tl, dl), Mul16(th, dh));
-            c = _mm256_blendv_epi8(modulated, texel, alphaMask);
+        // The channels stay 16-bit through modulation and fog, packed once at the end.
+        if (kTex == TexMode::Bilinear || kFog || !rc.white) {
+            // Alpha is the texel's: the diffuse alpha is taken as 255, by which the product is exact.
+            if constexpr (kFlat) {
+                if (!rc.white) t = Mul16(t, rc.diffuse);
+            } else {
+                t = Mul16(t, Unpack(_mm256_or_si256(diffuse, alphaMask)));
+            }
+            if constexpr (kFog) t = Fog(s, row, fi, w, t);
+            c = Pack(t);
         }
-    }
-
-    if constexpr (kFog) {
-        __m256 f = _mm256_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
-        f = _mm256_min_ps(_mm256_max_ps(f, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
-        const __m256i f8 = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(f, _mm256_set1_ps(255.0f)),
-                                                             _mm256_set1_ps(0.5f)));
-        __m256i fl, fh, cl, ch, gl, gh;
-        SpreadWeight(f8, fl, fh);
-        Unpack16(c, cl, ch);
-        Unpack16(_mm256_set1_epi32(static_cast<int>(s.fogColor)), gl, gh);
-        const __m256i k255 = _mm256_set1_epi16(255), k128 = _mm256_set1_epi16(128);
-        auto fog = [&](__m256i col, __m256i fogc, __m256i f16) {
-            const __m256i x = _mm256_add_epi16(
-                _mm256_add_epi16(_mm256_mullo_epi16(col, f16),
-                                 _mm256_mullo_epi16(fogc, _mm256_sub_epi16(k255, f16))),
-                k128);
-            return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
-        };
-        const __m256i fogged = Pack16(fog(cl, gl, fl), fog(ch, gh, fh));
-        c = _mm256_blendv_epi8(fogged, c, alphaMask);
     }
 
     if constexpr (kZWrite) _mm256_maskstore_ps(depth, mask, z);
