@@ -22,7 +22,7 @@ constexpr int kLanesPerThread = 2;
 
 // Blocks per lane: enough that every lane gets a fair share of any part of the picture, few
 // enough that most small triangles lie in one block and are set up by one lane only.
-constexpr int kBlocksPerLane = 4;
+constexpr int kBlocksPerLane = 2;
 
 // A draw's items are published at its end once this many draws or items have gathered.
 constexpr int kPublishDraws = 8;
@@ -30,9 +30,14 @@ constexpr uint32_t kPublishItems = 32;
 // A long draw's items are published while it goes on, this many at a time.
 constexpr uint32_t kPublishLongDraw = 128;
 
-// How long a thread that has caught up looks for more work before it sleeps: a helper between
-// two frames, the caller while a helper draws the last lanes. Waking a thread takes longer.
-constexpr auto kSpinTime = std::chrono::microseconds(200);
+// How long a helper that has caught up looks for more work before it sleeps: long enough to
+// span the caller's work between draws and between two frames, as waking a sleeping thread
+// takes longer (in a virtual machine, often more than the gap itself). At 60 frames a second
+// it costs at most 3% of a core.
+constexpr auto kSpinTime = std::chrono::microseconds(500);
+// How long the caller waits for helpers drawing the last lanes of a frame before it sleeps:
+// they are at work, so the wait is short unless they have lost their processor.
+constexpr auto kFinishSpinTime = std::chrono::microseconds(2000);
 
 void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -42,10 +47,10 @@ void Pause() {
 #endif
 }
 
-// Asks ready() between pauses for up to kSpinTime; true as soon as it says yes.
+// Asks ready() between pauses for up to spin; true as soon as it says yes.
 template <typename Ready>
-bool SpinUntil(Ready ready) {
-    const auto end = std::chrono::steady_clock::now() + kSpinTime;
+bool SpinUntil(Ready ready, std::chrono::microseconds spin) {
+    const auto end = std::chrono::steady_clock::now() + spin;
     for (;;) {
         for (int i = 0; i < 32; ++i) {
             if (ready()) return true;
@@ -190,7 +195,7 @@ void BandedFrame::Finish(uint64_t (&pixels)[kSpanLevelCount]) {
     for (;;) {
         if (DrawSome(0)) continue;
         if (AllDrawn()) break;
-        if (SpinUntil([&] { return AllDrawn() || HasWork(); })) continue;
+        if (SpinUntil([&] { return AllDrawn() || HasWork(); }, kFinishSpinTime)) continue;
         finishing_.store(true, std::memory_order_seq_cst);
         std::unique_lock<std::mutex> lock(mutex_);
         finished_.wait(lock, [&] { return AllDrawn() || HasWork(); });
@@ -267,7 +272,7 @@ bool BandedFrame::DrawSome(size_t start) {
 void BandedFrame::HelperLoop(size_t start) {
     for (;;) {
         if (DrawSome(start)) continue;
-        if (SpinUntil([&] { return HasWork(); })) continue;
+        if (SpinUntil([&] { return HasWork(); }, kSpinTime)) continue;
         std::unique_lock<std::mutex> lock(mutex_);
         sleeping_.fetch_add(1, std::memory_order_seq_cst);
         wake_.wait(lock, [&] { return stopping_ || HasWork(); });
