@@ -172,6 +172,11 @@ void BandedFrame::FileItem(uint32_t number) {
 
 // Lets every lane be drawn up to what has been filed with it, and wakes the helpers that sleep.
 void BandedFrame::Publish() {
+    if (betweenFrames_.load(std::memory_order_relaxed)) {  // a frame's first items
+        const auto gap = std::chrono::steady_clock::now() - finishedAt_;
+        restBetweenFrames_.store(gap > kSpinTime, std::memory_order_relaxed);
+        betweenFrames_.store(false, std::memory_order_relaxed);
+    }
     for (std::unique_ptr<Lane>& lane : lanes_) {
         if (lane->items.Size() == lane->filed) continue;
         lane->filed = lane->items.Size();
@@ -202,6 +207,8 @@ void BandedFrame::Finish(uint64_t (&pixels)[kSpanLevelCount]) {
         finishing_.store(false, std::memory_order_seq_cst);
     }
     Reset(pixels);
+    finishedAt_ = std::chrono::steady_clock::now();
+    betweenFrames_.store(true, std::memory_order_relaxed);
 }
 
 // With every lane drawn: adds the lanes' pixel counts to pixels and forgets the frame. Each lane
@@ -272,7 +279,12 @@ bool BandedFrame::DrawSome(size_t start) {
 void BandedFrame::HelperLoop(size_t start) {
     for (;;) {
         if (DrawSome(start)) continue;
-        if (SpinUntil([&] { return HasWork(); }, kSpinTime)) continue;
+        // Frames that come with gaps longer than the look-out (a show paced by the display)
+        // would only burn it at every frame's end: then helpers sleep between frames at once.
+        const auto resting = [&] {
+            return betweenFrames_.load(std::memory_order_relaxed) && restBetweenFrames_.load(std::memory_order_relaxed);
+        };
+        if (SpinUntil([&] { return HasWork() || resting(); }, kSpinTime) && !resting()) continue;
         std::unique_lock<std::mutex> lock(mutex_);
         sleeping_.fetch_add(1, std::memory_order_seq_cst);
         wake_.wait(lock, [&] { return stopping_ || HasWork(); });

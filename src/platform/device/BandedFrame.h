@@ -11,7 +11,8 @@
 // and is published to the lanes when a draw ends, a few small draws at a time (a clear at
 // once, a long draw every few hundred triangles as it goes): a publication takes the lines of
 // the lanes' counters from the threads reading them. A helper that runs out of work looks for
-// more for a while before it sleeps, as waking it costs more than the gap between two frames.
+// more for a while before it sleeps, as waking it costs more than the gap between two frames;
+// when frames come with long gaps (paced by the display) helpers sleep between them at once.
 // A lane is not a thread: whichever thread claims a lane draws what has been published to it,
 // in order, with the writable rows narrowed to the lane's blocks, and lets it go. A frame for n threads has 2n
 // lanes and n - 1 helper threads; the helpers draw while the caller is still transforming the
@@ -31,6 +32,7 @@
 #include "platform/device/Rasterizer.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -152,6 +154,10 @@ private:
     std::atomic<int> sleeping_{0};         // helpers waiting on wake_
     std::atomic<bool> finishing_{false};  // the caller waits in Finish for lanes claimed by helpers
     bool stopping_ = false;                // under mutex_
+    // Between frames: set when one is finished, cleared when the next one's items are published.
+    std::atomic<bool> betweenFrames_{false};
+    std::atomic<bool> restBetweenFrames_{false};  // the last gap between frames was long
+    std::chrono::steady_clock::time_point finishedAt_;  // the caller's
 };
 
 }  // namespace cm
