@@ -144,8 +144,9 @@ struct Planes {
 };
 
 Planes SetupPlanes(const SnappedTriangle& t, bool perspective) {
-    Planes p{};
+    Planes p;  // not zeroed as a whole: clearing it took longer than setting it up
     p.x0 = t.X[0] / kSubpixel, p.y0 = t.Y[0] / kSubpixel;
+    p.at0[kPlaneSlots - 1] = p.dx[kPlaneSlots - 1] = p.dy[kPlaneSlots - 1] = 0.0;  // the pair's spare slot
     const double dx1 = (t.X[1] - t.X[0]) / kSubpixel, dy1 = (t.Y[1] - t.Y[0]) / kSubpixel;
     const double dx2 = (t.X[2] - t.X[0]) / kSubpixel, dy2 = (t.Y[2] - t.Y[0]) / kSubpixel;
     const double inv = 1.0 / (dx1 * dy2 - dx2 * dy1);
