@@ -283,7 +283,8 @@ void BandedFrame::HelperLoop(size_t start) {
         // Frames that come with gaps longer than the look-out (a show paced by the display)
         // would only burn it at every frame's end: then helpers sleep between frames at once.
         const auto resting = [&] {
-            return betweenFrames_.load(std::memory_order_relaxed) && restBetweenFrames_.load(std::memory_order_relaxed);
+            return betweenFrames_.load(std::memory_order_relaxed) &&
+                   restBetweenFrames_.load(std::memory_order_relaxed);
         };
         if (SpinUntil([&] { return HasWork() || resting(); }, kSpinTime) && !resting()) continue;
         std::unique_lock<std::mutex> lock(mutex_);

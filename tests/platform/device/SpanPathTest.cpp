@@ -8,6 +8,7 @@
 
 #include <limits>
 #include <random>
+#include <string>
 
 namespace cm::test {
 namespace {
@@ -101,12 +102,14 @@ TEST(SpanPathTest, CoordinatesAtTheWrapsEdgesSampleThePlainLoopsTexels) {
                 t->Clear(0xFF203040u);
                 for (int i = 0; i < 100; ++i) {
                     const float u = edges[i % 10], v = edges[i / 10], x = (i % 10) * 60.0f, y = (i / 10) * 45.0f;
-                    t->Draw(D3DPT_TRIANGLEFAN, {TL(x, y, 0xFFFFFFFFu, u, v), TL(x + 50, y, 0xFFFFFFFFu, u, v),
-                                                TL(x + 50, y + 40, 0xFFFFFFFFu, u, v), TL(x, y + 40, 0xFFFFFFFFu, u, v)});
+                    const uint32_t white = 0xFFFFFFFFu;
+                    t->Draw(D3DPT_TRIANGLEFAN, {TL(x, y, white, u, v), TL(x + 50, y, white, u, v),
+                                                TL(x + 50, y + 40, white, u, v), TL(x, y + 40, white, u, v)});
                 }
             }
-            EXPECT_TRUE(plain.Target().color == avx2.Target().color) << width << " wide, filter " << int(tex) << ", AVX2";
-            EXPECT_TRUE(plain.Target().color == fast.Target().color) << width << " wide, filter " << int(tex) << ", fast";
+            const std::string where = std::to_string(width) + " wide, filter " + std::to_string(int(tex));
+            EXPECT_TRUE(plain.Target().color == avx2.Target().color) << where << ", AVX2";
+            EXPECT_TRUE(plain.Target().color == fast.Target().color) << where << ", fast";
         }
         texture->Release();
     }
