@@ -14,11 +14,11 @@
 // more for a while before it sleeps, as waking it costs more than the gap between two frames;
 // when frames come with long gaps (paced by the display) helpers sleep between them at once.
 // A lane is not a thread: whichever thread claims a lane draws what has been published to it,
-// in order, with the writable rows narrowed to the lane's blocks, and lets it go. A frame for n threads has 2n
-// lanes and n - 1 helper threads; the helpers draw while the caller is still transforming the
-// rest of the frame, and in Finish the caller claims lanes too until all is drawn. So n threads
-// are busy, never more: the caller's own share of the drawing is what is left when its vertex
-// stage ends, whatever the frame's mix of transforming and filling.
+// in order, with the writable rows narrowed to the lane's blocks, and lets it go. A frame for n
+// threads has 2n lanes and n - 1 helper threads; the helpers draw while the caller is still
+// transforming the rest of the frame, and in Finish the caller claims lanes too until all is
+// drawn. So n threads are busy, never more: the caller's own share of the drawing is what is
+// left when its vertex stage ends, whatever the frame's mix of transforming and filling.
 //
 // A pixel's value depends only on the items covering it, in call order, and on row and pixel
 // arithmetic that does not depend on where a span or a block begins (Span.h, Rasterizer.h); so

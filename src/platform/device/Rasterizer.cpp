@@ -146,7 +146,7 @@ struct Planes {
 Planes SetupPlanes(const SnappedTriangle& t, bool perspective) {
     Planes p;  // not zeroed as a whole: clearing it took longer than setting it up
     p.x0 = t.X[0] / kSubpixel, p.y0 = t.Y[0] / kSubpixel;
-    p.at0[kPlaneSlots - 1] = p.dx[kPlaneSlots - 1] = p.dy[kPlaneSlots - 1] = 0.0;  // the pair's spare slot
+    p.at0[kPlaneSlots - 1] = p.dx[kPlaneSlots - 1] = p.dy[kPlaneSlots - 1] = 0.0;  // the spare slot
     const double dx1 = (t.X[1] - t.X[0]) / kSubpixel, dy1 = (t.Y[1] - t.Y[0]) / kSubpixel;
     const double dx2 = (t.X[2] - t.X[0]) / kSubpixel, dy2 = (t.Y[2] - t.Y[0]) / kSubpixel;
     const double inv = 1.0 / (dx1 * dy2 - dx2 * dy1);
@@ -182,13 +182,15 @@ void SetGradients(SpanSetup& s, const Planes& p) {
                   p.dy[kG] == 0.0 && p.dy[kB] == 0.0 && p.dy[kA] == 0.0;
 }
 
+// How many pairs of planes a row's start needs for the draw's switches: all for Gouraud
+// colours, otherwise up to fog, or up to depth.
+int StartPairs(const SpanSetup& s) { return !s.flatColor ? kPlaneSlots / 2 : s.fog ? (kFog + 2) / 2 : (kZ + 1) / 2; }
+
 // The values at the first pixel (lo, py) of a row, from the planes alone: nothing depends on
 // which rows or spans were drawn before. Values the draw does not use (depth it neither tests
 // nor writes, texture coordinates without a texture) may be worked out all the same.
-void StartRow(const SpanSetup& s, const Planes& p, int64_t lo, int64_t py, SpanRow& row) {
+void StartRow(const SpanSetup& s, const Planes& p, int pairs, int64_t lo, int64_t py, SpanRow& row) {
     const double ox = static_cast<double>(lo) - p.x0, oy = static_cast<double>(py) - p.y0;
-    // Gouraud colours need all pairs; otherwise up to fog, or up to depth.
-    const int pairs = !s.flatColor ? kPlaneSlots / 2 : s.fog ? (kFog + 2) / 2 : (kZ + 1) / 2;
     alignas(8) float v[kPlaneSlots];
     for (int k = 0; k < pairs; ++k) {
         Double2 at0, dx, dy;
@@ -233,6 +235,7 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     const Planes planes = SetupPlanes(t, ctx.perspective);
     SpanSetup& s = ctx.setup;
     SetGradients(s, planes);
+    const int pairs = StartPairs(s);
     SpanLevel level;
     SpanFunction span = SelectFastSpan(s, ctx.spanLevel, &level);
     if (!span) span = PlainSpans;
@@ -245,18 +248,16 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     SpanRow rows[kRowBatch];
     int batched = 0;
     EdgeWalk walks[3] = {MakeWalk(edges[0]), MakeWalk(edges[1]), MakeWalk(edges[2])};
-    bool restart = true;
     int64_t blockEnd;
-    for (int64_t py = FirstOwnedRow(ctx, yMin, blockEnd); py <= yMax; ++py) {
+    int64_t py = FirstOwnedRow(ctx, yMin, blockEnd);
+    // The walks start afresh wherever a run of rows begins: here, and after a skip.
+    for (int i = 0; i < 3; ++i) StartWalk(edges[i], walks[i], py);
+    for (; py <= yMax; ++py) {
         if (py == blockEnd) {  // skip the other threads' blocks
             py += (ctx.blockStride - 1) * static_cast<int64_t>(ctx.blockRows);
             blockEnd = py + ctx.blockRows;
             if (py > yMax) break;
-            restart = true;
-        }
-        if (restart) {
             for (int i = 0; i < 3; ++i) StartWalk(edges[i], walks[i], py);
-            restart = false;
         }
         int64_t lo = xMin, hi = xMax;
         // A row outside an edge's height meets the triangle only inside the wedge of the other
@@ -272,7 +273,7 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
         }
         if (lo > hi) continue;
         SpanRow& row = rows[batched++];
-        StartRow(s, planes, lo, py, row);
+        StartRow(s, planes, pairs, lo, py, row);
         const size_t offset = static_cast<size_t>(py) * target.width + static_cast<size_t>(lo);
         row.color = target.color.data() + offset;
         row.depth = target.depth.data() + offset;

@@ -35,9 +35,12 @@ namespace {
     return _mm256_add_ps(_mm256_set1_ps(rowValue), _mm256_mul_ps(fi, _mm256_set1_ps(gradient)));
 }
 
+// u - floor(u), unchecked.
+[[gnu::always_inline]] inline __m256 Fraction(__m256 u) { return _mm256_sub_ps(u, _mm256_floor_ps(u)); }
+
 // u - floor(u), zero where that is not in [0, 1).
 [[gnu::always_inline]] inline __m256 WrapFraction(__m256 u) {
-    const __m256 f = _mm256_sub_ps(u, _mm256_floor_ps(u));
+    const __m256 f = Fraction(u);
     const __m256 ok = _mm256_and_ps(_mm256_cmp_ps(f, _mm256_setzero_ps(), _CMP_GE_OQ),
                                     _mm256_cmp_ps(f, _mm256_set1_ps(1.0f), _CMP_LT_OQ));
     return _mm256_and_ps(f, ok);
@@ -57,8 +60,7 @@ namespace {
     const __m256i half = _mm256_set1_epi32(128);
     const __m256i last = _mm256_set1_epi32(size - 1);
     if ((size & (size - 1)) == 0) {
-        const __m256 f = _mm256_sub_ps(u, _mm256_floor_ps(u));
-        const __m256i t = _mm256_sub_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(f, scale)), half);
+        const __m256i t = _mm256_sub_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(Fraction(u), scale)), half);
         weight = _mm256_and_si256(t, _mm256_set1_epi32(255));
         i0 = _mm256_and_si256(_mm256_srai_epi32(t, 8), last);
         i1 = _mm256_and_si256(_mm256_add_epi32(i0, _mm256_set1_epi32(1)), last);

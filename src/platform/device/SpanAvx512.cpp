@@ -39,8 +39,14 @@ namespace {
     return _mm512_add_ps(_mm512_set1_ps(rowValue), _mm512_mul_ps(fi, _mm512_set1_ps(gradient)));
 }
 
+// u - floor(u), unchecked.
+[[gnu::always_inline]] inline __m512 Fraction(__m512 u) {
+    return _mm512_sub_ps(u, _mm512_roundscale_ps(u, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+}
+
+// u - floor(u), zero where that is not in [0, 1).
 [[gnu::always_inline]] inline __m512 WrapFraction(__m512 u) {
-    const __m512 f = _mm512_sub_ps(u, _mm512_roundscale_ps(u, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
+    const __m512 f = Fraction(u);
     const __mmask16 ok = _mm512_cmp_ps_mask(f, _mm512_setzero_ps(), _CMP_GE_OQ) &
                          _mm512_cmp_ps_mask(f, _mm512_set1_ps(1.0f), _CMP_LT_OQ);
     return _mm512_maskz_mov_ps(ok, f);
@@ -59,8 +65,7 @@ namespace {
     const __m512 scale = _mm512_set1_ps(static_cast<float>(size * 256));
     const __m512i half = _mm512_set1_epi32(128);
     if ((size & (size - 1)) == 0) {
-        const __m512 f = _mm512_sub_ps(u, _mm512_roundscale_ps(u, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC));
-        const __m512i t = _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_mul_ps(f, scale)), half);
+        const __m512i t = _mm512_sub_epi32(_mm512_cvttps_epi32(_mm512_mul_ps(Fraction(u), scale)), half);
         const __m512i last = _mm512_set1_epi32(size - 1);
         weight = _mm512_and_si512(t, _mm512_set1_epi32(255));
         i0 = _mm512_and_si512(_mm512_srai_epi32(t, 8), last);
@@ -174,7 +179,6 @@ struct Halves {
     if (value > 255.0f) value = 255.0f;
     return static_cast<uint32_t>(value + 0.5f);
 }
-
 
 // What a row's blocks share: 1 / q where it is constant, its flat colour, and whether that is
 // white (modulating by white changes nothing, so it is skipped).
