@@ -186,28 +186,32 @@ void SetGradients(SpanSetup& s, const Planes& p) {
 // colours, otherwise up to fog, or up to depth.
 int StartPairs(const SpanSetup& s) { return !s.flatColor ? kPlaneSlots / 2 : s.fog ? (kFog + 2) / 2 : (kZ + 1) / 2; }
 
+// Plane pair k (attributes 2k and 2k + 1) at offset (ox, oy) from the first vertex.
+Float2 PairAt(const Planes& p, int k, double ox, double oy) {
+    Double2 at0, dx, dy;
+    __builtin_memcpy(&at0, &p.at0[2 * k], sizeof at0);
+    __builtin_memcpy(&dx, &p.dx[2 * k], sizeof dx);
+    __builtin_memcpy(&dy, &p.dy[2 * k], sizeof dy);
+    return __builtin_convertvector(at0 + dx * ox + dy * oy, Float2);
+}
+
 // The values at the first pixel (lo, py) of a row, from the planes alone: nothing depends on
 // which rows or spans were drawn before. Values the draw does not use (depth it neither tests
-// nor writes, texture coordinates without a texture) may be worked out all the same.
+// nor writes, texture coordinates without a texture) may be worked out all the same. The pairs
+// stay in registers: stored as halves and read back whole, they would wait for each store.
 void StartRow(const SpanSetup& s, const Planes& p, int pairs, int64_t lo, int64_t py, SpanRow& row) {
     const double ox = static_cast<double>(lo) - p.x0, oy = static_cast<double>(py) - p.y0;
-    alignas(8) float v[kPlaneSlots];
-    for (int k = 0; k < pairs; ++k) {
-        Double2 at0, dx, dy;
-        __builtin_memcpy(&at0, &p.at0[2 * k], sizeof at0);
-        __builtin_memcpy(&dx, &p.dx[2 * k], sizeof dx);
-        __builtin_memcpy(&dy, &p.dy[2 * k], sizeof dy);
-        const Float2 value = __builtin_convertvector(at0 + dx * ox + dy * oy, Float2);
-        __builtin_memcpy(&v[2 * k], &value, sizeof value);
-    }
-    row.q = v[kQ], row.uq = v[kU], row.vq = v[kV], row.z = v[kZ];
-    row.fq = s.fog ? v[kFog] : 0.0f;
+    const Float2 qu = PairAt(p, 0, ox, oy), vz = PairAt(p, 1, ox, oy);
+    row.q = qu[0], row.uq = qu[1], row.vq = vz[0], row.z = vz[1];
+    const Float2 fogR = pairs > 2 ? PairAt(p, 2, ox, oy) : Float2{0.0f, 0.0f};
+    row.fq = s.fog ? fogR[0] : 0.0f;
     if (s.flatColor) {  // the planes are constant: the same values without the arithmetic
         row.r = static_cast<float>(p.at0[kR]), row.g = static_cast<float>(p.at0[kG]);
         row.b = static_cast<float>(p.at0[kB]), row.a = static_cast<float>(p.at0[kA]);
-    } else {
-        row.r = v[kR], row.g = v[kG], row.b = v[kB], row.a = v[kA];
+        return;
     }
+    const Float2 gb = PairAt(p, 3, ox, oy), a = PairAt(p, 4, ox, oy);
+    row.r = fogR[1], row.g = gb[0], row.b = gb[1], row.a = a[0];
 }
 
 // The first row at or after py that the context may write, and the end of its block (no end
@@ -223,6 +227,105 @@ int64_t FirstOwnedRow(const RasterContext& ctx, int64_t py, int64_t& blockEnd) {
     return owned == block ? py : owned * ctx.blockRows;
 }
 
+// The rows of a triangle go to the span loops in small batches, which lets the vector loops
+// work on two rows at once.
+class RowEmitter {
+public:
+    RowEmitter(RasterContext& ctx, const Planes& planes, SpanFunction span, uint64_t& pixels)
+        : s_(ctx.setup), planes_(planes), target_(*ctx.target), span_(span), pixels_(pixels),
+          pairs_(StartPairs(ctx.setup)) {}
+    ~RowEmitter() {
+        if (batched_) span_(s_, rows_, batched_);
+    }
+    void Emit(int64_t py, int64_t lo, int64_t hi) {
+        SpanRow& row = rows_[batched_++];
+        StartRow(s_, planes_, pairs_, lo, py, row);
+        const size_t offset = static_cast<size_t>(py) * target_.width + static_cast<size_t>(lo);
+        row.color = target_.color.data() + offset;
+        row.depth = target_.depth.data() + offset;
+        row.count = static_cast<int>(hi - lo + 1);
+        pixels_ += static_cast<uint64_t>(row.count);
+        if (batched_ == kRowBatch) {
+            span_(s_, rows_, batched_);
+            batched_ = 0;
+        }
+    }
+
+private:
+    static constexpr int kRowBatch = 8;
+    const SpanSetup& s_;
+    const Planes& planes_;
+    RenderTarget& target_;
+    SpanFunction span_;
+    uint64_t& pixels_;
+    int pairs_;
+    SpanRow rows_[kRowBatch];
+    int batched_ = 0;
+};
+
+// The triangle's edges and their walks, which bound each row's span. A row outside an edge's
+// height meets the triangle only inside the wedge of the other two edges, strictly on the inner
+// side of this one: the edge cannot narrow the span there. So the rows fall into stretches
+// between the edges' first and last rows, and along a stretch the same edges bound every row:
+// most often one left and one right edge, which is the short loop below.
+class EdgeSet {
+public:
+    EdgeSet(const SnappedTriangle& t, int64_t xMin, int64_t xMax)
+        : edges_{MakeEdge(t.X[0], t.Y[0], t.X[1], t.Y[1]), MakeEdge(t.X[1], t.Y[1], t.X[2], t.Y[2]),
+                 MakeEdge(t.X[2], t.Y[2], t.X[0], t.Y[0])},
+          walks_{MakeWalk(edges_[0]), MakeWalk(edges_[1]), MakeWalk(edges_[2])}, xMin_(xMin), xMax_(xMax) {}
+
+    // The first row after py at which an edge begins or ends.
+    int64_t NextChange(int64_t py) const {
+        int64_t next = INT64_MAX;
+        for (const Edge& e : edges_) {
+            if (e.rowFirst > py) next = std::min(next, e.rowFirst);
+            if (e.rowLast + 1 > py) next = std::min(next, e.rowLast + 1);
+        }
+        return next;
+    }
+
+    // Emits rows [py, end) of one stretch; the walks of the edges it uses are settled at py
+    // unless they were stepped there.
+    void Rows(int64_t py, int64_t end, RowEmitter& out) {
+        int left[3], right[3], flat[3], nl = 0, nr = 0, nf = 0;
+        for (int i = 0; i < 3; ++i) {
+            const Edge& e = edges_[i];
+            if (py < e.rowFirst || py > e.rowLast) continue;
+            if (e.a == 0) {
+                flat[nf++] = i;
+                continue;
+            }
+            (e.a > 0 ? left[nl++] : right[nr++]) = i;
+            if (walkRow_[i] != py) StartWalk(e, walks_[i], py);
+            walkRow_[i] = end;
+        }
+        if (nl == 1 && nr == 1 && nf == 0) {
+            EdgeWalk &l = walks_[left[0]], &r = walks_[right[0]];
+            for (; py < end; ++py) {
+                const int64_t lo = std::max(xMin_, -l.f), hi = std::min(xMax_, r.f);
+                StepWalk(l), StepWalk(r);
+                if (lo <= hi) out.Emit(py, lo, hi);
+            }
+            return;
+        }
+        for (; py < end; ++py) {
+            int64_t lo = xMin_, hi = xMax_;
+            for (int k = 0; k < nl; ++k) lo = std::max(lo, -walks_[left[k]].f), StepWalk(walks_[left[k]]);
+            for (int k = 0; k < nr; ++k) hi = std::min(hi, walks_[right[k]].f), StepWalk(walks_[right[k]]);
+            for (int k = 0; k < nf; ++k)
+                if (!FlatEdgeAdmits(edges_[flat[k]], py)) hi = lo - 1;
+            if (lo <= hi) out.Emit(py, lo, hi);
+        }
+    }
+
+private:
+    Edge edges_[3];
+    EdgeWalk walks_[3];
+    int64_t walkRow_[3] = {INT64_MIN, INT64_MIN, INT64_MIN};  // the row each walk is settled at
+    int64_t xMin_, xMax_;
+};
+
 }  // namespace
 
 void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
@@ -230,61 +333,24 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     if (!SnapAndOrient(ctx.cullMode, v0, v1, v2, t)) return;
     int64_t xMin, xMax, yMin, yMax;
     if (!PixelBounds(ctx, t, xMin, xMax, yMin, yMax)) return;
-    const Edge edges[3] = {MakeEdge(t.X[0], t.Y[0], t.X[1], t.Y[1]), MakeEdge(t.X[1], t.Y[1], t.X[2], t.Y[2]),
-                           MakeEdge(t.X[2], t.Y[2], t.X[0], t.Y[0])};
+    EdgeSet edges(t, xMin, xMax);
     const Planes planes = SetupPlanes(t, ctx.perspective);
-    SpanSetup& s = ctx.setup;
-    SetGradients(s, planes);
-    const int pairs = StartPairs(s);
+    SetGradients(ctx.setup, planes);
     SpanLevel level;
-    SpanFunction span = SelectFastSpan(s, ctx.spanLevel, &level);
+    SpanFunction span = SelectFastSpan(ctx.setup, ctx.spanLevel, &level);
     if (!span) span = PlainSpans;
-    uint64_t& pixels = ctx.pixels[static_cast<int>(level)];
-
-    RenderTarget& target = *ctx.target;
-    // Rows go to the span loops in small batches, which lets the vector loops work on two rows
-    // at once.
-    constexpr int kRowBatch = 8;
-    SpanRow rows[kRowBatch];
-    int batched = 0;
-    EdgeWalk walks[3] = {MakeWalk(edges[0]), MakeWalk(edges[1]), MakeWalk(edges[2])};
-    int64_t blockEnd;
-    int64_t py = FirstOwnedRow(ctx, yMin, blockEnd);
-    // The walks start afresh wherever a run of rows begins: here, and after a skip.
-    for (int i = 0; i < 3; ++i) StartWalk(edges[i], walks[i], py);
-    for (; py <= yMax; ++py) {
-        if (py == blockEnd) {  // skip the other threads' blocks
-            py += (ctx.blockStride - 1) * static_cast<int64_t>(ctx.blockRows);
-            blockEnd = py + ctx.blockRows;
-            if (py > yMax) break;
-            for (int i = 0; i < 3; ++i) StartWalk(edges[i], walks[i], py);
-        }
-        int64_t lo = xMin, hi = xMax;
-        // A row outside an edge's height meets the triangle only inside the wedge of the other
-        // two edges, strictly on the inner side of this one: the edge cannot narrow the span.
-        for (int i = 0; i < 3; ++i) {
-            const Edge& e = edges[i];
-            if (py >= e.rowFirst && py <= e.rowLast) {
-                if (e.a > 0) lo = std::max(lo, -walks[i].f);
-                else if (e.a < 0) hi = std::min(hi, walks[i].f);
-                else if (!FlatEdgeAdmits(e, py)) hi = lo - 1;
-            }
-            StepWalk(walks[i]);
-        }
-        if (lo > hi) continue;
-        SpanRow& row = rows[batched++];
-        StartRow(s, planes, pairs, lo, py, row);
-        const size_t offset = static_cast<size_t>(py) * target.width + static_cast<size_t>(lo);
-        row.color = target.color.data() + offset;
-        row.depth = target.depth.data() + offset;
-        row.count = static_cast<int>(hi - lo + 1);
-        pixels += static_cast<uint64_t>(row.count);
-        if (batched == kRowBatch) {
-            span(s, rows, batched);
-            batched = 0;
+    RowEmitter out(ctx, planes, span, ctx.pixels[static_cast<int>(level)]);
+    // Runs of rows this context may write (the blocks of its lane), each cut into stretches.
+    for (int64_t py = yMin; py <= yMax;) {
+        int64_t blockEnd;
+        py = FirstOwnedRow(ctx, py, blockEnd);
+        const int64_t runEnd = std::min(blockEnd, yMax + 1);
+        while (py < runEnd) {
+            const int64_t end = std::min(runEnd, edges.NextChange(py));
+            edges.Rows(py, end, out);
+            py = end;
         }
     }
-    if (batched) span(s, rows, batched);
 }
 
 }  // namespace cm
