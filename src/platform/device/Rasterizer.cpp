@@ -333,6 +333,8 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     if (!SnapAndOrient(ctx.cullMode, v0, v1, v2, t)) return;
     int64_t xMin, xMax, yMin, yMax;
     if (!PixelBounds(ctx, t, xMin, xMax, yMin, yMax)) return;
+    int64_t blockEnd;
+    if (FirstOwnedRow(ctx, yMin, blockEnd) > yMax) return;  // none of its rows is this context's
     EdgeSet edges(t, xMin, xMax);
     const Planes planes = SetupPlanes(t, ctx.perspective);
     SetGradients(ctx.setup, planes);
@@ -342,7 +344,6 @@ void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterV
     RowEmitter out(ctx, planes, span, ctx.pixels[static_cast<int>(level)]);
     // Runs of rows this context may write (the blocks of its lane), each cut into stretches.
     for (int64_t py = yMin; py <= yMax;) {
-        int64_t blockEnd;
         py = FirstOwnedRow(ctx, py, blockEnd);
         const int64_t runEnd = std::min(blockEnd, yMax + 1);
         while (py < runEnd) {
