@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace cm::test {
 namespace {
@@ -34,6 +35,22 @@ void Apply(Device* d, const Combination& c, TextureSurface* texture) {
     d->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
     d->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
     UsePerspective(d, 100);
+}
+
+// Screen-aligned quads (one rhw at every corner, v changing down a quad only), whose texel rows
+// the widest loops work out once per row: one with a texel row per pixel row on the texels'
+// centres (the lower row's weight is zero, for the 32 texels high texture), one between them.
+std::vector<TLVertex> AlignedQuads(bool gouraud) {
+    const uint32_t c0 = 0xFFC0A080u, c1 = gouraud ? 0xFF4080F0u : c0;
+    std::vector<TLVertex> v;
+    auto quad = [&](float x0, float y0, float x1, float y1, float u0, float u1, float v0, float v1, float rhw) {
+        const TLVertex a = TL(x0, y0, c0, u0, v0, 0.2f, rhw), b = TL(x1, y0, c1, u1, v0, 0.6f, rhw);
+        const TLVertex c = TL(x1, y1, c0, u1, v1, 0.6f, rhw), d = TL(x0, y1, c1, u0, v1, 0.2f, rhw);
+        v.insert(v.end(), {a, b, c, a, c, d});
+    };
+    quad(20, 100, 300, 140, -0.3f, 2.7f, 0.5f / 32, 40.5f / 32, 1.0f);
+    quad(330, 200, 620, 330, 0.1f, -1.4f, 0.13f, 1.9f, 0.5f);
+    return v;
 }
 
 TEST(SpanPathTest, VectorLoopsGiveThePixelsOfThePlainLoop) {
@@ -65,6 +82,7 @@ TEST(SpanPathTest, VectorLoopsGiveThePixelsOfThePlainLoop) {
             t->Clear(0xFF203040u);
             t->Draw(D3DPT_TRIANGLELIST, triangles.screen);
             t->Draw(D3DPT_TRIANGLELIST, triangles.world);
+            t->Draw(D3DPT_TRIANGLELIST, AlignedQuads(c.gouraud));
             t->device->SetTexture(0, nullptr);
         }
         ASSERT_TRUE(plain.Target().color == avx2.Target().color && plain.Target().depth == avx2.Target().depth)
