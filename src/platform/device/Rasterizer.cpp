@@ -328,6 +328,11 @@ private:
 
 }  // namespace
 
+bool TriangleCanDraw(uint32_t cullMode, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
+    SnappedTriangle t;
+    return SnapAndOrient(cullMode, v0, v1, v2, t);
+}
+
 void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
     SnappedTriangle t;
     if (!SnapAndOrient(ctx.cullMode, v0, v1, v2, t)) return;
