@@ -153,20 +153,36 @@ struct Halves {
     return _mm256_srli_epi16(BlendSum(Raise(top), t, b, wy), 8);
 }
 
-[[gnu::always_inline]] inline Halves Bilinear(const SpanSetup& s, __m256 u, __m256 v) {
-    __m256i x0, x1, wx, y0, y1, wy;
-    BilinearAxis(u, s.texWidth, x0, x1, wx);
+// The texel rows a row of pixels samples, and their blend weight, spread to every channel.
+struct TexelRows {
+    __m256i row0, row1;  // first texels of the two rows
+    Halves wy;
+    bool upperOnly;  // the weight is zero in every pixel: the lower row does not count
+};
+
+[[gnu::always_inline]] inline TexelRows RowsAt(const SpanSetup& s, __m256 v) {
+    __m256i y0, y1, wy;
     BilinearAxis(v, s.texHeight, y0, y1, wy);
-    const __m256i row0 = RowStart(y0, s.texWidth), row1 = RowStart(y1, s.texWidth);
+    return {RowStart(y0, s.texWidth), RowStart(y1, s.texWidth), Spread(wy), _mm256_testz_si256(wy, wy) != 0};
+}
+
+[[gnu::always_inline]] inline Halves Bilinear(const SpanSetup& s, __m256 u, const TexelRows& rows) {
+    __m256i x0, x1, wx;
+    BilinearAxis(u, s.texWidth, x0, x1, wx);
     const __m256i seam = _mm256_cmpeq_epi32(x1, _mm256_setzero_si256());  // x0 is the last column
-    __m256i c00, c10, c01, c11;
-    TexelPairs(s.texels, _mm256_add_epi32(row0, x0), seam, row0, c00, c10);
-    TexelPairs(s.texels, _mm256_add_epi32(row1, x0), seam, row1, c01, c11);
-    const Halves wxs = Spread(wx), wys = Spread(wy);
-    const Halves p00 = Unpack(c00), p10 = Unpack(c10), p01 = Unpack(c01), p11 = Unpack(c11);
-    const Halves r00 = UnpackRaised(c00), r01 = UnpackRaised(c01);
-    return {BilinearHalf(p00.lo, p10.lo, p01.lo, p11.lo, r00.lo, r01.lo, wxs.lo, wys.lo),
-            BilinearHalf(p00.hi, p10.hi, p01.hi, p11.hi, r00.hi, r01.hi, wxs.hi, wys.hi)};
+    const Halves wxs = Spread(wx);
+    __m256i c00, c10;
+    TexelPairs(s.texels, _mm256_add_epi32(rows.row0, x0), seam, rows.row0, c00, c10);
+    const Halves p00 = Unpack(c00), p10 = Unpack(c10), r00 = UnpackRaised(c00);
+    if (rows.upperOnly) {  // (top (256 - 0) + bottom 0 + 128) >> 8 of the rows' blend is top
+        return {_mm256_srli_epi16(BlendSum(r00.lo, p00.lo, p10.lo, wxs.lo), 8),
+                _mm256_srli_epi16(BlendSum(r00.hi, p00.hi, p10.hi, wxs.hi), 8)};
+    }
+    __m256i c01, c11;
+    TexelPairs(s.texels, _mm256_add_epi32(rows.row1, x0), seam, rows.row1, c01, c11);
+    const Halves p01 = Unpack(c01), p11 = Unpack(c11), r01 = UnpackRaised(c01);
+    return {BilinearHalf(p00.lo, p10.lo, p01.lo, p11.lo, r00.lo, r01.lo, wxs.lo, rows.wy.lo),
+            BilinearHalf(p00.hi, p10.hi, p01.hi, p11.hi, r00.hi, r01.hi, wxs.hi, rows.wy.hi)};
 }
 
 [[gnu::always_inline]] inline __m256i ColorBytes(__m256 value) {
@@ -181,17 +197,31 @@ struct Halves {
     return static_cast<uint32_t>(value + 0.5f);
 }
 
-// What a row's blocks share: its flat colour, and whether that is white. Modulating by white
-// changes nothing (t * 255 / 255 rounds back to t), so a white flat colour skips the multiply.
+// What a row's blocks share: 1 / q where it is constant, its flat colour, and whether that is
+// white. Modulating by white changes nothing (t * 255 / 255 rounds back to t), so a white flat
+// colour skips the multiply.
 struct RowConstants {
+    __m256 w;  // 1 / q, when it is the same all along the row
+    bool constantW;
+    TexelRows rows;  // for bilinear filtering where v is the same all along the row
     __m256i flatDiffuse;
     Halves diffuse;  // the flat colour with alpha 255, as 16-bit channels
     bool white;
 };
 
-template <bool kFlat>
-[[gnu::always_inline]] inline RowConstants Prepare(const SpanRow& row) {
+template <bool kFlat, bool kAligned>
+[[gnu::always_inline]] inline RowConstants Prepare(const SpanSetup& s, const SpanRow& row) {
     RowConstants rc{};
+    // q + i dq is the row's q in every pixel when dq is zero (the product is a zero of dq's
+    // sign), so w is one division per row instead of one per block.
+    rc.constantW = s.dq == 0.0f;
+    if (rc.constantW) rc.w = _mm256_set1_ps(1.0f / (row.q + 0.0f * s.dq));
+    // So is v in triangles where dvq is zero too (screen-aligned quads): its texel rows are
+    // worked out once per row.
+    if constexpr (kAligned) {
+        const __m256 fi = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+        rc.rows = RowsAt(s, _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), rc.w));
+    }
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
@@ -221,7 +251,7 @@ template <bool kFlat>
 }
 
 // Pixels i .. i + 7 of a row.
-template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned>
 [[gnu::always_inline]] inline void Block(const SpanSetup& s, const SpanRow& row, int i, const RowConstants& rc) {
     const __m256 iota = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i iotaI = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -236,7 +266,7 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
         mask = _mm256_and_si256(mask, _mm256_castps_si256(_mm256_cmp_ps(z, stored, _CMP_LE_OQ)));
         if (_mm256_testz_si256(mask, mask)) return;
     }
-    const __m256 w = _mm256_div_ps(_mm256_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+    const __m256 w = rc.constantW ? rc.w : _mm256_div_ps(_mm256_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
 
     __m256i diffuse;
     if constexpr (kFlat) {
@@ -255,16 +285,17 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
         c = kFog ? Pack(Fog(s, row, fi, w, Unpack(diffuse))) : diffuse;
     } else {
         const __m256 u = _mm256_mul_ps(Interpolate(row.uq, s.duq, fi), w);
-        const __m256 v = _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
         Halves t{};
         if constexpr (kTex == TexMode::Point) {
+            const __m256 v = _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
             const __m256i index =
                 _mm256_add_epi32(RowStart(PointIndex(v, s.texHeight), s.texWidth), PointIndex(u, s.texWidth));
             const __m256i texel = _mm256_i32gather_epi32(reinterpret_cast<const int*>(s.texels), index, 4);
             if (!kFog && rc.white) c = texel;
             else t = Unpack(texel);
         } else {
-            t = Bilinear(s, u, v);
+            if constexpr (kAligned) t = Bilinear(s, u, rc.rows);
+            else t = Bilinear(s, u, RowsAt(s, _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), w)));
         }
         // The channels stay 16-bit through modulation and fog, packed once at the end.
         if (kTex == TexMode::Bilinear || kFog || !rc.white) {
@@ -287,16 +318,17 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
     _mm256_maskstore_epi32(reinterpret_cast<int*>(color), mask, c);
 }
 
-template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat>
+// kAligned: bilinear filtering in a triangle where q and vq do not change along x.
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned = false>
 void Avx2Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
-    auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat>;
+    auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned>;
     int r = 0;
     // Two rows side by side: their blocks are independent, so the long latencies of one (texel
     // loads, the divide) overlap with the other's work.
     for (; r + 1 < rowCount; r += 2) {
         const SpanRow& a = rows[r];
         const SpanRow& b = rows[r + 1];
-        const RowConstants ca = Prepare<kFlat>(a), cb = Prepare<kFlat>(b);
+        const RowConstants ca = Prepare<kFlat, kAligned>(s, a), cb = Prepare<kFlat, kAligned>(s, b);
         const int both = a.count < b.count ? a.count : b.count;
         int i = 0;
         for (; i < both; i += 8) {
@@ -307,7 +339,7 @@ void Avx2Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
         for (int j = i; j < b.count; j += 8) block(s, b, j, cb);
     }
     if (r < rowCount) {
-        const RowConstants c = Prepare<kFlat>(rows[r]);
+        const RowConstants c = Prepare<kFlat, kAligned>(s, rows[r]);
         for (int i = 0; i < rows[r].count; i += 8) block(s, rows[r], i, c);
     }
 }
@@ -322,9 +354,23 @@ constexpr SpanFunction Entry() {
     else return &Avx2Spans<tex, blend, fog, zTest, zWrite, flat>;
 }
 
+// The bilinear loops for screen-aligned triangles, indexed as the lower part of the table.
+template <int kIndex>
+constexpr SpanFunction AlignedEntry() {
+    constexpr bool flat = kIndex & 1, zWrite = (kIndex >> 1) & 1, zTest = (kIndex >> 2) & 1, fog = (kIndex >> 3) & 1;
+    constexpr BlendMode blend = static_cast<BlendMode>((kIndex >> 4) & 1);
+    if constexpr (zWrite && !zTest) return nullptr;
+    else return &Avx2Spans<TexMode::Bilinear, blend, fog, zTest, zWrite, flat, true>;
+}
+
 template <int... kI>
 constexpr auto MakeTable(std::integer_sequence<int, kI...>) {
     return std::array<SpanFunction, sizeof...(kI)>{Entry<kI>()...};
+}
+
+template <int... kI>
+constexpr auto MakeAlignedTable(std::integer_sequence<int, kI...>) {
+    return std::array<SpanFunction, sizeof...(kI)>{AlignedEntry<kI>()...};
 }
 
 }  // namespace
@@ -338,8 +384,12 @@ constexpr auto MakeTable(std::integer_sequence<int, kI...>) {
 SpanFunction SelectAvx2Span(const SpanSetup& s) {
     static const bool hasAvx2 = __builtin_cpu_supports("avx2");
     static constexpr auto table = MakeTable(std::make_integer_sequence<int, kSpanVariants>{});
+    static constexpr auto aligned = MakeAlignedTable(std::make_integer_sequence<int, kSpanVariants / 3>{});
     if (!hasAvx2 || !FastSpanCovers(s)) return nullptr;
-    return table[SpanVariant(s.tex, s.blend, s.fog, s.zTest, s.zWrite, s.flatColor)];
+    const int variant = SpanVariant(s.tex, s.blend, s.fog, s.zTest, s.zWrite, s.flatColor);
+    if (s.tex == TexMode::Bilinear && s.dq == 0.0f && s.dvq == 0.0f)
+        return aligned[variant - SpanVariant(TexMode::Bilinear, BlendMode::Opaque, false, false, false, false)];
+    return table[variant];
 }
 
 #else
