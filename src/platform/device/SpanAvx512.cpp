@@ -1,6 +1,7 @@
 // The AVX-512 span loops: sixteen pixels at a time, the same specialisations and the same
 // arithmetic as the AVX2 loops (SpanAvx2.cpp), with mask registers for the span's tail and the
-// depth test. Chosen when the processor has AVX-512 F, BW, VL and DQ.
+// depth test; the short ends of two rows share a block. Chosen when the processor has AVX-512
+// F, BW, VL and DQ.
 #include "platform/device/D3DTypes.h"
 #include "platform/device/Span.h"
 #include "platform/device/SpanVariants.h"
@@ -35,8 +36,11 @@ namespace cm {
 
 namespace {
 
+[[gnu::always_inline]] inline __m512 Interpolate(__m512 rowValue, float gradient, __m512 fi) {
+    return _mm512_add_ps(rowValue, _mm512_mul_ps(fi, _mm512_set1_ps(gradient)));
+}
 [[gnu::always_inline]] inline __m512 Interpolate(float rowValue, float gradient, __m512 fi) {
-    return _mm512_add_ps(_mm512_set1_ps(rowValue), _mm512_mul_ps(fi, _mm512_set1_ps(gradient)));
+    return Interpolate(_mm512_set1_ps(rowValue), gradient, fi);
 }
 
 // u - floor(u), unchecked.
@@ -239,8 +243,8 @@ template <bool kFlat, bool kAligned>
     return Div255(_mm512_add_epi16(base, _mm512_mullo_epi16(_mm512_sub_epi16(c, fog), _mm512_or_si512(f, alpha255))));
 }
 
-[[gnu::always_inline]] inline Halves Fog(const SpanSetup& s, const SpanRow& row, __m512 fi, __m512 w, Halves c) {
-    __m512 f = _mm512_mul_ps(Interpolate(row.fq, s.dfq, fi), w);
+[[gnu::always_inline]] inline Halves Fog(const SpanSetup& s, __m512 fq, __m512 fi, __m512 w, Halves c) {
+    __m512 f = _mm512_mul_ps(Interpolate(fq, s.dfq, fi), w);
     f = _mm512_min_ps(_mm512_max_ps(f, _mm512_setzero_ps()), _mm512_set1_ps(1.0f));
     const __m512i f8 =
         _mm512_cvttps_epi32(_mm512_add_ps(_mm512_mul_ps(f, _mm512_set1_ps(255.0f)), _mm512_set1_ps(0.5f)));
@@ -249,43 +253,128 @@ template <bool kFlat, bool kAligned>
     return {FogHalf(c.lo, fog.lo, f16.lo), FogHalf(c.hi, fog.hi, f16.hi)};
 }
 
-// Pixels i .. i + 15 of a row.
-template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned>
-[[gnu::always_inline]] inline void Block(const SpanSetup& s, const SpanRow& row, int i, const RowConstants& rc) {
-    const __m512 iota = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const int left = row.count - i;
-    __mmask16 mask = left >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << left) - 1);
-    const __m512 fi = _mm512_add_ps(_mm512_set1_ps(static_cast<float>(i)), iota);
-    float* depth = row.depth + i;
-    uint32_t* color = row.color + i;
-    const __m512 z = Interpolate(row.z, s.dz, fi);
+// The pixels of a block: sixteen of one row from i on, or (merged) up to eight at the end of
+// one row in lanes 0-7 and up to eight at the end of another in lanes 8-15. Every lane's
+// values come from its own row and pixel index alone, so merging changes no pixel.
+struct Pixels {
+    const SpanRow* lo;  // lanes 0-7, and 8-15 unless merged
+    const SpanRow* hi;  // lanes 8-15 when merged
+    int iLo, iHi;       // the pixel index of lane 0 in lo's row, and of lane 8 in hi's
+};
+
+template <bool kMerged>
+[[gnu::always_inline]] inline __m512 RowValue(const Pixels& p, float SpanRow::*field) {
+    if constexpr (kMerged) return _mm512_mask_blend_ps(0xFF00, _mm512_set1_ps(p.lo->*field), _mm512_set1_ps(p.hi->*field));
+    else return _mm512_set1_ps(p.lo->*field);
+}
+
+// Each lane's pixel index in its row, as a float.
+template <bool kMerged>
+[[gnu::always_inline]] inline __m512 PixelIndex(const Pixels& p) {
+    if constexpr (kMerged) {
+        const __m512 iota8 = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3, 4, 5, 6, 7);
+        const __m512 first = _mm512_mask_blend_ps(0xFF00, _mm512_set1_ps(static_cast<float>(p.iLo)),
+                                                  _mm512_set1_ps(static_cast<float>(p.iHi)));
+        return _mm512_add_ps(first, iota8);
+    } else {
+        const __m512 iota = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        return _mm512_add_ps(_mm512_set1_ps(static_cast<float>(p.iLo)), iota);
+    }
+}
+
+[[gnu::always_inline]] inline __mmask16 FirstLanes(int n) {
+    return n >= 16 ? static_cast<__mmask16>(0xFFFF) : static_cast<__mmask16>((1u << n) - 1);
+}
+
+template <bool kMerged>
+[[gnu::always_inline]] inline __mmask16 PixelMask(const Pixels& p) {
+    if constexpr (kMerged) return static_cast<__mmask16>(FirstLanes(p.lo->count - p.iLo) | FirstLanes(p.hi->count - p.iHi) << 8);
+    else return FirstLanes(p.lo->count - p.iLo);
+}
+
+// The depth and colour buffers under the lanes; lanes outside mask are neither read nor written.
+template <bool kMerged>
+[[gnu::always_inline]] inline __m512 LoadDepth(const Pixels& p, __mmask16 mask) {
+    if constexpr (kMerged)
+        return _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_maskz_loadu_ps(static_cast<__mmask8>(mask), p.lo->depth + p.iLo)),
+                                  _mm256_maskz_loadu_ps(static_cast<__mmask8>(mask >> 8), p.hi->depth + p.iHi), 1);
+    else return _mm512_maskz_loadu_ps(mask, p.lo->depth + p.iLo);
+}
+template <bool kMerged>
+[[gnu::always_inline]] inline void StoreDepth(const Pixels& p, __mmask16 mask, __m512 z) {
+    if constexpr (kMerged) {
+        _mm256_mask_storeu_ps(p.lo->depth + p.iLo, static_cast<__mmask8>(mask), _mm512_castps512_ps256(z));
+        _mm256_mask_storeu_ps(p.hi->depth + p.iHi, static_cast<__mmask8>(mask >> 8), _mm512_extractf32x8_ps(z, 1));
+    } else {
+        _mm512_mask_storeu_ps(p.lo->depth + p.iLo, mask, z);
+    }
+}
+template <bool kMerged>
+[[gnu::always_inline]] inline __m512i LoadColor(const Pixels& p, __mmask16 mask) {
+    if constexpr (kMerged)
+        return _mm512_inserti32x8(
+            _mm512_castsi256_si512(_mm256_maskz_loadu_epi32(static_cast<__mmask8>(mask), p.lo->color + p.iLo)),
+            _mm256_maskz_loadu_epi32(static_cast<__mmask8>(mask >> 8), p.hi->color + p.iHi), 1);
+    else return _mm512_maskz_loadu_epi32(mask, p.lo->color + p.iLo);
+}
+template <bool kMerged>
+[[gnu::always_inline]] inline void StoreColor(const Pixels& p, __mmask16 mask, __m512i c) {
+    if constexpr (kMerged) {
+        _mm256_mask_storeu_epi32(p.lo->color + p.iLo, static_cast<__mmask8>(mask), _mm512_castsi512_si256(c));
+        _mm256_mask_storeu_epi32(p.hi->color + p.iHi, static_cast<__mmask8>(mask >> 8), _mm512_extracti32x8_epi32(c, 1));
+    } else {
+        _mm512_mask_storeu_epi32(p.lo->color + p.iLo, mask, c);
+    }
+}
+
+// The constants of a merged block: lanes 0-7 from a's, 8-15 from b's. The flat colour is the
+// triangle's, the same in both.
+[[gnu::always_inline]] inline RowConstants Merge(const RowConstants& a, const RowConstants& b) {
+    RowConstants m = a;
+    m.w = _mm512_mask_blend_ps(0xFF00, a.w, b.w);
+    m.rows.row0 = _mm512_mask_blend_epi32(0xFF00, a.rows.row0, b.rows.row0);
+    m.rows.row1 = _mm512_mask_blend_epi32(0xFF00, a.rows.row1, b.rows.row1);
+    // Halves keep pixels 0-7 in their lower 256 bits.
+    m.rows.wy = {_mm512_mask_blend_epi64(0xF0, a.rows.wy.lo, b.rows.wy.lo),
+                 _mm512_mask_blend_epi64(0xF0, a.rows.wy.hi, b.rows.wy.hi)};
+    m.rows.upperOnly = a.rows.upperOnly && b.rows.upperOnly;
+    return m;
+}
+
+// The pixels of a block.
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned,
+          bool kMerged>
+[[gnu::always_inline]] inline void Block(const SpanSetup& s, const Pixels& p, const RowConstants& rc) {
+    __mmask16 mask = PixelMask<kMerged>(p);
+    const __m512 fi = PixelIndex<kMerged>(p);
+    const auto row = [&](float SpanRow::*field) { return RowValue<kMerged>(p, field); };
+    const __m512 z = Interpolate(row(&SpanRow::z), s.dz, fi);
     if constexpr (kZTest) {
-        const __m512 stored = _mm512_maskz_loadu_ps(mask, depth);
-        mask &= _mm512_cmp_ps_mask(z, stored, _CMP_LE_OQ);
+        mask &= _mm512_cmp_ps_mask(z, LoadDepth<kMerged>(p, mask), _CMP_LE_OQ);
         if (!mask) return;
     }
-    const __m512 w = rc.constantW ? rc.w : _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row.q, s.dq, fi));
+    const __m512 w = rc.constantW ? rc.w : _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row(&SpanRow::q), s.dq, fi));
 
     __m512i diffuse;
     if constexpr (kFlat) {
         diffuse = rc.flatDiffuse;
     } else {
-        const __m512i a = ColorBytes(Interpolate(row.a, s.da, fi));
-        const __m512i r = ColorBytes(Interpolate(row.r, s.dr, fi));
-        const __m512i g = ColorBytes(Interpolate(row.g, s.dg, fi));
-        const __m512i b = ColorBytes(Interpolate(row.b, s.db, fi));
+        const __m512i a = ColorBytes(Interpolate(row(&SpanRow::a), s.da, fi));
+        const __m512i r = ColorBytes(Interpolate(row(&SpanRow::r), s.dr, fi));
+        const __m512i g = ColorBytes(Interpolate(row(&SpanRow::g), s.dg, fi));
+        const __m512i b = ColorBytes(Interpolate(row(&SpanRow::b), s.db, fi));
         diffuse = _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi32(a, 24), _mm512_slli_epi32(r, 16)),
                                   _mm512_or_si512(_mm512_slli_epi32(g, 8), b));
     }
 
     __m512i c;
     if constexpr (kTex == TexMode::None) {
-        c = kFog ? Pack(Fog(s, row, fi, w, Unpack(diffuse))) : diffuse;
+        c = kFog ? Pack(Fog(s, row(&SpanRow::fq), fi, w, Unpack(diffuse))) : diffuse;
     } else {
-        const __m512 u = _mm512_mul_ps(Interpolate(row.uq, s.duq, fi), w);
+        const __m512 u = _mm512_mul_ps(Interpolate(row(&SpanRow::uq), s.duq, fi), w);
         Halves t{};
         if constexpr (kTex == TexMode::Point) {
-            const __m512 v = _mm512_mul_ps(Interpolate(row.vq, s.dvq, fi), w);
+            const __m512 v = _mm512_mul_ps(Interpolate(row(&SpanRow::vq), s.dvq, fi), w);
             const __m512i index =
                 _mm512_add_epi32(RowStart(PointIndex(v, s.texHeight), s.texWidth), PointIndex(u, s.texWidth));
             const __m512i texel = _mm512_i32gather_epi32(index, s.texels, 4);
@@ -293,7 +382,7 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
             else t = Unpack(texel);
         } else {
             if constexpr (kAligned) t = Bilinear(s, u, rc.rows);
-            else t = Bilinear(s, u, RowsAt(s, _mm512_mul_ps(Interpolate(row.vq, s.dvq, fi), w)));
+            else t = Bilinear(s, u, RowsAt(s, _mm512_mul_ps(Interpolate(row(&SpanRow::vq), s.dvq, fi), w)));
         }
         if (kTex == TexMode::Bilinear || kFog || !rc.white) {
             // Alpha is the texel's: the diffuse alpha is taken as 255, by which the product is exact.
@@ -302,35 +391,51 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
             } else {
                 t = Mul16(t, Unpack(_mm512_or_si512(diffuse, _mm512_set1_epi32(static_cast<int>(0xFF000000u)))));
             }
-            if constexpr (kFog) t = Fog(s, row, fi, w, t);
+            if constexpr (kFog) t = Fog(s, row(&SpanRow::fq), fi, w, t);
             c = Pack(t);
         }
     }
 
-    if constexpr (kZWrite) _mm512_mask_storeu_ps(depth, mask, z);
-    if constexpr (kBlend == BlendMode::Add) c = _mm512_adds_epu8(c, _mm512_maskz_loadu_epi32(mask, color));
-    _mm512_mask_storeu_epi32(color, mask, c);
+    if constexpr (kZWrite) StoreDepth<kMerged>(p, mask, z);
+    if constexpr (kBlend == BlendMode::Add) c = _mm512_adds_epu8(c, LoadColor<kMerged>(p, mask));
+    StoreColor<kMerged>(p, mask, c);
 }
+
+// Pixels i .. i + 15 of a row.
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned>
+[[gnu::always_inline]] inline void RowBlock(const SpanSetup& s, const SpanRow& row, int i, const RowConstants& rc) {
+    Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned, false>(s, Pixels{&row, nullptr, i, 0}, rc);
+}
+
+// Pixels in the last block of a row: 1 to 16.
+inline int LastBlock(int count) { return count - ((count - 1) & ~15); }
 
 // kAligned: bilinear filtering in a triangle where q and vq do not change along x.
 template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned = false>
 void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
-    auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned>;
+    auto block = RowBlock<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned>;
     int r = 0;
     // Two rows side by side: their blocks are independent, so the long latencies of one (texel
-    // loads, the divide) overlap with the other's work.
+    // loads, the divide) overlap with the other's work. When both end in a block of eight
+    // pixels or fewer (most rows of small triangles), those two ends share one block.
     for (; r + 1 < rowCount; r += 2) {
         const SpanRow& a = rows[r];
         const SpanRow& b = rows[r + 1];
         const RowConstants ca = Prepare<kFlat, kAligned>(s, a), cb = Prepare<kFlat, kAligned>(s, b);
-        const int both = a.count < b.count ? a.count : b.count;
+        const bool merge = LastBlock(a.count) <= 8 && LastBlock(b.count) <= 8;
+        const int endA = merge ? a.count - LastBlock(a.count) : a.count;
+        const int endB = merge ? b.count - LastBlock(b.count) : b.count;
+        const int both = endA < endB ? endA : endB;
         int i = 0;
         for (; i < both; i += 16) {
             block(s, a, i, ca);
             block(s, b, i, cb);
         }
-        for (int j = i; j < a.count; j += 16) block(s, a, j, ca);
-        for (int j = i; j < b.count; j += 16) block(s, b, j, cb);
+        for (int j = i; j < endA; j += 16) block(s, a, j, ca);
+        for (int j = i; j < endB; j += 16) block(s, b, j, cb);
+        if (merge)
+            Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned, true>(s, Pixels{&a, &b, endA, endB},
+                                                                               Merge(ca, cb));
     }
     if (r < rowCount) {
         const RowConstants c = Prepare<kFlat, kAligned>(s, rows[r]);

@@ -37,19 +37,23 @@ void Apply(Device* d, const Combination& c, TextureSurface* texture) {
     UsePerspective(d, 100);
 }
 
-// Screen-aligned quads (one rhw at every corner, v changing down a quad only), whose texel rows
-// the widest loops work out once per row: one with a texel row per pixel row on the texels'
-// centres (the lower row's weight is zero, for the 32 texels high texture), one between them.
+// Screen-aligned quads (rhw and v changing down a quad only), whose texel rows the widest loops
+// work out once per row, and whose rows end in blocks of eight pixels, which pairs of rows
+// share: for the 32 texels high texture, one with a texel row per pixel row on the texels'
+// centres (the lower row's weight is zero in every row), one with half a texel row per pixel
+// row (zero in every other row), one with rhw changing from top to bottom.
 std::vector<TLVertex> AlignedQuads(bool gouraud) {
     const uint32_t c0 = 0xFFC0A080u, c1 = gouraud ? 0xFF4080F0u : c0;
     std::vector<TLVertex> v;
-    auto quad = [&](float x0, float y0, float x1, float y1, float u0, float u1, float v0, float v1, float rhw) {
-        const TLVertex a = TL(x0, y0, c0, u0, v0, 0.2f, rhw), b = TL(x1, y0, c1, u1, v0, 0.6f, rhw);
-        const TLVertex c = TL(x1, y1, c0, u1, v1, 0.6f, rhw), d = TL(x0, y1, c1, u0, v1, 0.2f, rhw);
+    auto quad = [&](float x0, float y0, float x1, float y1, float u0, float u1, float v0, float v1, float rhwTop,
+                    float rhwBottom) {
+        const TLVertex a = TL(x0, y0, c0, u0, v0, 0.2f, rhwTop), b = TL(x1, y0, c1, u1, v0, 0.6f, rhwTop);
+        const TLVertex c = TL(x1, y1, c0, u1, v1, 0.6f, rhwBottom), d = TL(x0, y1, c1, u0, v1, 0.2f, rhwBottom);
         v.insert(v.end(), {a, b, c, a, c, d});
     };
-    quad(20, 100, 300, 140, -0.3f, 2.7f, 0.5f / 32, 40.5f / 32, 1.0f);
-    quad(330, 200, 620, 330, 0.1f, -1.4f, 0.13f, 1.9f, 0.5f);
+    quad(20, 100, 300, 140, -0.3f, 2.7f, 0.5f / 32, 40.5f / 32, 1.0f, 1.0f);
+    quad(20, 160, 300, 200, 0.3f, 1.7f, 0.5f / 32, 20.5f / 32, 1.0f, 1.0f);
+    quad(330, 200, 620, 330, 0.1f, -1.4f, 0.13f, 1.9f, 1.0f, 0.25f);
     return v;
 }
 
