@@ -301,12 +301,15 @@ public:
             walkRow_[i] = end;
         }
         if (nl == 1 && nr == 1 && nf == 0) {
-            EdgeWalk &l = walks_[left[0]], &r = walks_[right[0]];
+            // Copies, which stay in registers across the rows' stores and the span calls.
+            EdgeWalk l = walks_[left[0]], r = walks_[right[0]];
+            const int64_t xMin = xMin_, xMax = xMax_;
             for (; py < end; ++py) {
-                const int64_t lo = std::max(xMin_, -l.f), hi = std::min(xMax_, r.f);
+                const int64_t lo = std::max(xMin, -l.f), hi = std::min(xMax, r.f);
                 StepWalk(l), StepWalk(r);
                 if (lo <= hi) out.Emit(py, lo, hi);
             }
+            walks_[left[0]] = l, walks_[right[0]] = r;
             return;
         }
         for (; py < end; ++py) {
