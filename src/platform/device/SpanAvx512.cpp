@@ -292,38 +292,25 @@ template <bool kMerged>
     else return FirstLanes(p.lo->count - p.iLo);
 }
 
-// The depth and colour buffers under the lanes; lanes outside mask are neither read nor written.
-template <bool kMerged>
-[[gnu::always_inline]] inline __m512 LoadDepth(const Pixels& p, __mmask16 mask) {
+// The 32-bit values of a buffer (depth or colour) under the lanes; lanes outside mask are
+// neither read nor written.
+template <bool kMerged, typename T>
+[[gnu::always_inline]] inline __m512i Load(const Pixels& p, T* SpanRow::*buffer, __mmask16 mask) {
+    const T* lo = p.lo->*buffer + p.iLo;
     if constexpr (kMerged)
-        return _mm512_insertf32x8(_mm512_castps256_ps512(_mm256_maskz_loadu_ps(static_cast<__mmask8>(mask), p.lo->depth + p.iLo)),
-                                  _mm256_maskz_loadu_ps(static_cast<__mmask8>(mask >> 8), p.hi->depth + p.iHi), 1);
-    else return _mm512_maskz_loadu_ps(mask, p.lo->depth + p.iLo);
+        return _mm512_inserti32x8(_mm512_castsi256_si512(_mm256_maskz_loadu_epi32(static_cast<__mmask8>(mask), lo)),
+                                  _mm256_maskz_loadu_epi32(static_cast<__mmask8>(mask >> 8), p.hi->*buffer + p.iHi), 1);
+    else return _mm512_maskz_loadu_epi32(mask, lo);
 }
-template <bool kMerged>
-[[gnu::always_inline]] inline void StoreDepth(const Pixels& p, __mmask16 mask, __m512 z) {
+template <bool kMerged, typename T>
+[[gnu::always_inline]] inline void Store(const Pixels& p, T* SpanRow::*buffer, __mmask16 mask, __m512i values) {
+    T* lo = p.lo->*buffer + p.iLo;
     if constexpr (kMerged) {
-        _mm256_mask_storeu_ps(p.lo->depth + p.iLo, static_cast<__mmask8>(mask), _mm512_castps512_ps256(z));
-        _mm256_mask_storeu_ps(p.hi->depth + p.iHi, static_cast<__mmask8>(mask >> 8), _mm512_extractf32x8_ps(z, 1));
+        _mm256_mask_storeu_epi32(lo, static_cast<__mmask8>(mask), _mm512_castsi512_si256(values));
+        _mm256_mask_storeu_epi32(p.hi->*buffer + p.iHi, static_cast<__mmask8>(mask >> 8),
+                                 _mm512_extracti32x8_epi32(values, 1));
     } else {
-        _mm512_mask_storeu_ps(p.lo->depth + p.iLo, mask, z);
-    }
-}
-template <bool kMerged>
-[[gnu::always_inline]] inline __m512i LoadColor(const Pixels& p, __mmask16 mask) {
-    if constexpr (kMerged)
-        return _mm512_inserti32x8(
-            _mm512_castsi256_si512(_mm256_maskz_loadu_epi32(static_cast<__mmask8>(mask), p.lo->color + p.iLo)),
-            _mm256_maskz_loadu_epi32(static_cast<__mmask8>(mask >> 8), p.hi->color + p.iHi), 1);
-    else return _mm512_maskz_loadu_epi32(mask, p.lo->color + p.iLo);
-}
-template <bool kMerged>
-[[gnu::always_inline]] inline void StoreColor(const Pixels& p, __mmask16 mask, __m512i c) {
-    if constexpr (kMerged) {
-        _mm256_mask_storeu_epi32(p.lo->color + p.iLo, static_cast<__mmask8>(mask), _mm512_castsi512_si256(c));
-        _mm256_mask_storeu_epi32(p.hi->color + p.iHi, static_cast<__mmask8>(mask >> 8), _mm512_extracti32x8_epi32(c, 1));
-    } else {
-        _mm512_mask_storeu_epi32(p.lo->color + p.iLo, mask, c);
+        _mm512_mask_storeu_epi32(lo, mask, values);
     }
 }
 
@@ -350,7 +337,7 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
     const auto row = [&](float SpanRow::*field) { return RowValue<kMerged>(p, field); };
     const __m512 z = Interpolate(row(&SpanRow::z), s.dz, fi);
     if constexpr (kZTest) {
-        mask &= _mm512_cmp_ps_mask(z, LoadDepth<kMerged>(p, mask), _CMP_LE_OQ);
+        mask &= _mm512_cmp_ps_mask(z, _mm512_castsi512_ps(Load<kMerged>(p, &SpanRow::depth, mask)), _CMP_LE_OQ);
         if (!mask) return;
     }
     const __m512 w = rc.constantW ? rc.w : _mm512_div_ps(_mm512_set1_ps(1.0f), Interpolate(row(&SpanRow::q), s.dq, fi));
@@ -396,9 +383,9 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
         }
     }
 
-    if constexpr (kZWrite) StoreDepth<kMerged>(p, mask, z);
-    if constexpr (kBlend == BlendMode::Add) c = _mm512_adds_epu8(c, LoadColor<kMerged>(p, mask));
-    StoreColor<kMerged>(p, mask, c);
+    if constexpr (kZWrite) Store<kMerged>(p, &SpanRow::depth, mask, _mm512_castps_si512(z));
+    if constexpr (kBlend == BlendMode::Add) c = _mm512_adds_epu8(c, Load<kMerged>(p, &SpanRow::color, mask));
+    Store<kMerged>(p, &SpanRow::color, mask, c);
 }
 
 // Pixels i .. i + 15 of a row.
