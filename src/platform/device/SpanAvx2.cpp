@@ -209,9 +209,23 @@ struct RowConstants {
     bool white;
 };
 
-template <bool kFlat, bool kAligned>
-[[gnu::always_inline]] inline RowConstants Prepare(const SpanSetup& s, const SpanRow& row) {
+// What all rows of a call share (they are one triangle's): its flat colour.
+template <bool kFlat>
+[[gnu::always_inline]] inline RowConstants TriangleConstants(const SpanRow& row) {
     RowConstants rc{};
+    if constexpr (kFlat) {
+        const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
+                           ScalarColorByte(row.b);
+        rc.flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
+        rc.diffuse = Unpack(_mm256_set1_epi32(static_cast<int>(d | 0xFF000000u)));
+        rc.white = d == 0xFFFFFFFFu;
+    }
+    return rc;
+}
+
+template <bool kAligned>
+[[gnu::always_inline]] inline RowConstants Prepare(const SpanSetup& s, const SpanRow& row, const RowConstants& triangle) {
+    RowConstants rc = triangle;
     // q + i dq is the row's q in every pixel when dq is zero (the product is a zero of dq's
     // sign), so w is one division per row instead of one per block.
     rc.constantW = s.dq == 0.0f;
@@ -221,13 +235,6 @@ template <bool kFlat, bool kAligned>
     if constexpr (kAligned) {
         const __m256 fi = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
         rc.rows = RowsAt(s, _mm256_mul_ps(Interpolate(row.vq, s.dvq, fi), rc.w));
-    }
-    if constexpr (kFlat) {
-        const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
-                           ScalarColorByte(row.b);
-        rc.flatDiffuse = _mm256_set1_epi32(static_cast<int>(d));
-        rc.diffuse = Unpack(_mm256_set1_epi32(static_cast<int>(d | 0xFF000000u)));
-        rc.white = d == 0xFFFFFFFFu;
     }
     return rc;
 }
@@ -322,13 +329,15 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
 template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned = false>
 void Avx2Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     auto block = Block<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned>;
+    if (rowCount <= 0) return;
+    const RowConstants triangle = TriangleConstants<kFlat>(rows[0]);
     int r = 0;
     // Two rows side by side: their blocks are independent, so the long latencies of one (texel
     // loads, the divide) overlap with the other's work.
     for (; r + 1 < rowCount; r += 2) {
         const SpanRow& a = rows[r];
         const SpanRow& b = rows[r + 1];
-        const RowConstants ca = Prepare<kFlat, kAligned>(s, a), cb = Prepare<kFlat, kAligned>(s, b);
+        const RowConstants ca = Prepare<kAligned>(s, a, triangle), cb = Prepare<kAligned>(s, b, triangle);
         const int both = a.count < b.count ? a.count : b.count;
         int i = 0;
         for (; i < both; i += 8) {
@@ -339,7 +348,7 @@ void Avx2Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
         for (int j = i; j < b.count; j += 8) block(s, b, j, cb);
     }
     if (r < rowCount) {
-        const RowConstants c = Prepare<kFlat, kAligned>(s, rows[r]);
+        const RowConstants c = Prepare<kAligned>(s, rows[r], triangle);
         for (int i = 0; i < rows[r].count; i += 8) block(s, rows[r], i, c);
     }
 }

@@ -212,9 +212,23 @@ struct RowConstants {
     bool white;
 };
 
-template <bool kFlat, bool kAligned>
-[[gnu::always_inline]] inline RowConstants Prepare(const SpanSetup& s, const SpanRow& row) {
+// What all rows of a call share (they are one triangle's): its flat colour.
+template <bool kFlat>
+[[gnu::always_inline]] inline RowConstants TriangleConstants(const SpanRow& row) {
     RowConstants rc{};
+    if constexpr (kFlat) {
+        const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
+                           ScalarColorByte(row.b);
+        rc.flatDiffuse = _mm512_set1_epi32(static_cast<int>(d));
+        rc.diffuse = Unpack(_mm512_set1_epi32(static_cast<int>(d | 0xFF000000u)));
+        rc.white = d == 0xFFFFFFFFu;
+    }
+    return rc;
+}
+
+template <bool kAligned>
+[[gnu::always_inline]] inline RowConstants Prepare(const SpanSetup& s, const SpanRow& row, const RowConstants& triangle) {
+    RowConstants rc = triangle;
     // q + i dq is the row's q in every pixel when dq is zero (the product is a zero of dq's
     // sign), so w is one division per row instead of one per block.
     rc.constantW = s.dq == 0.0f;
@@ -224,13 +238,6 @@ template <bool kFlat, bool kAligned>
     if constexpr (kAligned) {
         const __m512 fi = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
         rc.rows = RowsAt(s, _mm512_mul_ps(Interpolate(row.vq, s.dvq, fi), rc.w));
-    }
-    if constexpr (kFlat) {
-        const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
-                           ScalarColorByte(row.b);
-        rc.flatDiffuse = _mm512_set1_epi32(static_cast<int>(d));
-        rc.diffuse = Unpack(_mm512_set1_epi32(static_cast<int>(d | 0xFF000000u)));
-        rc.white = d == 0xFFFFFFFFu;
     }
     return rc;
 }
@@ -401,6 +408,8 @@ inline int LastBlock(int count) { return count - ((count - 1) & ~15); }
 template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned = false>
 void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     auto block = RowBlock<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned>;
+    if (rowCount <= 0) return;
+    const RowConstants triangle = TriangleConstants<kFlat>(rows[0]);
     int r = 0;
     // Two rows side by side: their blocks are independent, so the long latencies of one (texel
     // loads, the divide) overlap with the other's work. When both end in a block of eight
@@ -408,7 +417,7 @@ void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     for (; r + 1 < rowCount; r += 2) {
         const SpanRow& a = rows[r];
         const SpanRow& b = rows[r + 1];
-        const RowConstants ca = Prepare<kFlat, kAligned>(s, a), cb = Prepare<kFlat, kAligned>(s, b);
+        const RowConstants ca = Prepare<kAligned>(s, a, triangle), cb = Prepare<kAligned>(s, b, triangle);
         const bool merge = LastBlock(a.count) <= 8 && LastBlock(b.count) <= 8;
         const int endA = merge ? a.count - LastBlock(a.count) : a.count;
         const int endB = merge ? b.count - LastBlock(b.count) : b.count;
@@ -425,7 +434,7 @@ void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
                                                                                Merge(ca, cb));
     }
     if (r < rowCount) {
-        const RowConstants c = Prepare<kFlat, kAligned>(s, rows[r]);
+        const RowConstants c = Prepare<kAligned>(s, rows[r], triangle);
         for (int i = 0; i < rows[r].count; i += 16) block(s, rows[r], i, c);
     }
 }
