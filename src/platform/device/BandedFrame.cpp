@@ -111,9 +111,6 @@ void BandedFrame::BeginDraw(const RasterContext& context, TextureSurface* textur
 }
 
 void BandedFrame::AddTriangle(const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
-    // About half the triangles of a frame face away: deciding that here costs less than keeping
-    // them, filing them and handing them to lanes that would drop them.
-    if (!TriangleCanDraw(batches_[batches_.Size() - 1].context.cullMode, v0, v1, v2)) return;
     if (items_.Size() == items_.Capacity()) {  // draw the frame so far, then go on with this draw
         const Batch current = batches_[batches_.Size() - 1];
         if (current.texture) current.texture->AddRef();

@@ -9,7 +9,7 @@
 // next block) belongs to lane b mod lanes, so every lane gets a share of every part of the
 // picture. Each item is filed, in call order, with every lane whose blocks its rows can touch,
 // and is published to the lanes when a draw ends, a few small draws at a time (a clear at
-// once, a long draw every few hundred triangles as it goes): a publication takes the lines of
+// once, a long draw every 128 triangles as it goes): a publication takes the lines of
 // the lanes' counters from the threads reading them. A helper that runs out of work looks for
 // more for a while before it sleeps, as waking it costs more than the gap between two frames;
 // when frames come with long gaps (paced by the display) helpers sleep between them at once.

@@ -182,10 +182,6 @@ void SetGradients(SpanSetup& s, const Planes& p) {
                   p.dy[kG] == 0.0 && p.dy[kB] == 0.0 && p.dy[kA] == 0.0;
 }
 
-// How many pairs of planes a row's start needs for the draw's switches: all for Gouraud
-// colours, otherwise up to fog, or up to depth.
-int StartPairs(const SpanSetup& s) { return !s.flatColor ? kPlaneSlots / 2 : s.fog ? (kFog + 2) / 2 : (kZ + 1) / 2; }
-
 // Plane pair k (attributes 2k and 2k + 1) at offset (ox, oy) from the first vertex.
 Float2 PairAt(const Planes& p, int k, double ox, double oy) {
     Double2 at0, dx, dy;
@@ -199,11 +195,11 @@ Float2 PairAt(const Planes& p, int k, double ox, double oy) {
 // which rows or spans were drawn before. Values the draw does not use (depth it neither tests
 // nor writes, texture coordinates without a texture) may be worked out all the same. The pairs
 // stay in registers: stored as halves and read back whole, they would wait for each store.
-void StartRow(const SpanSetup& s, const Planes& p, int pairs, int64_t lo, int64_t py, SpanRow& row) {
+void StartRow(const SpanSetup& s, const Planes& p, int64_t lo, int64_t py, SpanRow& row) {
     const double ox = static_cast<double>(lo) - p.x0, oy = static_cast<double>(py) - p.y0;
     const Float2 qu = PairAt(p, 0, ox, oy), vz = PairAt(p, 1, ox, oy);
     row.q = qu[0], row.uq = qu[1], row.vq = vz[0], row.z = vz[1];
-    const Float2 fogR = pairs > 2 ? PairAt(p, 2, ox, oy) : Float2{0.0f, 0.0f};
+    const Float2 fogR = s.fog || !s.flatColor ? PairAt(p, 2, ox, oy) : Float2{0.0f, 0.0f};
     row.fq = s.fog ? fogR[0] : 0.0f;
     if (s.flatColor) {  // the planes are constant: the same values without the arithmetic
         row.r = static_cast<float>(p.at0[kR]), row.g = static_cast<float>(p.at0[kG]);
@@ -232,14 +228,13 @@ int64_t FirstOwnedRow(const RasterContext& ctx, int64_t py, int64_t& blockEnd) {
 class RowEmitter {
 public:
     RowEmitter(RasterContext& ctx, const Planes& planes, SpanFunction span, uint64_t& pixels)
-        : s_(ctx.setup), planes_(planes), target_(*ctx.target), span_(span), pixels_(pixels),
-          pairs_(StartPairs(ctx.setup)) {}
+        : s_(ctx.setup), planes_(planes), target_(*ctx.target), span_(span), pixels_(pixels) {}
     ~RowEmitter() {
         if (batched_) span_(s_, rows_, batched_);
     }
     void Emit(int64_t py, int64_t lo, int64_t hi) {
         SpanRow& row = rows_[batched_++];
-        StartRow(s_, planes_, pairs_, lo, py, row);
+        StartRow(s_, planes_, lo, py, row);
         const size_t offset = static_cast<size_t>(py) * target_.width + static_cast<size_t>(lo);
         row.color = target_.color.data() + offset;
         row.depth = target_.depth.data() + offset;
@@ -258,7 +253,6 @@ private:
     RenderTarget& target_;
     SpanFunction span_;
     uint64_t& pixels_;
-    int pairs_;
     SpanRow rows_[kRowBatch];
     int batched_ = 0;
 };
@@ -330,11 +324,6 @@ private:
 };
 
 }  // namespace
-
-bool TriangleCanDraw(uint32_t cullMode, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
-    SnappedTriangle t;
-    return SnapAndOrient(cullMode, v0, v1, v2, t);
-}
 
 void RasterizeTriangle(RasterContext& ctx, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2) {
     SnappedTriangle t;

@@ -40,8 +40,4 @@ struct RasterContext {
 void RasterizeTriangle(RasterContext& context, const RasterVertex& v0, const RasterVertex& v1,
                        const RasterVertex& v2);
 
-// False when RasterizeTriangle would draw nothing of the triangle wherever it lies: a vertex
-// not finite or far off, no area once snapped, or culled by cullMode.
-bool TriangleCanDraw(uint32_t cullMode, const RasterVertex& v0, const RasterVertex& v1, const RasterVertex& v2);
-
 }  // namespace cm

@@ -212,10 +212,12 @@ struct RowConstants {
     bool white;
 };
 
-// What all rows of a call share (they are one triangle's): its flat colour.
+// What all rows of a call share (they are one triangle's): whether q is constant along x, and
+// the flat colour.
 template <bool kFlat>
-[[gnu::always_inline]] inline RowConstants TriangleConstants(const SpanRow& row) {
+[[gnu::always_inline]] inline RowConstants TriangleConstants(const SpanSetup& s, const SpanRow& row) {
     RowConstants rc{};
+    rc.constantW = s.dq == 0.0f;
     if constexpr (kFlat) {
         const uint32_t d = ScalarColorByte(row.a) << 24 | ScalarColorByte(row.r) << 16 | ScalarColorByte(row.g) << 8 |
                            ScalarColorByte(row.b);
@@ -231,7 +233,6 @@ template <bool kAligned>
     RowConstants rc = triangle;
     // q + i dq is the row's q in every pixel when dq is zero (the product is a zero of dq's
     // sign), so w is one division per row instead of one per block.
-    rc.constantW = s.dq == 0.0f;
     if (rc.constantW) rc.w = _mm512_set1_ps(1.0f / (row.q + 0.0f * s.dq));
     // So is v in triangles where dvq is zero too (screen-aligned quads): its texel rows are
     // worked out once per row.
@@ -405,11 +406,11 @@ template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, 
 inline int LastBlock(int count) { return count - ((count - 1) & ~15); }
 
 // kAligned: bilinear filtering in a triangle where q and vq do not change along x.
-template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned = false>
+template <TexMode kTex, BlendMode kBlend, bool kFog, bool kZTest, bool kZWrite, bool kFlat, bool kAligned>
 void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     auto block = RowBlock<kTex, kBlend, kFog, kZTest, kZWrite, kFlat, kAligned>;
     if (rowCount <= 0) return;
-    const RowConstants triangle = TriangleConstants<kFlat>(rows[0]);
+    const RowConstants triangle = TriangleConstants<kFlat>(s, rows[0]);
     int r = 0;
     // Two rows side by side: their blocks are independent, so the long latencies of one (texel
     // loads, the divide) overlap with the other's work. When both end in a block of eight
@@ -439,32 +440,21 @@ void Avx512Spans(const SpanSetup& s, const SpanRow* rows, int rowCount) {
     }
 }
 
-template <int kIndex>
+// kAligned: the table of the loops for screen-aligned triangles, which exist for bilinear
+// filtering only.
+template <int kIndex, bool kAligned>
 constexpr SpanFunction Entry() {
     constexpr bool flat = kIndex & 1, zWrite = (kIndex >> 1) & 1, zTest = (kIndex >> 2) & 1, fog = (kIndex >> 3) & 1;
     constexpr BlendMode blend = static_cast<BlendMode>((kIndex >> 4) & 1);
     constexpr TexMode tex = static_cast<TexMode>(kIndex >> 5);
     if constexpr (zWrite && !zTest) return nullptr;  // never chosen: writes need the test on
-    else return &Avx512Spans<tex, blend, fog, zTest, zWrite, flat>;
+    else if constexpr (kAligned && tex != TexMode::Bilinear) return nullptr;
+    else return &Avx512Spans<tex, blend, fog, zTest, zWrite, flat, kAligned>;
 }
 
-// The bilinear loops for screen-aligned triangles, indexed as the lower part of the table.
-template <int kIndex>
-constexpr SpanFunction AlignedEntry() {
-    constexpr bool flat = kIndex & 1, zWrite = (kIndex >> 1) & 1, zTest = (kIndex >> 2) & 1, fog = (kIndex >> 3) & 1;
-    constexpr BlendMode blend = static_cast<BlendMode>((kIndex >> 4) & 1);
-    if constexpr (zWrite && !zTest) return nullptr;
-    else return &Avx512Spans<TexMode::Bilinear, blend, fog, zTest, zWrite, flat, true>;
-}
-
-template <int... kI>
+template <bool kAligned, int... kI>
 constexpr auto MakeTable(std::integer_sequence<int, kI...>) {
-    return std::array<SpanFunction, sizeof...(kI)>{Entry<kI>()...};
-}
-
-template <int... kI>
-constexpr auto MakeAlignedTable(std::integer_sequence<int, kI...>) {
-    return std::array<SpanFunction, sizeof...(kI)>{AlignedEntry<kI>()...};
+    return std::array<SpanFunction, sizeof...(kI)>{Entry<kI, kAligned>()...};
 }
 
 }  // namespace
@@ -478,13 +468,10 @@ constexpr auto MakeAlignedTable(std::integer_sequence<int, kI...>) {
 SpanFunction SelectAvx512Span(const SpanSetup& s) {
     static const bool has = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                             __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
-    static constexpr auto table = MakeTable(std::make_integer_sequence<int, kSpanVariants>{});
-    static constexpr auto aligned = MakeAlignedTable(std::make_integer_sequence<int, kSpanVariants / 3>{});
+    static constexpr auto table = MakeTable<false>(std::make_integer_sequence<int, kSpanVariants>{});
+    static constexpr auto aligned = MakeTable<true>(std::make_integer_sequence<int, kSpanVariants>{});
     if (!has || !FastSpanCovers(s)) return nullptr;
-    const int variant = SpanVariant(s.tex, s.blend, s.fog, s.zTest, s.zWrite, s.flatColor);
-    if (s.tex == TexMode::Bilinear && s.dq == 0.0f && s.dvq == 0.0f)
-        return aligned[variant - SpanVariant(TexMode::Bilinear, BlendMode::Opaque, false, false, false, false)];
-    return table[variant];
+    return (ScreenAligned(s) ? aligned : table)[SpanVariant(s.tex, s.blend, s.fog, s.zTest, s.zWrite, s.flatColor)];
 }
 
 #else

@@ -21,4 +21,9 @@ inline bool FastSpanCovers(const SpanSetup& s) {
     return s.tex == TexMode::None ? s.combine == CombineMode::Diffuse : s.combine == CombineMode::Modulate;
 }
 
+// Whether the setup filters a texture bilinearly in a triangle where q and vq do not change
+// along x (a quad drawn flat to the screen): v is then the same all along a row, and the
+// vector loops have versions that work out its texel rows once per row.
+inline bool ScreenAligned(const SpanSetup& s) { return s.tex == TexMode::Bilinear && s.dq == 0.0f && s.dvq == 0.0f; }
+
 }  // namespace cm
