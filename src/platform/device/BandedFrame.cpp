@@ -72,6 +72,21 @@ void RowBounds(const RasterVertex (&v)[3], int& first, int& last) {
     last = static_cast<int>(std::ceil(bottom)) + 1;
 }
 
+// Whether two draws rasterize alike: the same target, rectangle and switches. The gradients
+// and pixel counts are per triangle and per lane, so they are not compared.
+// A switch added to SpanSetup or RasterContext must be compared here too.
+bool SameStates(const RasterContext& a, const RasterContext& b) {
+    const SpanSetup &s = a.setup, &t = b.setup;
+    return a.target == b.target && a.x0 == b.x0 && a.y0 == b.y0 && a.x1 == b.x1 && a.y1 == b.y1 &&
+           a.cullMode == b.cullMode && a.perspective == b.perspective && a.spanLevel == b.spanLevel &&
+           s.texels == t.texels && s.texWidth == t.texWidth && s.texHeight == t.texHeight &&
+           s.fogColor == t.fogColor && s.tex == t.tex && s.combine == t.combine && s.blend == t.blend &&
+           s.fog == t.fog && s.zTest == t.zTest && s.zWrite == t.zWrite && s.zFunc == t.zFunc &&
+           s.colorOp == t.colorOp && s.colorArg1 == t.colorArg1 && s.colorArg2 == t.colorArg2 &&
+           s.alphaOp == t.alphaOp && s.alphaArg1 == t.alphaArg1 && s.alphaArg2 == t.alphaArg2 &&
+           s.srcBlend == t.srcBlend && s.destBlend == t.destBlend && s.textureFactor == t.textureFactor;
+}
+
 }  // namespace
 
 BandedFrame::BandedFrame(int threads, uint32_t capacity) : batches_(capacity), items_(capacity) {
@@ -100,8 +115,14 @@ void BandedFrame::MakeRoom() {
     for (int l = 0; l < kSpanLevelCount; ++l) carried_[l] += pixels[l];
 }
 
+// A draw with the states of the one before it goes on in that one's batch: most draws are
+// one triangle of a mesh, and a lane sets up its context only when the batch changes.
 void BandedFrame::BeginDraw(const RasterContext& context, TextureSurface* texture) {
     MakeRoom();
+    if (batches_.Size() > 0) {
+        const Batch& last = batches_[batches_.Size() - 1];
+        if (!last.isClear && last.texture == texture && SameStates(last.context, context)) return;
+    }
     Batch& b = batches_.Append();
     // Field by field: clearing the whole batch first cost as much as a small draw's filing.
     b.context = context;

@@ -27,6 +27,8 @@ enum class BlendMode : uint8_t { Opaque, Add, Generic };
 // How stage 0 combines texture and diffuse colour.
 enum class CombineMode : uint8_t { Diffuse, Modulate, Texture, Generic };
 
+// A draw's switches are compared field by field when draws are batched (BandedFrame.cpp,
+// SameStates): a field added here is added there too.
 struct SpanSetup {
     // Gradients along x, per pixel.
     float dq, duq, dvq, dz, dfq;

@@ -24,7 +24,9 @@ TextureSurface* NoiseTexture(uint32_t seed, bool smooth = false) {
 }
 
 // The kinds of draws the show makes, in the device's own pixels: a textured, fogged, depth-tested
-// mesh, additive screen triangles of every size, a clear of the depth buffer in between.
+// mesh, screen triangles of every size one per draw (as the show draws its meshes), mostly
+// additive, a clear of the depth buffer in between. Every few draws the blending or the texture
+// changes, so draws kept together by the threads must keep their own states.
 void DrawScene(Device* d, TextureSurface* texture, uint32_t seed) {
     RandomTriangles triangles(seed, static_cast<float>(d->GetWidth()), static_cast<float>(d->GetHeight()), 320);
     UsePerspective(d, 100);
@@ -41,8 +43,13 @@ void DrawScene(Device* d, TextureSurface* texture, uint32_t seed) {
     d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
     d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
     for (TLVertex& v : triangles.screen) v.diffuse &= 0xFF3F3F3Fu;  // dim enough not to saturate
-    d->DrawPrimitive(D3DPT_TRIANGLELIST, kFvfScreenVertex, triangles.screen.data(),
-                     static_cast<uint32_t>(triangles.screen.size()), 0);
+    for (size_t i = 0; i + 3 <= triangles.screen.size(); i += 3) {
+        const size_t k = i / 3;
+        if (k % 3 == 0) d->SetRenderState(D3DRENDERSTATE_DESTBLEND, k % 12 == 9 ? D3DBLEND_ZERO : D3DBLEND_ONE);
+        if (k % 5 == 0) d->SetTexture(0, k % 10 == 5 ? nullptr : texture);
+        d->DrawPrimitive(D3DPT_TRIANGLELIST, kFvfScreenVertex, &triangles.screen[i], 3, 0);
+    }
+    d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
     d->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, kFalse);
     d->SetTexture(0, nullptr);
 }
