@@ -2,20 +2,22 @@
 //
 // The device's vertex stage runs on the caller's thread: transform, lighting, fog, clipping and
 // projection to the target's pixels. What would go to the scan converter is kept instead: each
-// draw's resolved states once (a RasterContext, with a reference on the texture it samples) and
-// every triangle as its three screen vertices; a Clear is kept as an item of its own.
+// draw's resolved states once (a RasterContext, with a reference on the texture it samples; draws
+// with equal states share one) and every triangle as its three screen vertices; a Clear is kept as
+// an item of its own.
 //
-// The target's rows are dealt out in blocks to lanes: block b (rows b * blockRows up to the
-// next block) belongs to lane b mod lanes, so every lane gets a share of every part of the
-// picture. Each item is filed, in call order, with every lane whose blocks its rows can touch,
-// and is published to the lanes when a draw ends, a few small draws at a time (a clear at
-// once, a long draw every 128 triangles as it goes): a publication takes the lines of
-// the lanes' counters from the threads reading them. A helper that runs out of work looks for
-// more for a while before it sleeps, as waking it costs more than the gap between two frames;
-// when frames come with long gaps (paced by the display) helpers sleep between them at once.
+// The target's rows are dealt out in blocks to lanes: block b (rows b * blockRows up to the next
+// block) belongs to lane b mod lanes; there are as many blocks as lanes, so a lane is a band of
+// rows, and a thread evens out the bands' uneven work by claiming lanes in turn. Each item is
+// filed, in call order, with every lane whose blocks its rows can touch, and is published to the
+// lanes when a draw ends, a few small draws at a time (a clear at once, a long draw every 128
+// triangles as it goes): a publication takes the lines of the lanes' counters from the threads
+// reading them. A helper that runs out of work looks for more for a while before it sleeps, as
+// waking it costs more than the gap between two frames; when frames come with long gaps (paced by
+// the display) helpers sleep between them at once.
 // A lane is not a thread: whichever thread claims a lane draws what has been published to it,
 // in order, with the writable rows narrowed to the lane's blocks, and lets it go. A frame for n
-// threads has 2n lanes and n - 1 helper threads; the helpers draw while the caller is still
+// threads has 4n lanes and n - 1 helper threads; the helpers draw while the caller is still
 // transforming the rest of the frame, and in Finish the caller claims lanes too until all is
 // drawn. So n threads are busy, never more: the caller's own share of the drawing is what is
 // left when its vertex stage ends, whatever the frame's mix of transforming and filling.
