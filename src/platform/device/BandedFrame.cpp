@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -71,8 +70,10 @@ void RowBounds(const RasterVertex (&v)[3], int& first, int& last) {
         first = 1, last = 0;
         return;
     }
-    first = static_cast<int>(std::floor(top)) - 1;
-    last = static_cast<int>(std::ceil(bottom)) + 1;
+    // floor and ceil by truncation: std::floor and std::ceil are calls on plain x86-64.
+    const int topRow = static_cast<int>(top), bottomRow = static_cast<int>(bottom);
+    first = topRow - (topRow > top ? 1 : 0) - 1;
+    last = bottomRow + (bottomRow < bottom ? 1 : 0) + 1;
 }
 
 // Whether two draws rasterize alike: the same target, rectangle and switches. The gradients
