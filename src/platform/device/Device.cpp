@@ -59,7 +59,13 @@ uint64_t Device::GetPixelsDrawn(SpanLevel level) const {
 
 HResult Device::SetRenderSize(int width, int height) {
     Flush();
+    pipeline_->contextDirty = true;
     return directDraw_->Resize(width, height) ? kD3DOk : kD3DErrInvalidParams;
+}
+
+void Device::SetSpanPath(SpanPath path) {
+    spanPath_ = path;
+    pipeline_->contextDirty = true;
 }
 
 void Device::SetThreadCount(int threads) {
@@ -142,7 +148,9 @@ HResult Device::SetRenderState(RenderState state, uint32_t value) {
         c.b = value;
         c.result = r;
     }
-    if (r == kD3DOk) state_.renderStates[state] = value;
+    if (r != kD3DOk) return r;
+    state_.renderStates[state] = value;
+    pipeline_->contextDirty = true;
     return r;
 }
 
@@ -183,6 +191,7 @@ HResult Device::SetTexture(uint32_t stage, TextureSurface* texture) {
     if (texture) texture->AddRef();
     if (slot) slot->Release();
     slot = texture;
+    pipeline_->contextDirty = true;
     return r;
 }
 
@@ -205,6 +214,7 @@ HResult Device::SetTextureStageState(uint32_t stage, TextureStageState state, ui
     if (r != kD3DOk) return r;
     uint32_t* states = state_.stageStates[stage];
     states[state] = value;
+    pipeline_->contextDirty = true;
     // ADDRESS sets both directions at once.
     if (state == D3DTSS_ADDRESS) states[D3DTSS_ADDRESSU] = states[D3DTSS_ADDRESSV] = value;
     return r;

@@ -109,7 +109,7 @@ public:
 
     // Fast (the default) uses the widest vector span loops the processor has; Avx2 at most the
     // 8-wide ones; Plain the reference loops. For tests and benchmarks that compare them.
-    void SetSpanPath(SpanPath path) { spanPath_ = path; }
+    void SetSpanPath(SpanPath path);
     SpanPath GetSpanPath() const { return spanPath_; }
 
     // Pixels that passed the coverage test since creation (all draws); a cheap counter for

@@ -337,12 +337,14 @@ HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint
     if (transformed) UpdateTransforms();
     ProcessVertices(transformed, data, count);
 
-    RasterContext ctx = MakeRasterContext();
-    const ScreenMapping mapping = MakeScreenMapping(state_.viewport, transformed, width_, height_, *ctx.target);
+    Pipeline& pipe = *pipeline_;
+    if (pipe.contextDirty) pipe.context = MakeRasterContext(), pipe.contextDirty = false;
+    const RasterContext& states = pipe.context;
+    const ScreenMapping mapping = MakeScreenMapping(state_.viewport, transformed, width_, height_, *states.target);
     const bool flat = state_.renderStates[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;
-    const ClipVertex* out = pipeline_->vertices.data();
+    const ClipVertex* out = pipe.vertices.data();
     if (frame_) {
-        frame_->BeginDraw(ctx, ctx.setup.texels ? state_.textures[0] : nullptr);
+        frame_->BeginDraw(states, states.setup.texels ? state_.textures[0] : nullptr);
         AssembleTriangles(type, count, out, flat, mapping,
                           [&](const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
                               frame_->AddTriangle(a, b, c);
@@ -350,6 +352,7 @@ HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint
         frame_->EndDraw();
         return kD3DOk;
     }
+    RasterContext ctx = states;
     AssembleTriangles(type, count, out, flat, mapping,
                       [&](const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
                           RasterizeTriangle(ctx, a, b, c);

@@ -1,9 +1,11 @@
 // Per-device drawing machinery kept between draws: the combined transform (recomputed only
-// after SetTransform) and the scratch of processed vertices and clipped polygons, which grows to
+// after SetTransform), the rasterizer's states (resolved again only after a state, texture,
+// size or span path has been set), and the scratch of processed vertices and clipped polygons, which grows to
 // the largest draw seen and is then reused, so drawing does not allocate.
 #pragma once
 
 #include "math/Matrix4.h"
+#include "platform/device/Rasterizer.h"
 
 #include <vector>
 
@@ -23,6 +25,8 @@ struct Pipeline {
     bool transformDirty = true;
     Matrix4 worldView;            // world * view: eye space, for fog depth
     Matrix4 worldViewProjection;  // full transform to clip space
+    bool contextDirty = true;
+    RasterContext context;        // the draws' states, without gradients or pixel counts
     std::vector<ClipVertex> vertices;
 };
 

@@ -73,6 +73,9 @@ TEST_F(ShadingTest, StageZeroModulatesAndPassesDiffuseWithoutTexture) {
     EXPECT_EQ(Pixel(4, 4), 0xFF404040u);  // 128 * 128 / 255 = 64.25
     Rect(0, 0, 8, 8, 0x00FFFFFFu);
     EXPECT_EQ(Pixel(4, 4), 0xFF808080u);  // white leaves the texel; alpha is the texture's
+    device->SetTexture(0, MakeTexture(1, 1, {0x202020u}));  // bound between two draws: sampled
+    Rect(0, 0, 8, 8, 0x00FFFFFFu);
+    EXPECT_EQ(Pixel(4, 4), 0xFF202020u);
 
     // No texture: the stage reading it passes the diffuse colour, even with BindTexture's states
     // or the texture selected explicitly.
