@@ -338,7 +338,10 @@ HResult Device::Draw(PrimitiveType type, uint32_t fvf, const uint8_t* data, uint
     ProcessVertices(transformed, data, count);
 
     Pipeline& pipe = *pipeline_;
-    if (pipe.contextDirty) pipe.context = MakeRasterContext(), pipe.contextDirty = false;
+    if (pipe.contextDirty) {
+        pipe.context = MakeRasterContext();
+        pipe.contextDirty = false;
+    }
     const RasterContext& states = pipe.context;
     const ScreenMapping mapping = MakeScreenMapping(state_.viewport, transformed, width_, height_, *states.target);
     const bool flat = state_.renderStates[D3DRENDERSTATE_SHADEMODE] == D3DSHADE_FLAT;

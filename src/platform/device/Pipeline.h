@@ -1,7 +1,7 @@
 // Per-device drawing machinery kept between draws: the combined transform (recomputed only
 // after SetTransform), the rasterizer's states (resolved again only after a state, texture,
-// size or span path has been set), and the scratch of processed vertices and clipped polygons, which grows to
-// the largest draw seen and is then reused, so drawing does not allocate.
+// size or span path has been set), and the scratch of processed vertices and clipped polygons,
+// which grows to the largest draw seen and is then reused, so drawing does not allocate.
 #pragma once
 
 #include "math/Matrix4.h"
